@@ -1,0 +1,33 @@
+# Shared compile settings and the helpers that declare the project's targets.
+
+# Results are compared bit for bit with hand-worked values: no fused multiply-add anywhere.
+add_compile_options(-ffp-contract=off)
+
+set(VANTREL_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast
+    -Wnon-virtual-dtor -Woverloaded-virtual -Wdouble-promotion -Wformat=2
+    -Wimplicit-fallthrough)
+if(VANTREL_WERROR)
+    list(APPEND VANTREL_WARNINGS -Werror)
+endif()
+
+if(VANTREL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# A Qt-free logic library. Its sources live in src/<folder>; consumers include "<folder>/<file>.hpp".
+function(vantrel_logic_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    set_property(GLOBAL APPEND PROPERTY VANTREL_LOGIC_LIBRARIES ${name})
+endfunction()
+
+# Code that may use Qt: the platform adapters, the windows, the programs.
+function(vantrel_qt_target name)
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
+    target_compile_definitions(${name} PRIVATE QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
+endfunction()

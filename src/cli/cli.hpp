@@ -1,0 +1,63 @@
+#pragma once
+
+// vantrel-cli: each command is one small function over the same commands the windows use.
+// Output lines end with "\n" and fields are separated by one TAB; an error is one line on stderr and
+// exit code 1; a usage error exit code 2.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/outcome.hpp"
+
+namespace vantrel::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// A command's arguments: positionals, and "--name value" / "--name=value" options. Only tokens that start
+// with "--" are options, so negative numbers stay positional.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+
+    [[nodiscard]] std::optional<std::string> Option(const std::string& name) const;
+};
+
+struct Context {
+    char decimalSeparator = '.';
+    Arguments args;
+};
+
+using CommandFunction = int (*)(const Context&);
+
+struct Command {
+    const char* name;
+    const char* synopsis;  // "to-utm LAT LON"
+    const char* summary;
+    CommandFunction run;
+    std::vector<std::string> valueOptions;  // options that take a value ("foxes" for --foxes PATH)
+};
+
+const std::vector<Command>& AllCommands();
+
+// Output helpers.
+void PrintLine(std::string_view line);
+int Fail(std::string_view message);          // prints "vantrel-cli: <message>" on stderr, returns 1
+int UsageError(std::string_view message);    // prints the message and a hint, returns 2
+int FailWith(const core::Outcome& outcome);  // kExitOk or Fail(message)
+
+// Reads a number argument with the regional reading; nullopt after printing a usage error.
+std::optional<double> NumberArgument(const Context& context, std::size_t index, std::string_view name);
+
+// Checks the count of positional arguments; prints a usage error when it is wrong.
+bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);
+
+// The commands.
+int RunToUtm(const Context& context);
+int RunToGeo(const Context& context);
+
+}  // namespace vantrel::cli

@@ -1,0 +1,56 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/cli.hpp"
+#include "core/number_text.hpp"
+
+namespace vantrel::cli {
+
+std::optional<std::string> Arguments::Option(const std::string& name) const {
+    const auto it = options.find(name);
+    if (it == options.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void PrintLine(std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+int Fail(std::string_view message) {
+    const std::string line = "vantrel-cli: " + std::string(message) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return kExitFailure;
+}
+
+int UsageError(std::string_view message) {
+    const std::string line = "vantrel-cli: " + std::string(message) + " (see vantrel-cli --help)\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return kExitUsage;
+}
+
+int FailWith(const core::Outcome& outcome) {
+    return outcome ? kExitOk : Fail(outcome.message());
+}
+
+std::optional<double> NumberArgument(const Context& context, std::size_t index, std::string_view name) {
+    const std::string& text = context.args.positional.at(index);
+    const auto value = core::ReadRegional(text, context.decimalSeparator);
+    if (!value) {
+        UsageError(std::string(name) + " is not a number: \"" + text + "\"");
+    }
+    return value;
+}
+
+bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis) {
+    const std::size_t n = context.args.positional.size();
+    if (n < min || n > max) {
+        UsageError("usage: vantrel-cli " + std::string(synopsis));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vantrel::cli

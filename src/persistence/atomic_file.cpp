@@ -1,0 +1,148 @@
+#include "persistence/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vantrel::persistence {
+namespace {
+
+std::string SystemReason(int error) {
+    return std::generic_category().message(error);
+}
+
+core::Outcome WriteFailure(const std::filesystem::path& target, int error) {
+    return core::Outcome::Fail("Could not write \"" + DisplayPath(target) + "\": " + SystemReason(error));
+}
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+    static std::minstd_rand generator(std::random_device{}());
+    const std::string suffix = ".tmp-" + std::to_string(generator());
+    return target.parent_path() / ("." + target.filename().string() + suffix);
+}
+
+#ifndef _WIN32
+// Writes everything or reports errno.
+int WriteAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+// Makes the rename itself durable; a failure here cannot undo the rename, so it is not reported.
+void SyncDirectory(const std::filesystem::path& directory) {
+    const std::string name = directory.empty() ? "." : directory.string();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+#endif
+
+}  // namespace
+
+std::string DisplayPath(const std::filesystem::path& path) {
+    std::filesystem::path shown = path;
+    return shown.make_preferred().string();
+}
+
+#ifndef _WIN32
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    const std::filesystem::path temporary = TemporaryBeside(target);
+    struct stat existing {};
+    const bool hasExisting = ::stat(target.c_str(), &existing) == 0;
+    if (hasExisting && S_ISDIR(existing.st_mode)) {
+        return WriteFailure(target, EISDIR);
+    }
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return WriteFailure(target, errno);
+    }
+    int error = WriteAll(fd, content);
+    if (error == 0 && hasExisting) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return WriteFailure(target, error);
+    }
+    SyncDirectory(target.parent_path());
+    return core::Outcome::Ok();
+}
+#else
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    const std::filesystem::path temporary = TemporaryBeside(target);
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return WriteFailure(target, errno);
+        }
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.flush();
+        if (!out) {
+            const int error = errno;
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return WriteFailure(target, error);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return core::Outcome::Fail("Could not write \"" + DisplayPath(target) + "\": " + ec.message());
+    }
+    return core::Outcome::Ok();
+}
+#endif
+
+core::Result<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
+                                               "\": " + SystemReason(EISDIR));
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
+                                               "\": " + SystemReason(errno));
+    }
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
+                                               "\": " + SystemReason(errno));
+    }
+    return content;
+}
+
+}  // namespace vantrel::persistence

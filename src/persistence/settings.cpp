@@ -1,0 +1,94 @@
+#include "persistence/settings.hpp"
+
+#include <array>
+#include <utility>
+
+#include "persistence/atomic_file.hpp"
+
+namespace vantrel::persistence {
+namespace {
+
+struct Key {
+    const char* section;
+    const char* name;
+    const char* absentValue;
+    std::string Settings::*member;
+};
+
+// In the order GetIniData reads and PutIniData writes them.
+const std::array<Key, 7> kKeys{{
+    {"Comm", "GPS-Port", "1", &Settings::GpsPort},
+    {"Comm", "GON-Port", "1", &Settings::GonPort},
+    {"File", "Last Used Filename", "1", &Settings::LastUsedFilename},
+    {"File", "RaysFileLocation", "", &Settings::RaysFileLocation},
+    {"File", "FoxesFileLocation", "", &Settings::FoxesFileLocation},
+    {"File", "DataBaseFilename", "", &Settings::DataBaseFilename},
+    {"File", "PreviewOverlayFileLocation", "", &Settings::PreviewOverlayFileLocation},
+}};
+
+void DefaultWhenEmpty(std::string& setting, const std::string& fallback) {
+    if (setting.empty()) {
+        setting = fallback;
+    }
+}
+
+}  // namespace
+
+Settings SettingsFromIni(const IniFile& ini) {
+    Settings settings;
+    for (const Key& key : kKeys) {
+        settings.*key.member = ini.Get(key.section, key.name).value_or(key.absentValue);
+    }
+    return settings;
+}
+
+void SettingsToIni(const Settings& settings, IniFile& ini) {
+    for (const Key& key : kKeys) {
+        ini.Set(key.section, key.name, settings.*key.member);
+    }
+}
+
+Settings GetIniData(const std::filesystem::path& iniPath) {
+    const auto content = ReadWholeFile(iniPath);
+    return SettingsFromIni(content ? IniFile::Parse(*content) : IniFile{});
+}
+
+core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath) {
+    std::error_code ec;
+    IniFile ini;
+    if (std::filesystem::exists(iniPath, ec)) {
+        auto content = ReadWholeFile(iniPath);
+        if (!content) {
+            // Rewriting a file that cannot be read would lose what else it holds.
+            return content.outcome();
+        }
+        ini = IniFile::Parse(*content);
+    }
+    SettingsToIni(settings, ini);
+    if (!iniPath.parent_path().empty()) {
+        std::filesystem::create_directories(iniPath.parent_path(), ec);
+    }
+    return WriteFileAtomically(iniPath, ini.Serialize());
+}
+
+DefaultLocations WindowsDefaultLocations() {
+    return {
+        .dataFileName = R"(c:\vantrel\default.fhd)",
+        .database = R"(C:\Programme\TOP50 V4\database\Univdb_u.mdb)",
+        .raysOverlay = R"(C:\Programme\Top50 V4\Overlay\rays.ovl)",
+        .foxesOverlay = R"(C:\Programme\Top50 V4\Overlay\foxies.ovl)",
+        .previewOverlay = R"(C:\Programme\Top50 V4\Overlay\preview.ovl)",
+    };
+}
+
+void ApplyStartupDefaults(Settings& settings, core::MeasurementState& state,
+                          const DefaultLocations& defaults) {
+    state.DataFileName = defaults.dataFileName;
+    DefaultWhenEmpty(settings.DataBaseFilename, defaults.database);
+    DefaultWhenEmpty(settings.RaysFileLocation, defaults.raysOverlay);
+    DefaultWhenEmpty(settings.FoxesFileLocation, defaults.foxesOverlay);
+    DefaultWhenEmpty(settings.PreviewOverlayFileLocation, defaults.previewOverlay);
+    state.ResultsValid = false;
+}
+
+}  // namespace vantrel::persistence

@@ -1,0 +1,61 @@
+#pragma once
+
+// The seven settings kept in "Vantrel.ini" between runs, and the start-up defaults.
+
+#include <filesystem>
+#include <string>
+
+#include "core/measurement_state.hpp"
+#include "core/outcome.hpp"
+#include "persistence/ini_file.hpp"
+
+namespace vantrel::persistence {
+
+inline constexpr const char* kSettingsFileName = "Vantrel.ini";
+
+// Named after their keys: [Comm] GPS-Port, GON-Port; [File] Last Used Filename, RaysFileLocation,
+// FoxesFileLocation, DataBaseFilename, PreviewOverlayFileLocation.
+struct Settings {
+    std::string GpsPort;
+    std::string GonPort;
+    std::string LastUsedFilename;
+    std::string RaysFileLocation;
+    std::string FoxesFileLocation;
+    std::string DataBaseFilename;
+    std::string PreviewOverlayFileLocation;
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// The seven settings from a parsed file; an absent key (or section) gives "1" for the two ports and
+// Last Used Filename, and an empty text for the four locations. Values are taken whole.
+Settings SettingsFromIni(const IniFile& ini);
+
+// The seven keys written into `ini` in the order they are read; other content stays.
+void SettingsToIni(const Settings& settings, IniFile& ini);
+
+// GetIniData: reads the settings file. A missing or unreadable file is no error: every key is absent.
+Settings GetIniData(const std::filesystem::path& iniPath);
+
+// PutIniData: writes all seven settings into the settings file (created with both sections when missing),
+// keeping everything else in it. Written atomically; a failure is reported, the settings in memory stay.
+core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath);
+
+// Where things go when the settings do not say: chosen per platform.
+struct DefaultLocations {
+    std::string dataFileName;  // preset of DataFileName
+    std::string database;
+    std::string raysOverlay;
+    std::string foxesOverlay;
+    std::string previewOverlay;
+};
+
+// The Windows locations the program has always used.
+DefaultLocations WindowsDefaultLocations();
+
+// Start-up after GetIniData: DataFileName preset, and each empty location setting replaced by its default.
+// ResultsValid is cleared.
+void ApplyStartupDefaults(Settings& settings, core::MeasurementState& state,
+                          const DefaultLocations& defaults);
+
+}  // namespace vantrel::persistence
