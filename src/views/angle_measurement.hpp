@@ -27,7 +27,7 @@ struct Segment {
 };
 
 class AngleMeasurement {
-public:
+  public:
     // What a mouse move asks of the picture: lines to draw with exclusive-or (the first one, when there
     // are two, erases the previous rubber band), and the new angle when one was measured.
     struct MoveResult {
@@ -44,7 +44,7 @@ public:
     [[nodiscard]] bool FirstMove() const { return firstMove_; }
     [[nodiscard]] double MeasuredAngle() const { return measuredAngle_; }
 
-private:
+  private:
     bool angleIdle_ = true;
     bool firstMove_ = false;
     float refX_ = 0;

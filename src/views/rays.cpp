@@ -15,7 +15,8 @@ enum class Fallback { Top, Bottom };
 }  // namespace
 
 Rgb FoxColour(int fox) {
-    static constexpr std::array<Rgb, 5> kColours{{{0, 0, 250}, {250, 0, 0}, {250, 150, 50}, {255, 255, 0}, {150, 150, 150}}};
+    static constexpr std::array<Rgb, 5> kColours{
+        {{0, 0, 250}, {250, 0, 0}, {250, 150, 50}, {255, 255, 0}, {150, 150, 150}}};
     return kColours.at(static_cast<std::size_t>(fox));
 }
 
@@ -69,7 +70,8 @@ std::array<Ray, 5> StationRays(const persistence::ScedRecord& station, float x, 
     std::array<Ray, 5> rays{};
     for (std::size_t fox = 0; fox < rays.size(); ++fox) {
         const double a = core::AbsoluteBearing(station.Ang[fox], station.BaseAngle);
-        rays[fox] = Ray{x, y, DrawRay(x, y, a, w, h), FoxColour(static_cast<int>(fox)), RayWidth(station.Sig[fox])};
+        rays[fox] =
+            Ray{x, y, DrawRay(x, y, a, w, h), FoxColour(static_cast<int>(fox)), RayWidth(station.Sig[fox])};
     }
     return rays;
 }

@@ -25,7 +25,9 @@ TEST(AngleMeasurement, CompassDirectionsOfThePointer) {
     EXPECT_EQ(MeasuredText(1000, 1000), "270,00");  // on the reference point
 }
 
-TEST(AngleMeasurement, RoundsUpToThreeSixtyInText) { EXPECT_EQ(AngleText(359.996, ','), "360,00"); }
+TEST(AngleMeasurement, RoundsUpToThreeSixtyInText) {
+    EXPECT_EQ(AngleText(359.996, ','), "360,00");
+}
 
 TEST(AngleMeasurement, FirstMoveDrawsWithoutMeasuring) {
     AngleMeasurement m;

@@ -1,0 +1,283 @@
+#include "ui/main_frm.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <vector>
+
+#include "core/cross_fix.hpp"
+#include "persistence/settings.hpp"
+#include "ui/messages.hpp"
+#include "ui/twips.hpp"
+#include "ui/wrapping_button.hpp"
+
+namespace vantrel::ui {
+namespace {
+
+// Client area of the main window, in twips.
+constexpr int kClientWidth = 8955;
+constexpr int kClientHeight = 5670;
+constexpr int kBoxHeight = 285;
+constexpr int kButtonHeight = 375;
+
+QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    PlaceTwips(*label, left, top);
+    return label;
+}
+
+QString Indexed(const char* name, int index) {
+    return QString::fromLatin1(name) + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
+}
+
+// Result boxes sit on the button-face colour: they show, the user does not type there.
+void MakeResultBox(QLineEdit* box) {
+    box->setReadOnly(true);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    box->setPalette(palette);
+}
+
+}  // namespace
+
+MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), program_(program), environment_(std::move(environment)) {
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(QStringLiteral("Vantrel"));
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    client->setFixedSize(TwipsToPixels(*this, kClientWidth), TwipsToPixels(*this, kClientHeight));
+
+    BuildStationFrame(1);
+    BuildStationFrame(2);
+    BuildResultsFrame();
+    BuildButtons();
+    BuildMenus();
+    SetTabOrder();
+    statusBar()->setSizeGripEnabled(false);
+    RefreshFromState();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+MainFrm::~MainFrm() = default;
+
+QLineEdit* MainFrm::BindBox(QWidget* parent, core::BoxId id) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromStdString(core::BoxName(id)));
+    connect(box, &QLineEdit::textEdited, this,
+            [this, id](const QString& text) { core::Box(State(), id) = text.toStdString(); });
+    return box;
+}
+
+void MainFrm::BuildStationFrame(int station) {
+    const int k = station - 1;
+    auto* frame = new QGroupBox(QStringLiteral("Scedule %1").arg(station), centralWidget());
+    frame->setObjectName(QStringLiteral("Frame%1").arg(station));
+    PlaceTwips(*frame, station == 1 ? 120 : 2400, 120, 2295, 4815);
+
+    AddLabel(frame, QStringLiteral("Position UTM"), 120, 240);
+    txtZone[static_cast<std::size_t>(k)] = new QLineEdit(frame);
+    QLineEdit* zone = txtZone[static_cast<std::size_t>(k)];
+    zone->setObjectName(Indexed("txtZone", k));
+    connect(zone, &QLineEdit::textEdited, this, [this, k](const QString& text) {
+        State().txtZone[static_cast<std::size_t>(k)] = text.toStdString();
+    });
+    PlaceTwips(*zone, 1320, 240, 615, kBoxHeight);
+
+    auto* getPos = new WrappingButton(QStringLiteral("Get Pos"), frame);
+    getPos->setObjectName(Indexed("cmdGetPos", k));
+    getPos->setToolTip(QStringLiteral("Obtain position from GPS"));
+    PlaceTwips(*getPos, 120, 600, 495, 615);
+    cmdGetPos[static_cast<std::size_t>(k)] = getPos;
+
+    QLineEdit* lon = BindBox(frame, {station, core::BoxKind::Easting, 0});
+    PlaceTwips(*lon, 720, 600, 1215, kBoxHeight);
+    AddLabel(frame, QStringLiteral("E"), 1995, 630);
+    QLineEdit* lat = BindBox(frame, {station, core::BoxKind::Northing, 0});
+    PlaceTwips(*lat, 720, 960, 1215, kBoxHeight);
+    AddLabel(frame, QStringLiteral("N"), 1995, 990);
+
+    // Narrower than its text, so it wraps onto two lines left of the base angle box.
+    auto* baseLabel = new QLabel(QStringLiteral("Base Angle ref. to N"), frame);
+    baseLabel->setWordWrap(true);
+    PlaceTwips(*baseLabel, 120, 1320, 1035, 435);
+    QLineEdit* base = BindBox(frame, {station, core::BoxKind::BaseAngle, 0});
+    PlaceTwips(*base, 1200, 1440, 735, kBoxHeight);
+    AddLabel(frame, QStringLiteral("\u00B0"), 1995, 1470);
+
+    auto* aq = new QPushButton(QStringLiteral("Aquire from RX"), frame);
+    aq->setObjectName(Indexed("cmdAq", k));
+    aq->setToolTip(QStringLiteral("Get angles from RDF equipment"));
+    PlaceTwips(*aq, 360, 1920, 1575, kButtonHeight);
+    cmdAq[static_cast<std::size_t>(k)] = aq;
+
+    auto& angles = station == 1 ? S1Ang : S2Ang;
+    auto& signals = station == 1 ? S1Sig : S2Sig;
+    for (int fox = 0; fox < core::kFoxCount; ++fox) {
+        const int top = 2400 + 360 * fox;
+        AddLabel(frame, QStringLiteral("F%1").arg(fox + 1), 120, top + 30);
+        QLineEdit* bearing = BindBox(frame, {station, core::BoxKind::Bearing, fox});
+        PlaceTwips(*bearing, 360, top, 630, kBoxHeight);
+        AddLabel(frame, QStringLiteral("\u00B0"), 1035, top + 30);
+        QLineEdit* signal = BindBox(frame, {station, core::BoxKind::Signal, fox});
+        PlaceTwips(*signal, 1320, top, 495, kBoxHeight);
+        AddLabel(frame, QStringLiteral("dB"), 1860, top + 30);
+        angles[static_cast<std::size_t>(fox)] = bearing;
+        signals[static_cast<std::size_t>(fox)] = signal;
+    }
+    (station == 1 ? Sced1Lon : Sced2Lon) = lon;
+    (station == 1 ? Sced1Lat : Sced2Lat) = lat;
+    (station == 1 ? Sced1Ang : Sced2Ang) = base;
+}
+
+void MainFrm::BuildResultsFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Results"), centralWidget());
+    frame->setObjectName(QStringLiteral("Frame3"));
+    PlaceTwips(*frame, 4680, 120, 4215, 4815);
+    AddLabel(frame, QStringLiteral("Northing"), 1080, 240);
+    AddLabel(frame, QStringLiteral("UTM"), 2040, 240);
+    AddLabel(frame, QStringLiteral("Easting"), 2760, 240);
+    for (int fox = 0; fox < core::kFoxCount; ++fox) {
+        const int top = 480 + 360 * fox;
+        const auto i = static_cast<std::size_t>(fox);
+        AddLabel(frame, QStringLiteral("F%1").arg(fox + 1), 240, top + 30);
+        ResLat[i] = new QLineEdit(frame);
+        ResLat[i]->setObjectName(Indexed("ResLat", fox));
+        MakeResultBox(ResLat[i]);
+        PlaceTwips(*ResLat[i], 720, top, 1335, kBoxHeight);
+        AddLabel(frame, QStringLiteral("N"), 2100, top + 30);
+        ResLon[i] = new QLineEdit(frame);
+        ResLon[i]->setObjectName(Indexed("ResLon", fox));
+        MakeResultBox(ResLon[i]);
+        PlaceTwips(*ResLon[i], 2400, top, 1335, kBoxHeight);
+        AddLabel(frame, QStringLiteral("E"), 3780, top + 30);
+    }
+    auto* note = new QLabel(QStringLiteral("NOTE: Use comma ',' as decimal point!"), frame);
+    note->setWordWrap(true);
+    PlaceTwips(*note, 720, 2520, 3015, kButtonHeight);
+}
+
+void MainFrm::BuildButtons() {
+    QWidget* client = centralWidget();
+    const auto button = [client](const char* name, const QString& text, int left, int top, int width) {
+        auto* b = new QPushButton(text, client);
+        b->setObjectName(QString::fromLatin1(name));
+        PlaceTwips(*b, left, top, width, kButtonHeight);
+        b->raise();  // over the Results frame
+        return b;
+    };
+    CalcCMD = button("CalcCMD", QStringLiteral("&Calculate"), 5280, 3360, 1455);
+    cmdWriteOvl = button("cmdWriteOvl", QStringLiteral("Write Overlays"), 5280, 3840, 1455);
+    cmdWriteOvl->setToolTip(QStringLiteral("Generates Overlay-Files"));
+    upd_db_cmd = button("upd_db_cmd", QStringLiteral("Update Database"), 5280, 4320, 1455);
+    cmdQuit = button("cmdQuit", QStringLiteral("Quit"), 7800, 4320, 975);
+    cmdWritePreview = button("cmdWritePreview", QStringLiteral("Write Preview Overlay"), 240, 4440, 2055);
+
+    txtTest = new QLineEdit(client);
+    txtTest->setObjectName(QStringLiteral("txtTest"));
+    connect(txtTest, &QLineEdit::textEdited, this,
+            [this](const QString& text) { State().txtTest = text.toStdString(); });
+    PlaceTwips(*txtTest, 120, 5160, 8775, kButtonHeight);
+
+    connect(CalcCMD, &QPushButton::clicked, this, &MainFrm::Calculate);
+    connect(cmdQuit, &QPushButton::clicked, this, &MainFrm::Quit);
+}
+
+void MainFrm::BuildMenus() {
+    const auto action = [this](const char* name, const QString& text) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("MNU_FILE"));
+    mnuOpen = action("mnuOpen", QStringLiteral("&Open"));
+    mnuSave = action("mnuSave", QStringLiteral("&Save"));
+    mnuImport = action("mnuImport", QStringLiteral("&Import"));
+    mnuViewDb = action("mnuViewDb", QStringLiteral("&View Database"));
+    mnuSetDbFname = action("mnuSetDbFname", QStringLiteral("Set Database File"));
+    MNU_QUIT = action("MNU_QUIT", QStringLiteral("Quit"));
+    MNU_QUIT->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MNU_QUIT->setShortcutContext(Qt::ApplicationShortcut);
+    file->addActions({mnuOpen, mnuSave, mnuImport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
+
+    QMenu* graphic = menuBar()->addMenu(QStringLiteral("Graphic"));
+    graphic->setObjectName(QStringLiteral("mnuGraphic"));
+    mnuAngles = action("mnuAngles", QStringLiteral("Measure Angles"));
+    mnuShowRays = action("mnuShowRays", QStringLiteral("Show Rays"));
+    graphic->addActions({mnuAngles, mnuShowRays});
+
+    // Commands on the menu bar itself.
+    mnuSetup = action("mnuSetup", QStringLiteral("Setup"));
+    MNU_ABOUT = action("MNU_ABOUT", QStringLiteral("Info"));
+    menuBar()->addAction(mnuSetup);
+    menuBar()->addAction(MNU_ABOUT);
+
+    connect(MNU_QUIT, &QAction::triggered, this, &MainFrm::Quit);
+}
+
+void MainFrm::SetTabOrder() {
+    std::vector<QWidget*> order(S1Ang.begin(), S1Ang.end());
+    order.insert(order.end(), S2Ang.begin(), S2Ang.end());
+    order.insert(order.end(), {Sced2Lat, Sced2Lon, S2Sig[0], CalcCMD, cmdWriteOvl, upd_db_cmd, cmdQuit});
+    const std::vector<QWidget*> first = order;
+    for (QWidget* w : centralWidget()->findChildren<QWidget*>()) {
+        const bool listed = std::find(first.begin(), first.end(), w) != first.end();
+        if (!listed && (w->focusPolicy() & Qt::TabFocus) != 0) {
+            order.push_back(w);
+        }
+    }
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+    S1Ang[0]->setFocus();
+}
+
+void MainFrm::RefreshFromState() {
+    const core::MeasurementState& s = State();
+    for (const core::BoxId& id : core::StationBoxesInListingOrder()) {
+        auto* box = centralWidget()->findChild<QLineEdit*>(QString::fromStdString(core::BoxName(id)));
+        box->setText(QString::fromStdString(core::Box(s, id)));
+    }
+    for (std::size_t i = 0; i < ResLat.size(); ++i) {
+        ResLat[i]->setText(QString::fromStdString(s.ResLat[i]));
+        ResLon[i]->setText(QString::fromStdString(s.ResLon[i]));
+    }
+    for (std::size_t k = 0; k < txtZone.size(); ++k) {
+        txtZone[k]->setText(QString::fromStdString(s.txtZone[k]));
+    }
+    txtTest->setText(QString::fromStdString(s.txtTest));
+}
+
+void MainFrm::RunCommand(const core::Outcome& outcome) {
+    RefreshFromState();
+    ReportOutcome(this, outcome);
+}
+
+void MainFrm::Calculate() {
+    RunCommand(core::Calculate(State(), DecimalSeparator()));
+}
+
+void MainFrm::PutIniData() {
+    ReportOutcome(this, persistence::PutIniData(program_.settings, environment_.settingsFile));
+}
+
+void MainFrm::Quit() {
+    // Ends at once: no close handler of any window runs, so the settings are not written here.
+    QCoreApplication::exit(0);
+}
+
+void MainFrm::closeEvent(QCloseEvent* event) {
+    PutIniData();
+    event->accept();
+}
+
+}  // namespace vantrel::ui
