@@ -15,7 +15,10 @@
 
 #include "core/cross_fix.hpp"
 #include "persistence/settings.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_angle.hpp"
 #include "ui/messages.hpp"
+#include "ui/pic_frame.hpp"
 #include "ui/twips.hpp"
 #include "ui/wrapping_button.hpp"
 
@@ -222,6 +225,9 @@ void MainFrm::BuildMenus() {
     menuBar()->addAction(MNU_ABOUT);
 
     connect(MNU_QUIT, &QAction::triggered, this, &MainFrm::Quit);
+    connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
+    connect(mnuShowRays, &QAction::triggered, this, [this] { raysWindow.Show(program_); });
+    connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
 }
 
 void MainFrm::SetTabOrder() {

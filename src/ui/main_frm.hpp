@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "persistence/program_state.hpp"
+#include "ui/single_window.hpp"
 
 class QAction;
 class QGroupBox;
@@ -18,6 +19,10 @@ class QLineEdit;
 class QPushButton;
 
 namespace vantrel::ui {
+
+class PicFrame;
+class frmAbout;
+class frmAngle;
 
 // What the window needs from the system it runs on.
 struct MainFrmEnvironment {
@@ -75,6 +80,11 @@ class MainFrm : public QMainWindow {
     QAction* mnuShowRays = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* MNU_ABOUT = nullptr;
+
+    // The secondary windows, each at most once.
+    SingleWindow<frmAngle> angleWindow;
+    SingleWindow<PicFrame> raysWindow;
+    SingleWindow<frmAbout> aboutWindow;
 
   public Q_SLOTS:
     void Calculate();

@@ -1,0 +1,80 @@
+#include "ui/frm_about.hpp"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "platform/system_info.hpp"
+#include "ui/messages.hpp"
+#include "ui/twips.hpp"
+
+namespace vantrel::ui {
+namespace {
+
+constexpr int kVersionMajor = 2;
+constexpr int kVersionMinor = 2;
+constexpr int kVersionRevision = 0;
+
+}  // namespace
+
+QPixmap ProgramIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double s = size;
+    painter.setPen(QPen(QColor(40, 40, 40), s / 16));
+    painter.drawLine(QPointF(s / 2, s * 0.9), QPointF(s / 2, s * 0.35));
+    painter.drawLine(QPointF(s * 0.2, s * 0.35), QPointF(s * 0.8, s * 0.35));
+    painter.setPen(QPen(QColor(250, 0, 0), s / 20));
+    painter.drawArc(QRectF(s * 0.05, s * 0.05, s * 0.9, s * 0.9), 40 * 16, 100 * 16);
+    painter.drawArc(QRectF(s * 0.2, s * 0.15, s * 0.6, s * 0.6), 45 * 16, 90 * 16);
+    return pixmap;
+}
+
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAbout"));
+    const QString title = QStringLiteral("Vantrel2");
+    setWindowTitle(QStringLiteral("About ") + title);
+    setFixedSize(TwipsToPixels(*this, 5730), TwipsToPixels(*this, 3105));
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(ProgramIcon(TwipsToPixels(*this, 480)));
+    PlaceTwips(*picIcon, 240, 240, 540, 540);
+
+    lblTitle = new QLabel(title, this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    PlaceTwips(*lblTitle, 1050, 240, 3885, 480);
+
+    lblVersion = new QLabel(
+        QStringLiteral("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    PlaceTwips(*lblVersion, 1050, 780, 3885, 225);
+
+    lblDescription = new QLabel(QStringLiteral("Vantrel - Radio-ray calculation"), this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    PlaceTwips(*lblDescription, 1050, 1125, 3885, 330);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    PlaceTwips(*cmdOK, 4245, 2145, 1260, 345);
+    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    PlaceTwips(*cmdSysInfo, 4260, 2595, 1245, 345);
+
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
+    connect(cmdSysInfo, &QPushButton::clicked, this, [this] {
+        if (!platform::StartSysInfo()) {
+            ShowMessage(this, QStringLiteral("System Information Is Unavailable At This Time"));
+        }
+    });
+}
+
+}  // namespace vantrel::ui

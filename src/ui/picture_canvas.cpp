@@ -1,0 +1,38 @@
+#include "ui/picture_canvas.hpp"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vantrel::ui {
+
+PictureCanvas::PictureCanvas(QSize size, QWidget* parent)
+    : QWidget(parent), canvas_(size, QImage::Format_RGB32) {
+    setFixedSize(size);
+    setMouseTracking(true);  // moves without a button pressed are reported too
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetPicture(QImage());
+}
+
+void PictureCanvas::SetPicture(const QImage& picture) {
+    canvas_.fill(palette().color(QPalette::Window));
+    if (!picture.isNull()) {
+        QPainter painter(&canvas_);
+        painter.drawImage(QPoint(0, 0), picture);
+    }
+    update();
+}
+
+void PictureCanvas::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), canvas_);
+}
+
+void PictureCanvas::mousePressEvent(QMouseEvent* event) {
+    Q_EMIT Pressed(event->position(), event->button());
+}
+
+void PictureCanvas::mouseMoveEvent(QMouseEvent* event) {
+    Q_EMIT Moved(event->position());
+}
+
+}  // namespace vantrel::ui

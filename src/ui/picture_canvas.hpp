@@ -1,0 +1,37 @@
+#pragma once
+
+// A picture box: shows a picture at its top-left corner on a canvas of the box's size, keeps what is drawn
+// on it, and reports mouse presses and moves in its own pixel coordinates.
+
+#include <QImage>
+#include <QWidget>
+
+namespace vantrel::ui {
+
+class PictureCanvas : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PictureCanvas(QSize size, QWidget* parent = nullptr);
+
+    // Replaces the canvas by `picture` drawn at the top-left on the box's background; anything drawn
+    // before is gone. A picture larger than the box is cut off.
+    void SetPicture(const QImage& picture);
+    [[nodiscard]] const QImage& Canvas() const { return canvas_; }
+    // Draws on the canvas and shows the result.
+    QImage& BeginDrawing() { return canvas_; }
+    void EndDrawing() { update(); }
+
+  Q_SIGNALS:
+    void Pressed(QPointF position, Qt::MouseButton button);
+    void Moved(QPointF position);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    QImage canvas_;
+};
+
+}  // namespace vantrel::ui

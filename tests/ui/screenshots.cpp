@@ -1,0 +1,122 @@
+// Shows every window of the program with a plausible hunt in it and saves a picture of each, for a person
+// to look at. Run under an X server (./dev screenshots starts Xvfb): vantrel-screenshots OUTPUT_FOLDER
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <cstdio>
+
+#include "persistence/settings.hpp"
+#include "ui/frm_about.hpp"
+#include "ui/frm_angle.hpp"
+#include "ui/main_frm.hpp"
+#include "ui/pic_frame.hpp"
+#include "ui/picture_canvas.hpp"
+
+#include <QPushButton>
+
+namespace {
+
+using vantrel::ui::MainFrm;
+
+// A map-like picture: fields, a river and a grid.
+QImage MapPicture() {
+    QImage picture(800, 500, QImage::Format_RGB32);
+    picture.fill(QColor(236, 232, 212));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(190, 220, 170));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(250, 180), 160, 90);
+    painter.drawEllipse(QPointF(620, 380), 140, 70);
+    painter.setPen(QPen(QColor(90, 140, 220), 6));
+    painter.drawLine(QPointF(0, 420), QPointF(800, 120));
+    painter.setPen(QPen(QColor(180, 180, 180), 1));
+    for (int x = 0; x < 800; x += 100) {
+        painter.drawLine(x, 0, x, 500);
+    }
+    for (int y = 0; y < 500; y += 100) {
+        painter.drawLine(0, y, 800, y);
+    }
+    return picture;
+}
+
+bool Save(QWidget& window, const QString& folder, const QString& name) {
+    window.show();
+    window.raise();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "window %s was not shown\n", qPrintable(name));
+        return false;
+    }
+    QTest::qWait(300);
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!shot.save(path)) {
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vantrel-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    QGuiApplication::clipboard()->setImage(MapPicture());
+
+    vantrel::persistence::ProgramState program;
+    program.settings = vantrel::persistence::SettingsFromIni({});
+    vantrel::persistence::ApplyStartupDefaults(program.settings, program.main,
+                                               vantrel::persistence::WindowsDefaultLocations());
+    auto& s = program.main;
+    s.Sced1Lat = "5541200";
+    s.Sced1Lon = "472800";
+    s.Sced2Lat = "5540100";
+    s.Sced2Lon = "475900";
+    s.Sced1Ang = "12,5";
+    s.Sced2Ang = "348";
+    s.S1Ang = {"40", "75,5", "110", "20", "0"};
+    s.S2Ang = {"310", "355", "40", "280", "0"};
+    s.S1Sig = {"-12", "-45", "-8", "-62", "0"};
+    s.S2Sig = {"-20", "-33", "-5", "-58", "0"};
+    s.txtZone = {"32U", "32U"};
+    s.txtTest = "$GPRMC,081836,A,5000.9800,N,00837.2700,E,000.0,360.0,130998,011.3,E*62  N  E";
+    program.ScedRec1.BaseAngle = 12.5;
+    program.ScedRec1.Ang = {40, 75.5, 110, 20, 200};
+    program.ScedRec1.Sig = {-12, -45, -8, -62, -30};
+
+    MainFrm main(program, {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
+    main.Calculate();
+    bool ok = Save(main, folder, QStringLiteral("MainFrm"));
+
+    main.mnuShowRays->trigger();
+    vantrel::ui::PicFrame& rays = *main.raysWindow.Get();
+    rays.MouseDown(QPointF(250, 300));
+    ok = Save(rays, folder, QStringLiteral("PicFrame")) && ok;
+
+    main.mnuAngles->trigger();
+    vantrel::ui::frmAngle& angle = *main.angleWindow.Get();
+    angle.cmdInsClpbd->click();
+    QTest::mousePress(angle.Pict, Qt::LeftButton, {}, QPoint(300, 250));
+    QTest::mouseMove(angle.Pict, QPoint(380, 200));
+    QTest::mouseMove(angle.Pict, QPoint(420, 120));
+    ok = Save(angle, folder, QStringLiteral("frmAngle")) && ok;
+
+    main.MNU_ABOUT->trigger();
+    ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
+    return ok ? 0 : 1;
+}
