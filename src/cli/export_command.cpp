@@ -17,6 +17,7 @@
 #include "cli/cli.hpp"
 #include "cli/measurement_input.hpp"
 #include "core/cross_fix.hpp"
+#include "core/number_text.hpp"
 #include "geodesy/utm_conv.hpp"
 #include "persistence/atomic_file.hpp"
 
@@ -52,8 +53,8 @@ bool IsGeographic(geodesy::GeoPosition p) {
 std::optional<Place> PlaceAt(const std::string& name, double north, double east) {
     const geodesy::GeoPosition at = geodesy::UtmToLatLon(north, east, 32);
     if (!IsGeographic(at)) {
-        PrintWarning(name + " left out: northing " + std::to_string(north) + ", easting " +
-                     std::to_string(east) + " is not a position on the earth");
+        PrintWarning(name + " left out: northing " + core::ShortestText(north) + ", easting " +
+                     core::ShortestText(east) + " is not a position on the earth");
         return std::nullopt;
     }
     return Place{name, at};

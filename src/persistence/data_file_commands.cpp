@@ -1,5 +1,6 @@
 #include "persistence/data_file_commands.hpp"
 
+#include <array>
 #include <cmath>
 #include <vector>
 

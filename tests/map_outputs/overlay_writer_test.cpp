@@ -1,5 +1,7 @@
-// The overlay format, section by section. Expected coordinate texts were worked out apart from the program:
-// the zone-32 inverse series and the "###.########" form evaluated in Python from their written definition.
+// How a UTM position becomes the coordinate texts of the overlay files. The sections themselves are checked
+// through whole files in result_overlays_test.cpp and preview_overlay_test.cpp. Expected texts were worked
+// out apart from the program: the zone-32 inverse series and the "###.########" form evaluated in Python
+// from their written definition.
 #include "map_outputs/overlay_writer.hpp"
 
 #include <gtest/gtest.h>
@@ -10,37 +12,6 @@
 
 namespace vantrel::map_outputs {
 namespace {
-
-TEST(OverlayWriter, BitmapSymbolHasTwelveLinesLongitudeUnderX) {
-    OverlayWriter writer;
-    writer.BitmapSymbol(10, "C:\\Vantrel\\F1.bmp", {5700500, 500500});
-    EXPECT_EQ(writer.text(),
-              "[Symbol 10]\r\nTyp=1\r\nGroup=1\r\nWidth=100\r\nHeight=100\r\nDir=100\r\nZoom=1\r\nTrans=1\r\n"
-              "TransByte=5\r\nPath=C:\\Vantrel\\F1.bmp\r\nXKoord=9.00719631\r\nYKoord=51.45567788\r\n");
-}
-
-TEST(OverlayWriter, LineSymbolRunsFromPointZeroToPointOne) {
-    OverlayWriter writer;
-    writer.LineSymbol(3, 8, 105, {5700000, 501000}, {5712345.6, 487654.3});
-    EXPECT_EQ(writer.text(),
-              "[Symbol 3]\r\nTyp=3\r\nGroup=1\r\nCol=8\r\nZoom=1\r\nSize=105\r\nArt=1\r\nPunkte=2\r\n"
-              "XKoord0=9.01439121\r\nYKoord0=51.45118132\r\nXKoord1=8.82189868\r\nYKoord1=51.56205521\r\n");
-}
-
-TEST(OverlayWriter, MapLageSwapsTheKeysAndRepeatsTheCentreAsReference) {
-    OverlayWriter writer;
-    writer.MapLage({5700000, 501000});
-    EXPECT_EQ(writer.text(),
-              "[MapLage]\r\nDimmFc=100\r\nZoomFc=81\r\nCenterLat=9.01439121\r\nCenterLong=51.45118132\r\n"
-              "RefOn=1\r\nRefLat=9.01439121\r\nRefLong=51.45118132\r\n");
-}
-
-TEST(OverlayWriter, OverlaySectionAndBlankLines) {
-    OverlayWriter writer;
-    writer.BlankLines(2);
-    writer.OverlaySection(7);
-    EXPECT_EQ(writer.text(), "\r\n\r\n[Overlay]\r\nSymbols=7\r\n");
-}
 
 struct TextsCase {
     const char* name;
