@@ -26,6 +26,7 @@ int main(int argc, char* argv[]) {
     program.settings = vantrel::persistence::GetIniData(settingsFile);
     vantrel::persistence::ApplyStartupDefaults(program.settings, program.main,
                                                vantrel::platform::DefaultLocationsForThisSystem());
+    vantrel::platform::CreateDefaultFolders();
 
     vantrel::ui::MainFrm window(program, {settingsFile, vantrel::platform::SystemDecimalSeparator()});
     window.show();

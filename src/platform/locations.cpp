@@ -59,6 +59,13 @@ persistence::DefaultLocations DefaultLocationsForThisSystem() {
 #endif
 }
 
+void CreateDefaultFolders() {
+#ifndef _WIN32
+    std::error_code ignored;
+    std::filesystem::create_directories(UserDataFolder() / "overlays", ignored);
+#endif
+}
+
 char SystemDecimalSeparator() {
     const QString point = QLocale::system().decimalPoint();
     return point == QStringLiteral(",") ? ',' : '.';

@@ -24,6 +24,11 @@ std::filesystem::path UserDataFolder();
 // database and the default data file under UserDataFolder().
 persistence::DefaultLocations DefaultLocationsForThisSystem();
 
+// Creates the folders the default locations point into (the overlays and the object database under
+// UserDataFolder()), so the commands work out of the box. Nothing to do on Windows; a failure shows later,
+// when a command writes there.
+void CreateDefaultFolders();
+
 // The decimal separator of the user's numeric locale: ',' or '.'.
 char SystemDecimalSeparator();
 

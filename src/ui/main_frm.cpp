@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -14,7 +15,11 @@
 #include <vector>
 
 #include "core/cross_fix.hpp"
+#include "map_outputs/preview_overlay.hpp"
+#include "map_outputs/result_overlays.hpp"
+#include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
+#include "platform/locations.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
 #include "ui/messages.hpp"
@@ -49,7 +54,21 @@ void MakeResultBox(QLineEdit* box) {
     box->setPalette(palette);
 }
 
+const QString kDataFileFilter = QStringLiteral("ZarUvariziRozu (*.fh2)");
+const QString kImportFileFilter = QStringLiteral("ZarUvariziRozu (*.fhd)");
+
 }  // namespace
+
+std::optional<QString> ShowFileDialog(QWidget* parent, const FileDialogRequest& request) {
+    const QString path =
+        request.kind == FileDialogRequest::Kind::Save
+            ? QFileDialog::getSaveFileName(parent, request.title, request.presetName, request.filter)
+            : QFileDialog::getOpenFileName(parent, request.title, request.presetName, request.filter);
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path;
+}
 
 MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environment, QWidget* parent)
     : QMainWindow(parent), program_(program), environment_(std::move(environment)) {
@@ -191,6 +210,8 @@ void MainFrm::BuildButtons() {
     PlaceTwips(*txtTest, 120, 5160, 8775, kButtonHeight);
 
     connect(CalcCMD, &QPushButton::clicked, this, &MainFrm::Calculate);
+    connect(cmdWriteOvl, &QPushButton::clicked, this, &MainFrm::WriteOverlays);
+    connect(cmdWritePreview, &QPushButton::clicked, this, &MainFrm::WritePreviewOverlay);
     connect(cmdQuit, &QPushButton::clicked, this, &MainFrm::Quit);
 }
 
@@ -225,6 +246,9 @@ void MainFrm::BuildMenus() {
     menuBar()->addAction(MNU_ABOUT);
 
     connect(MNU_QUIT, &QAction::triggered, this, &MainFrm::Quit);
+    connect(mnuOpen, &QAction::triggered, this, &MainFrm::Open);
+    connect(mnuSave, &QAction::triggered, this, &MainFrm::Save);
+    connect(mnuImport, &QAction::triggered, this, &MainFrm::Import);
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
     connect(mnuShowRays, &QAction::triggered, this, [this] { raysWindow.Show(program_); });
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
@@ -270,6 +294,47 @@ void MainFrm::RunCommand(const core::Outcome& outcome) {
 
 void MainFrm::Calculate() {
     RunCommand(core::Calculate(State(), DecimalSeparator()));
+}
+
+void MainFrm::WriteOverlays() {
+    RunCommand(map_outputs::WriteOverlays(State(), program_.settings));
+}
+
+void MainFrm::WritePreviewOverlay() {
+    RunCommand(map_outputs::WritePreviewOverlay(State(), program_.settings, DecimalSeparator()));
+}
+
+std::optional<std::filesystem::path> MainFrm::AskFile(FileDialogRequest::Kind kind, const QString& title,
+                                                      const QString& presetName, const QString& filter) {
+    const auto chosen = environment_.fileDialog(this, {kind, title, presetName, filter});
+    if (!chosen) {
+        return std::nullopt;  // cancelled: nothing changes
+    }
+    return platform::ToPath(*chosen);
+}
+
+void MainFrm::Open() {
+    const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
+                              QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
+    if (path) {
+        RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    }
+}
+
+void MainFrm::Save() {
+    const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Save"),
+                              QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
+    if (path) {
+        RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    }
+}
+
+void MainFrm::Import() {
+    const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Import"),
+                              QStringLiteral("*.fhd"), kImportFileFilter);
+    if (path) {
+        RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()));
+    }
 }
 
 void MainFrm::PutIniData() {

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "persistence/program_state.hpp"
 #include "ui/single_window.hpp"
@@ -24,10 +26,24 @@ class PicFrame;
 class frmAbout;
 class frmAngle;
 
+// What a file command asks of the file dialog; the answer is the chosen path, or nothing when cancelled.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString title;
+    QString presetName;
+    QString filter;  // "ZarUvariziRozu (*.fh2)"
+};
+using FileDialog = std::function<std::optional<QString>(QWidget* parent, const FileDialogRequest& request)>;
+
+// The platform's file dialog (Save asks before it replaces a file).
+std::optional<QString> ShowFileDialog(QWidget* parent, const FileDialogRequest& request);
+
 // What the window needs from the system it runs on.
 struct MainFrmEnvironment {
     std::filesystem::path settingsFile;  // Vantrel.ini
     char decimalSeparator = ',';
+    FileDialog fileDialog = ShowFileDialog;
 };
 
 class MainFrm : public QMainWindow {
@@ -88,6 +104,11 @@ class MainFrm : public QMainWindow {
 
   public Q_SLOTS:
     void Calculate();
+    void WriteOverlays();
+    void WritePreviewOverlay();
+    void Open();
+    void Save();
+    void Import();
     void Quit();
 
   protected:
@@ -100,8 +121,10 @@ class MainFrm : public QMainWindow {
     void BuildMenus();
     void SetTabOrder();
     QLineEdit* BindBox(QWidget* parent, core::BoxId id);
-    // Runs a command over the state: shows its failure, then refreshes the window.
+    // Runs a command over the state: refreshes the window, then shows its failure.
     void RunCommand(const core::Outcome& outcome);
+    std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
+                                                 const QString& presetName, const QString& filter);
 
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;

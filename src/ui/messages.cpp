@@ -1,5 +1,7 @@
 #include "ui/messages.hpp"
 
+#include "map_outputs/result_overlays.hpp"
+
 namespace vantrel::ui {
 
 void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
@@ -9,7 +11,10 @@ void ShowMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
 
 bool ReportOutcome(QWidget* parent, const core::Outcome& outcome) {
     if (!outcome) {
-        ShowMessage(parent, QString::fromStdString(outcome.message()), QMessageBox::Warning);
+        // The refusal before the first Calculate is a plain note, as the users know it; failures warn.
+        const bool note = outcome.message() == map_outputs::kNoValidData;
+        ShowMessage(parent, QString::fromStdString(outcome.message()),
+                    note ? QMessageBox::NoIcon : QMessageBox::Warning);
     }
     return outcome.ok();
 }
