@@ -49,13 +49,18 @@ core::Outcome WriteObject(ObjectTable& table, const MapObject& object) {
 }
 
 core::Outcome WriteAll(ObjectTable& table, const std::array<MapObject, kMapObjectCount>& objects) {
+    const auto count = table.Requery();
+    if (!count) {
+        return count.outcome();
+    }
+    if (*count < kMapObjectCount) {
+        return core::Outcome::Fail("Table " + std::string(kObjectTableName) + " of \"" + table.DisplayName() +
+                                   "\" holds " + std::to_string(*count) +
+                                   (*count == 1 ? " record" : " records") +
+                                   "; Update Database needs at least 7.");
+    }
     if (auto first = table.MoveFirst(); !first) {
         return first;
-    }
-    if (table.RecordCount() < kMapObjectCount) {
-        return core::Outcome::Fail("Table " + std::string(kObjectTableName) + " of \"" + table.DisplayName() +
-                                   "\" holds " + std::to_string(table.RecordCount()) +
-                                   " records; Update Database needs at least 7.");
     }
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (i > 0) {
