@@ -49,6 +49,8 @@ void PrintLine(std::string_view line);
 int Fail(std::string_view message);          // prints "vantrel-cli: <message>" on stderr, returns 1
 int UsageError(std::string_view message);    // prints the message and a hint, returns 2
 int FailWith(const core::Outcome& outcome);  // kExitOk or Fail(message)
+void PrintWarning(
+    std::string_view message);  // prints "vantrel-cli: <message>" on stderr; the command goes on
 
 // Reads a number argument with the regional reading; nullopt after printing a usage error.
 std::optional<double> NumberArgument(const Context& context, std::size_t index, std::string_view name);
@@ -59,5 +61,10 @@ bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max,
 // The commands.
 int RunToUtm(const Context& context);
 int RunToGeo(const Context& context);
+int RunSolve(const Context& context);
+int RunOverlays(const Context& context);
+int RunShow(const Context& context);
+int RunConvert(const Context& context);
+int RunExport(const Context& context);
 
 }  // namespace vantrel::cli

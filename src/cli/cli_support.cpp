@@ -25,6 +25,11 @@ int Fail(std::string_view message) {
     return kExitFailure;
 }
 
+void PrintWarning(std::string_view message) {
+    const std::string line = "vantrel-cli: " + std::string(message) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
 int UsageError(std::string_view message) {
     const std::string line = "vantrel-cli: " + std::string(message) + " (see vantrel-cli --help)\n";
     std::fwrite(line.data(), 1, line.size(), stderr);

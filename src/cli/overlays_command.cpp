@@ -1,0 +1,48 @@
+#include "cli/cli.hpp"
+#include "cli/measurement_input.hpp"
+#include "core/cross_fix.hpp"
+#include "map_outputs/preview_overlay.hpp"
+#include "map_outputs/result_overlays.hpp"
+
+namespace vantrel::cli {
+
+// overlays FILE [--foxes PATH --rays PATH] [--preview PATH]: load, Calculate, then Write Overlays and/or
+// Write Preview Overlay to the given paths, in the order foxes, rays, preview. The first failure stops.
+int RunOverlays(const Context& context) {
+    constexpr const char* kSynopsis = "overlays FILE [--foxes PATH --rays PATH] [--preview PATH]";
+    if (!ExpectPositionals(context, 1, 1, kSynopsis)) {
+        return kExitUsage;
+    }
+    const auto foxes = context.args.Option("foxes");
+    const auto rays = context.args.Option("rays");
+    const auto preview = context.args.Option("preview");
+    if (foxes.has_value() != rays.has_value()) {
+        return UsageError("--foxes and --rays go together");
+    }
+    if (!foxes && !preview) {
+        return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name at least one overlay)");
+    }
+    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    if (!state) {
+        return Fail(state.message());
+    }
+    core::MeasurementState& main = state->main;
+    if (const core::Outcome calculated = core::Calculate(main, context.decimalSeparator); !calculated) {
+        return FailWith(calculated);
+    }
+    persistence::Settings settings;
+    settings.FoxesFileLocation = foxes.value_or("");
+    settings.RaysFileLocation = rays.value_or("");
+    settings.PreviewOverlayFileLocation = preview.value_or("");
+    if (foxes) {
+        if (const core::Outcome written = map_outputs::WriteOverlays(main, settings); !written) {
+            return FailWith(written);
+        }
+    }
+    if (preview) {
+        return FailWith(map_outputs::WritePreviewOverlay(main, settings, context.decimalSeparator));
+    }
+    return kExitOk;
+}
+
+}  // namespace vantrel::cli

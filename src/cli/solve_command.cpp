@@ -1,0 +1,26 @@
+#include "cli/cli.hpp"
+#include "cli/measurement_input.hpp"
+#include "core/cross_fix.hpp"
+
+namespace vantrel::cli {
+
+// solve FILE: the five result rows as the Results boxes show them after Calculate.
+int RunSolve(const Context& context) {
+    if (!ExpectPositionals(context, 1, 1, "solve FILE")) {
+        return kExitUsage;
+    }
+    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    if (!state) {
+        return Fail(state.message());
+    }
+    core::MeasurementState& main = state->main;
+    if (const core::Outcome calculated = core::Calculate(main, context.decimalSeparator); !calculated) {
+        return FailWith(calculated);
+    }
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        PrintLine("F" + std::to_string(fox + 1) + "\t" + main.ResLat[fox] + "\t" + main.ResLon[fox]);
+    }
+    return kExitOk;
+}
+
+}  // namespace vantrel::cli

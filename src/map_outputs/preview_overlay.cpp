@@ -1,0 +1,122 @@
+#include "map_outputs/preview_overlay.hpp"
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "core/cross_fix.hpp"
+#include "persistence/atomic_file.hpp"
+
+namespace vantrel::map_outputs {
+namespace {
+
+using core::BoxId;
+using core::BoxKind;
+
+struct SignalBand {
+    double length;  // metres
+    int size;
+};
+
+SignalBand BandOf(double signal) {
+    if (signal > -6) {
+        return {10000, 102};
+    }
+    if (signal > -20) {
+        return {5000, 103};
+    }
+    if (signal > -60) {
+        return {2500, 104};
+    }
+    return {1000, 105};
+}
+
+// The values a preview needs, read from the boxes.
+struct PreviewInputs {
+    UtmPoint station;
+    std::array<double, core::kFoxCount> absoluteBearing{};
+    std::array<double, core::kFoxCount> signal{};
+};
+
+core::Result<PreviewInputs> ReadPreviewInputs(const core::MeasurementState& state, char decimalSeparator) {
+    std::vector<BoxId> order{{1, BoxKind::Northing, 0}, {1, BoxKind::Easting, 0}};
+    for (int fox = 0; fox < core::kFoxCount; ++fox) {
+        order.push_back({1, BoxKind::Signal, fox});
+        order.push_back({1, BoxKind::Bearing, fox});
+        order.push_back({1, BoxKind::BaseAngle, 0});
+    }
+    const auto values = core::ReadBoxes(state, order, decimalSeparator);
+    if (!values) {
+        return values.outcome();
+    }
+    const std::vector<double>& v = *values;
+    PreviewInputs inputs;
+    inputs.station = {v[0], v[1]};
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        const std::size_t at = 2 + 3 * fox;
+        inputs.signal[fox] = v[at];
+        inputs.absoluteBearing[fox] = v[at + 1] + v[at + 2];
+    }
+    return inputs;
+}
+
+std::string PreviewText(const PreviewInputs& inputs) {
+    OverlayWriter writer;
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        const double signal = inputs.signal[fox];
+        const UtmPoint end = RayEndPoint(inputs.absoluteBearing[fox], signal, inputs.station);
+        writer.LineSymbol(static_cast<int>(fox) + 1, kFoxColours[fox], SignalLineSize(signal), inputs.station,
+                          end);
+    }
+    writer.BlankLines(1);
+    writer.OverlaySection(core::kFoxCount);
+    writer.BlankLines(1);
+    writer.MapLage(inputs.station);
+    return writer.text();
+}
+
+}  // namespace
+
+int SignalLineSize(double signal) {
+    return BandOf(signal).size;
+}
+
+double SignalRayLength(double signal) {
+    return BandOf(signal).length;
+}
+
+UtmPoint RayEndPoint(double bearing, double signal, UtmPoint station) {
+    const double length = SignalRayLength(signal);
+    const double theta = bearing * core::kPi15 / 180;
+    return {station.north + length * std::cos(theta), station.east + length * std::sin(theta)};
+}
+
+core::Result<std::string> PreviewOverlayText(const core::MeasurementState& state, char decimalSeparator) {
+    const auto inputs = ReadPreviewInputs(state, decimalSeparator);
+    if (!inputs) {
+        return inputs.outcome();
+    }
+    return PreviewText(*inputs);
+}
+
+core::Outcome WritePreviewOverlay(core::MeasurementState& state, const persistence::Settings& settings,
+                                  char decimalSeparator) {
+    const auto inputs = ReadPreviewInputs(state, decimalSeparator);
+    if (!inputs) {
+        return inputs.outcome();
+    }
+    const std::string& location = settings.PreviewOverlayFileLocation;
+    if (location.empty()) {
+        return core::Outcome::Fail("No file is set for PreviewOverlayFileLocation in the settings.");
+    }
+    const core::Outcome written =
+        persistence::WriteFileAtomically(std::filesystem::path(location), PreviewText(*inputs));
+    if (!written) {
+        return written;
+    }
+    state.ScedNorth[0] = inputs->station.north;
+    state.ScedEast[0] = inputs->station.east;
+    return core::Outcome::Ok();
+}
+
+}  // namespace vantrel::map_outputs

@@ -1,0 +1,80 @@
+#include "map_outputs/result_overlays.hpp"
+
+#include <filesystem>
+
+#include "map_outputs/overlay_writer.hpp"
+#include "persistence/atomic_file.hpp"
+
+namespace vantrel::map_outputs {
+namespace {
+
+constexpr int kRaySize = 103;
+
+UtmPoint Station(const core::MeasurementState& state, std::size_t index) {
+    return {state.ScedNorth[index], state.ScedEast[index]};
+}
+
+UtmPoint Fix(const core::MeasurementState& state, std::size_t fox) {
+    return {state.FoxNorth[fox], state.FoxEast[fox]};
+}
+
+core::Outcome WriteOverlayFile(const std::string& location, const char* settingName,
+                               const std::string& text) {
+    if (location.empty()) {
+        return core::Outcome::Fail(std::string("No file is set for ") + settingName + " in the settings.");
+    }
+    return persistence::WriteFileAtomically(std::filesystem::path(location), text);
+}
+
+}  // namespace
+
+std::string FoxSymbolsOverlayText(const core::MeasurementState& state) {
+    OverlayWriter writer;
+    int number = 1;
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        const std::string bitmap = "C:\\Vantrel\\F" + std::to_string(fox + 1) + ".bmp";
+        writer.BitmapSymbol(number++, bitmap, Fix(state, fox));
+    }
+    writer.BitmapSymbol(number++, "C:\\Vantrel\\P1.bmp", Station(state, 0));
+    writer.BitmapSymbol(number, "C:\\Vantrel\\P2.bmp", Station(state, 1));
+    writer.BlankLines(2);
+    writer.OverlaySection(number);
+    return writer.text();
+}
+
+std::string RaysOverlayText(const core::MeasurementState& state) {
+    OverlayWriter writer;
+    int number = 0;
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        for (std::size_t station = 0; station < core::kStationCount; ++station) {
+            writer.LineSymbol(++number, kFoxColours[fox], kRaySize, Station(state, station), Fix(state, fox));
+        }
+    }
+    writer.BlankLines(1);
+    writer.OverlaySection(number);
+    writer.BlankLines(1);
+    writer.MapLage(Station(state, 1));
+    return writer.text();
+}
+
+core::Outcome WriteOverlays(const core::MeasurementState& state, const persistence::Settings& settings) {
+    if (!state.ResultsValid) {
+        return core::Outcome::Fail(kNoValidData);
+    }
+    const std::string foxes = FoxSymbolsOverlayText(state);
+    const std::string rays = RaysOverlayText(state);
+    const core::Outcome foxesWritten =
+        WriteOverlayFile(settings.FoxesFileLocation, "FoxesFileLocation", foxes);
+    if (!foxesWritten) {
+        return foxesWritten;
+    }
+    const core::Outcome raysWritten = WriteOverlayFile(settings.RaysFileLocation, "RaysFileLocation", rays);
+    if (!raysWritten) {
+        return core::Outcome::Fail(raysWritten.message() + ". The fox symbols overlay \"" +
+                                   persistence::DisplayPath(settings.FoxesFileLocation) +
+                                   "\" has already been written.");
+    }
+    return core::Outcome::Ok();
+}
+
+}  // namespace vantrel::map_outputs
