@@ -202,6 +202,13 @@ const FailureCase kFailures[] = {
          return other;
      },
      "locked"},
+    {"ReadByAnotherProgramUntilTheSave", MakeSeven,  // the failure comes only at the commit
+     [](const auto& db) -> std::shared_ptr<void> {
+         auto other = std::make_shared<SqliteFile>(db);
+         other->Exec("BEGIN; SELECT count(*) FROM OBJECT_LIST");
+         return other;
+     },
+     "locked"},
     {"ReadOnlyFile", MakeSeven,
      [](const auto& db) -> std::shared_ptr<void> {
          auto readOnly = std::make_shared<testing_support::ReadOnlyFile>(db);
