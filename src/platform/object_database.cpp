@@ -45,7 +45,8 @@ QString SqliteUri(const std::filesystem::path& file) {
             encoded += c;
         }
     }
-    return QStringLiteral("file:") + encoded + QStringLiteral("?mode=rw");
+    // An empty authority ("file://" + "/path") keeps a UNC path's "//server" from being read as one.
+    return QStringLiteral("file://") + encoded + QStringLiteral("?mode=rw");
 }
 
 // An ODBC attribute value; braces keep ';' and blanks at the ends from ending or trimming it.
