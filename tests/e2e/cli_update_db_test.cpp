@@ -113,16 +113,6 @@ TEST_F(CliUpdateDb, ADatabaseThatCannotTakeTheUpdateIsLeftAsItWas) {
     EXPECT_EQ(ReadBytes(db), before);
 }
 
-TEST_F(CliUpdateDb, AnUnreadableMeasurementFileStopsBeforeTheDatabase) {
-    MakeObjectDatabase(db, 7);
-    WriteBytes(dir / "short.fh2", "too short");
-    const ProcessResult r = Run({"update-db", (dir / "short.fh2").string(), "--db", db.string()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find((dir / "short.fh2").string()), std::string::npos) << r.err;
-    EXPECT_EQ(ObjectRows(db), (Rows{OldRecord(1), OldRecord(2), OldRecord(3), OldRecord(4), OldRecord(5),
-                                    OldRecord(6), OldRecord(7)}));
-}
-
 TEST_F(CliUpdateDb, UsageErrors) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"update-db", "hunt.fh2"},

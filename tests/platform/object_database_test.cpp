@@ -76,14 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
                     HeaderCase{"Empty", "", false, " is neither an SQLite nor an Access database."}),
     testing_support::ParamName{});
 
-TEST(DatabaseFile, AFolderOrAMissingFileIsNoDatabase) {
-    TempDir dir;
-    EXPECT_EQ(DetectDatabaseFormat(dir.path()).message(), Quoted(dir.path()) + " is not a database file.");
-    EXPECT_EQ(OpenObjectTable(dir / "none.sqlite").message(),
-              "The object database " + Quoted(dir / "none.sqlite") + " does not exist.");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
 #ifndef _WIN32
 TEST(DatabaseFile, AnAccessFileIsRefusedWhereNoDriverCanWriteIt) {
     TempDir dir;
@@ -124,18 +116,6 @@ TEST(DatabaseFile, PathsWithUriAndConnectionStringCharactersReachTheRightFile) {
         ++entries;
     }
     EXPECT_EQ(entries, 2);  // no stray file under a cut-off name
-}
-
-TEST(DatabaseFile, OdbcValuesWithSeparatorsOrBracesAreBraced) {
-    // ODBC connection strings end a value at ';' unless it is in braces, where '}' is written twice. (The
-    // SQLite3 ODBC driver does not read braces, so this is checked on the text; the Access driver does.)
-    const std::filesystem::path plain = "/data/Univdb_u.mdb";
-    const std::filesystem::path awkward = "/data/a;b}c.mdb";
-    EXPECT_EQ(OdbcConnection(QStringLiteral("X"), QStringLiteral("DBQ"), plain).databaseName,
-              QStringLiteral("DRIVER={X};DBQ=/data/Univdb_u.mdb;"));
-    EXPECT_EQ(OdbcConnection(QStringLiteral("X"), QStringLiteral("DBQ"), awkward, QStringLiteral("A=1;"))
-                  .databaseName,
-              QStringLiteral("DRIVER={X};DBQ={/data/a;b}}c.mdb};A=1;"));
 }
 
 TEST(DatabaseFile, EachOpenTableHasItsOwnConnectionUntilItIsGone) {
