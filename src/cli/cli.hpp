@@ -66,5 +66,6 @@ int RunOverlays(const Context& context);
 int RunShow(const Context& context);
 int RunConvert(const Context& context);
 int RunExport(const Context& context);
+int RunUpdateDb(const Context& context);
 
 }  // namespace vantrel::cli

@@ -31,6 +31,11 @@ const std::vector<Command>& AllCommands() {
          "stations, fixes and rays in WGS84 for other map software",
          RunExport,
          {"format", "output"}},
+        {"update-db",
+         "update-db FILE --db PATH",
+         "Calculate, then write stations and fixes into the object database",
+         RunUpdateDb,
+         {"db"}},
     };
     return kCommands;
 }

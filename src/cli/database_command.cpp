@@ -1,0 +1,38 @@
+#include <filesystem>
+
+#include "cli/cli.hpp"
+#include "cli/measurement_input.hpp"
+#include "core/cross_fix.hpp"
+#include "map_outputs/update_database.hpp"
+#include "platform/object_database.hpp"
+
+namespace vantrel::cli {
+
+// update-db FILE --db PATH: load FILE as Open (or Import, for a ".fhd") does, Calculate, then Update
+// Database on PATH. Silent on success. Nothing is written unless every step before the update succeeded, and
+// a database file that does not exist is reported, never created.
+int RunUpdateDb(const Context& context) {
+    constexpr const char* kSynopsis = "update-db FILE --db PATH";
+    if (!ExpectPositionals(context, 1, 1, kSynopsis)) {
+        return kExitUsage;
+    }
+    const auto database = context.args.Option("db");
+    if (!database || database->empty()) {
+        return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name the object database)");
+    }
+    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    if (!state) {
+        return Fail(state.message());
+    }
+    if (const core::Outcome calculated = core::Calculate(state->main, context.decimalSeparator);
+        !calculated) {
+        return FailWith(calculated);
+    }
+    auto table = platform::OpenObjectTable(std::filesystem::path(*database));
+    if (!table) {
+        return Fail(table.message());
+    }
+    return FailWith(map_outputs::UpdateDatabase(state->main, **table));
+}
+
+}  // namespace vantrel::cli
