@@ -30,5 +30,6 @@ int main(int argc, char* argv[]) {
 
     vantrel::ui::MainFrm window(program, {settingsFile, vantrel::platform::SystemDecimalSeparator()});
     window.show();
+    window.StartDatabase();
     return QApplication::exec();
 }

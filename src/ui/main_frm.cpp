@@ -20,6 +20,7 @@
 #include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
+#include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
 #include "ui/messages.hpp"
@@ -56,6 +57,8 @@ void MakeResultBox(QLineEdit* box) {
 
 const QString kDataFileFilter = QStringLiteral("ZarUvariziRozu (*.fh2)");
 const QString kImportFileFilter = QStringLiteral("ZarUvariziRozu (*.fhd)");
+// The map application's Access files, and the SQLite files the program makes for itself elsewhere.
+const QString kDatabaseFilter = QStringLiteral("Access Data (*.mdb);;SQLite database (*.sqlite *.db)");
 
 }  // namespace
 
@@ -212,6 +215,7 @@ void MainFrm::BuildButtons() {
     connect(CalcCMD, &QPushButton::clicked, this, &MainFrm::Calculate);
     connect(cmdWriteOvl, &QPushButton::clicked, this, &MainFrm::WriteOverlays);
     connect(cmdWritePreview, &QPushButton::clicked, this, &MainFrm::WritePreviewOverlay);
+    connect(upd_db_cmd, &QPushButton::clicked, this, &MainFrm::UpdateDatabase);
     connect(cmdQuit, &QPushButton::clicked, this, &MainFrm::Quit);
 }
 
@@ -249,6 +253,8 @@ void MainFrm::BuildMenus() {
     connect(mnuOpen, &QAction::triggered, this, &MainFrm::Open);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::Save);
     connect(mnuImport, &QAction::triggered, this, &MainFrm::Import);
+    connect(mnuSetDbFname, &QAction::triggered, this, &MainFrm::SetDatabaseFile);
+    connect(mnuViewDb, &QAction::triggered, this, [this] { dataWindow.Show(NavData); });
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
     connect(mnuShowRays, &QAction::triggered, this, [this] { raysWindow.Show(program_); });
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
@@ -334,6 +340,33 @@ void MainFrm::Import() {
                               QStringLiteral("*.fhd"), kImportFileFilter);
     if (path) {
         RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()));
+    }
+}
+
+void MainFrm::StartDatabase() {
+    ReportOutcome(this,
+                  NavData.Start(platform::ToPath(QString::fromStdString(program_.settings.DataBaseFilename)),
+                                platform::OwnDefaultDatabase()));
+}
+
+void MainFrm::UpdateDatabase() {
+    RunCommand(NavData.UpdateDatabase(State()));
+}
+
+void MainFrm::SetDatabaseFile() {
+    const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Set Database File"),
+                              QStringLiteral("*.mdb"), kDatabaseFilter);
+    if (!path) {
+        return;
+    }
+    // The view lets go of the old table before the switch and shows the new one after it.
+    DataDialog* view = dataWindow.Get();
+    if (view != nullptr) {
+        view->Detach();
+    }
+    RunCommand(platform::SetDatabaseFile(State(), NavData, *path));
+    if (view != nullptr) {
+        view->Reload();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "persistence/program_state.hpp"
+#include "platform/nav_data.hpp"
 #include "ui/single_window.hpp"
 
 class QAction;
@@ -22,6 +23,7 @@ class QPushButton;
 
 namespace vantrel::ui {
 
+class DataDialog;
 class PicFrame;
 class frmAbout;
 class frmAngle;
@@ -61,6 +63,12 @@ class MainFrm : public QMainWindow {
     void RefreshFromState();
     // Writes the settings file; a failure is shown.
     void PutIniData();
+    // Start-up: opens the object database the settings name (creating the program's own one on first use
+    // where there is one); a database that cannot be opened is reported.
+    void StartDatabase();
+
+    // The connection to the object database that Update Database writes and the view shows.
+    platform::NavData NavData;
 
     // Station boxes. Lat boxes hold northings, Lon boxes eastings.
     QLineEdit* Sced1Lat = nullptr;
@@ -101,6 +109,7 @@ class MainFrm : public QMainWindow {
     SingleWindow<frmAngle> angleWindow;
     SingleWindow<PicFrame> raysWindow;
     SingleWindow<frmAbout> aboutWindow;
+    SingleWindow<DataDialog> dataWindow;
 
   public Q_SLOTS:
     void Calculate();
@@ -109,6 +118,8 @@ class MainFrm : public QMainWindow {
     void Open();
     void Save();
     void Import();
+    void UpdateDatabase();
+    void SetDatabaseFile();
     void Quit();
 
   protected:

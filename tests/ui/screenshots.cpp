@@ -11,6 +11,8 @@
 #include <cstdio>
 
 #include "persistence/settings.hpp"
+#include "platform/object_database.hpp"
+#include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
 #include "ui/main_frm.hpp"
@@ -99,8 +101,14 @@ int main(int argc, char* argv[]) {
     program.ScedRec1.Ang = {40, 75.5, 110, 20, 200};
     program.ScedRec1.Sig = {-12, -45, -8, -62, -30};
 
+    const std::string database = QDir::tempPath().toStdString() + "/vantrel-screenshots.sqlite";
+    std::filesystem::remove(database);
+    vantrel::platform::CreateObjectDatabase(database);
+    program.settings.DataBaseFilename = database;
     MainFrm main(program, {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
+    main.StartDatabase();
     main.Calculate();
+    main.UpdateDatabase();
     bool ok = Save(main, folder, QStringLiteral("MainFrm"));
 
     main.mnuShowRays->trigger();
@@ -115,6 +123,11 @@ int main(int argc, char* argv[]) {
     QTest::mouseMove(angle.Pict, QPoint(380, 200));
     QTest::mouseMove(angle.Pict, QPoint(420, 120));
     ok = Save(angle, folder, QStringLiteral("frmAngle")) && ok;
+
+    main.mnuViewDb->trigger();
+    main.dataWindow.Get()->cmdNext->click();
+    main.dataWindow.Get()->cmdNext->click();
+    ok = Save(*main.dataWindow.Get(), folder, QStringLiteral("DataDialog")) && ok;
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
