@@ -8,8 +8,8 @@
 namespace vantrel::instruments {
 
 struct RxReading {
-    double Angle = 0;    // bearing in degrees as received or typed
-    double Signal = 0;   // signal value in dB as received
+    double Angle = 0;        // bearing in degrees as received or typed
+    double Signal = 0;       // signal value in dB as received
     std::int16_t Valid = 0;  // 1 = the element holds a reading, 0 = empty
 
     friend bool operator==(const RxReading&, const RxReading&) = default;
@@ -18,7 +18,7 @@ struct RxReading {
 // Indexed (station, fox, row), 0-based. Declared with room for station 0..2, fox 0..5 and row 0..30; only
 // stations 0..1, foxes 0..4 and rows 0..29 are ever filled, saved or read back.
 class RxReadings {
-public:
+  public:
     static constexpr int kStations = 3;
     static constexpr int kFoxes = 6;
     static constexpr int kRows = 31;
@@ -29,11 +29,13 @@ public:
 
     // Out-of-range indexes are a programming error (checked with at()).
     RxReading& operator()(int station, int fox, int row) { return cells_.at(Index(station, fox, row)); }
-    const RxReading& operator()(int station, int fox, int row) const { return cells_.at(Index(station, fox, row)); }
+    const RxReading& operator()(int station, int fox, int row) const {
+        return cells_.at(Index(station, fox, row));
+    }
 
     friend bool operator==(const RxReadings&, const RxReadings&) = default;
 
-private:
+  private:
     static std::size_t Index(int station, int fox, int row) {
         if (station < 0 || station >= kStations || fox < 0 || fox >= kFoxes || row < 0 || row >= kRows) {
             return kStations * kFoxes * kRows;  // out of range: at() throws

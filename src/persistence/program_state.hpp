@@ -11,11 +11,11 @@
 namespace vantrel::persistence {
 
 struct ProgramState {
-    core::MeasurementState main;        // MainFrm's boxes and fields
-    Settings settings;                  // the seven settings of Vantrel.ini
-    instruments::RxReadings RxReadings; // the bearing table
-    int RxStation = 0;                  // 0 for station 1, 1 for station 2
-    ScedRecord ScedRec1;                // station records of the last Save, Open or Import
+    core::MeasurementState main;         // MainFrm's boxes and fields
+    Settings settings;                   // the seven settings of Vantrel.ini
+    instruments::RxReadings RxReadings;  // the bearing table
+    int RxStation = 0;                   // 0 for station 1, 1 for station 2
+    ScedRecord ScedRec1;                 // station records of the last Save, Open or Import
     ScedRecord ScedRec2;
 };
 
