@@ -38,8 +38,11 @@ ReceiverLine ReadReceiverLine(std::string_view line, char decimalSeparator) {
     ReceiverLine result;
     result.text = std::string(line);
     std::replace(result.text.begin(), result.text.end(), '.', ',');
-    result.bearing = core::ReadRegional(Field(result.text, 3, 6), decimalSeparator);
-    result.signal = core::ReadPlain(Field(result.text, 12, 5));
+    // Adding zero turns a negative zero ("-0,5" reads as -0) into a plain 0.
+    if (const auto bearing = core::ReadRegional(Field(result.text, 3, 6), decimalSeparator)) {
+        result.bearing = *bearing + 0.0;
+    }
+    result.signal = core::ReadPlain(Field(result.text, 12, 5)) + 0.0;
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "instruments/rx_log.hpp"
 #include "test_names.hpp"
 
+#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -66,6 +67,9 @@ TEST_P(ReceiverLineTest, ReadsBearingAtThreeToEightAndSignalAtTwelveToSixteen) {
         EXPECT_EQ(read.bearing, c.bearing);
         if (c.bearing) {
             EXPECT_EQ(read.signal, c.signal);
+            for (const double value : {*read.bearing, read.signal}) {
+                EXPECT_FALSE(value == 0 && std::signbit(value)) << "a zero has no sign";
+            }
         }
     }
 }
@@ -76,6 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineCase{"SignalLosesDecimals", "A 123.4 dB -45.6 X", "A 123,4 dB -45,6 X", 123.4, -45},
                     LineCase{"SignalBlanksSkipped", "A 010.0 dB    5", "A 010,0 dB    5", 10, 5},
                     LineCase{"PositiveSignSignal", "A 359.9 dB +12.7", "A 359,9 dB +12,7", 359.9, 12},
+                    LineCase{"SignalBelowOneIsZero", "A -0.0  dB -0.5", "A -0,0  dB -0,5", 0, 0},
                     LineCase{"CommaAlreadyThere", "A 7,25  dB -3", "A 7,25  dB -3", 7.25, -3},
                     LineCase{"ShortLineCutsFields", "A 12", "A 12", 12, 0},
                     LineCase{"NoSignalField", "A 359.9", "A 359,9", 359.9, 0},
