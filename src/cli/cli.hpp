@@ -59,5 +59,8 @@ bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max,
 // The commands.
 int RunToUtm(const Context& context);
 int RunToGeo(const Context& context);
+int RunGps(const Context& context);
+int RunRx(const Context& context);
+int RunAverage(const Context& context);
 
 }  // namespace vantrel::cli

@@ -10,6 +10,17 @@ const std::vector<Command>& AllCommands() {
          "UTM zone 32 to degrees, overlay and database texts",
          RunToGeo,
          {}},
+        {"gps",
+         "gps [DEVICE|-] [--timeout S]",
+         "first valid RMC position: northing, easting, zone, sentence",
+         RunGps,
+         {"timeout"}},
+        {"rx", "rx [DEVICE|-]", "receiver lines as they come: bearing and signal", RunRx, {}},
+        {"average",
+         "average CELL...",
+         "mean of one table column (up to 30 cells) and overlap",
+         RunAverage,
+         {}},
     };
     return kCommands;
 }
