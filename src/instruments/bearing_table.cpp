@@ -119,7 +119,7 @@ void ClearTable(DataInForm& form, RxReadings& readings, int station) {
     }
 }
 
-ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const double> signals,
+ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const double> signalValues,
                             char decimalSeparator) {
     struct Bearing {
         double value;
@@ -131,7 +131,7 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
             continue;
         }
         if (const auto value = core::ReadRegional(cells[row], decimalSeparator)) {
-            bearings.push_back({*value, row < signals.size() ? signals[row] : 0.0});
+            bearings.push_back({*value, row < signalValues.size() ? signalValues[row] : 0.0});
         }
     }
     const bool high =
@@ -161,12 +161,12 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
 void CalcAverages(DataInForm& form, const RxReadings& readings, int station, char decimalSeparator) {
     for (int fox = 0; fox < kTableFoxes; ++fox) {
         std::array<std::string, kTableRows> cells;
-        std::array<double, kTableRows> signals{};
+        std::array<double, kTableRows> signalValues{};
         for (int row = 0; row < kTableRows; ++row) {
             cells[static_cast<std::size_t>(row)] = Cell(form, row + 1, fox + 1);
-            signals[static_cast<std::size_t>(row)] = readings(station, fox, row).Signal;
+            signalValues[static_cast<std::size_t>(row)] = readings(station, fox, row).Signal;
         }
-        const ColumnAverage average = AverageColumn(cells, signals, decimalSeparator);
+        const ColumnAverage average = AverageColumn(cells, signalValues, decimalSeparator);
         const auto i = static_cast<std::size_t>(fox);
         form.txtRes[i] = average.mean;
         form.txtDB[i] = average.meanSignal;
@@ -176,10 +176,10 @@ void CalcAverages(DataInForm& form, const RxReadings& readings, int station, cha
 
 void TransferToMain(const DataInForm& form, core::MeasurementState& state, int station) {
     auto& angles = station == 0 ? state.S1Ang : state.S2Ang;
-    auto& signals = station == 0 ? state.S1Sig : state.S2Sig;
+    auto& signalValues = station == 0 ? state.S1Sig : state.S2Sig;
     for (std::size_t i = 0; i < kTableFoxes; ++i) {
         angles[i] = form.txtRes[i];
-        signals[i] = form.txtDB[i];
+        signalValues[i] = form.txtDB[i];
     }
 }
 

@@ -77,10 +77,10 @@ struct ColumnAverage {
     bool overlap = false;    // bearings above 315 and below 45 both present
 };
 
-// `cells` are the 30 cell texts of a column (row 1 first), `signals` the stored signals of the same rows.
-// Empty cells and cells that are not numbers are skipped. With overlap, bearings below 45 count 360 more
-// and a mean of 360 or more is taken back by 360.
-ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const double> signals,
+// `cells` are the 30 cell texts of a column (row 1 first), `signalValues` the stored signals of the same
+// rows. Empty cells and cells that are not numbers are skipped. With overlap, bearings below 45 count 360
+// more and a mean of 360 or more is taken back by 360.
+ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const double> signalValues,
                             char decimalSeparator);
 
 // "Calculate AVG": txtRes, txtDB and chkOvlp of every fox from its column; the overlap mark follows the

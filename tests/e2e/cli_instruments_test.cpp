@@ -163,6 +163,8 @@ TEST(CliGps, BusyPortIsAlreadyOpen) {
     const auto second = RunCli({"gps", pair.device()});
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_EQ(second.err, "vantrel-cli: Port is already open.\n");
+    pair.Disconnect();
+    EXPECT_EQ(first.Wait(kPatience).exitCode, 1);
 }
 
 TEST(CliGps, DeviceThatDisappearsMidStreamEndsItCleanly) {
