@@ -107,6 +107,9 @@ void NmeaFramer::Append(std::string_view bytes) {
         sentence_.clear();
         return;
     }
+    if (sentence_.capacity() < kMaxSentence) {
+        sentence_.reserve(kMaxSentence);  // one buffer for good: no regrowth while the sentence fills
+    }
     sentence_.append(bytes);
 }
 

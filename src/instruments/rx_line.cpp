@@ -31,6 +31,9 @@ void RxLineFramer::Append(std::string_view bytes) {
         line_.clear();
         return;
     }
+    if (line_.capacity() < kMaxLine + 1) {
+        line_.reserve(kMaxLine + 1);  // one buffer for good: no regrowth while the line fills
+    }
     line_.append(bytes);
 }
 
