@@ -21,5 +21,18 @@ TEST(SerialDeviceName, DefaultsAndOverrides) {
 #endif
 }
 
+TEST(SerialDeviceName, InstrumentsFromTheirPortSettings) {
+    const auto ini = persistence::IniFile::Parse("[Ports]\nCOM3=/dev/gps\nCOM1=/dev/goniometer\n");
+    persistence::Settings settings;
+    settings.GpsPort = "2.6";  // hand-edited: rounds to 3
+    settings.GonPort = "1";
+    EXPECT_EQ(*GpsDevice(settings, ini), QStringLiteral("/dev/gps"));
+    EXPECT_EQ(*GonDevice(settings, ini, ','), QStringLiteral("/dev/goniometer"));
+    settings.GonPort = "one";
+    const auto gon = GonDevice(settings, ini, ',');
+    ASSERT_FALSE(gon.ok());
+    EXPECT_EQ(gon.message(), "The setting GON-Port does not hold a port number: \"one\"");
+}
+
 }  // namespace
 }  // namespace vantrel::platform
