@@ -226,20 +226,16 @@ TEST(CliRx, StandardInputLinesEndAtCrLf) {
               "skipped\t\n");
 }
 
-TEST(CliAverage, ColumnMeanAndOverlap) {
+TEST(CliAverage, OneColumnWithTheChosenSeparator) {
+    // The averaging itself is tested with the table; here the arguments and the output.
     struct Case {
         std::vector<std::string> args;
         std::string out;
     };
     const std::vector<Case> cases{
         {{"--decimal-separator=,", "average", "350", "10", "20"}, "6,66666666666669\t1\n"},
-        {{"--decimal-separator=.", "average", "350", "10", "20"}, "6.66666666666669\t1\n"},
-        {{"average", "10", "180", "350"}, "300\t1\n"},
-        {{"average", "45", "315"}, "180\t0\n"},
-        {{"--decimal-separator=,", "average", "", "10,5", "", "abc", "11.5"}, "11\t0\n"},
+        {{"--decimal-separator=.", "average", "", "10,5", "", "abc", "11.5", "-3"}, "6.33333333333333\t0\n"},
         {{"average"}, "0\t0\n"},
-        {{"average", "", "x"}, "0\t0\n"},
-        {{"average", "-10", "20"}, "5\t0\n"},
     };
     for (const Case& c : cases) {
         const auto r = RunCli(c.args);

@@ -8,7 +8,6 @@
 #include "temp_dir.hpp"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 
 #include <regex>
@@ -38,35 +37,11 @@ class QtEnvironment : public testing::Environment {
 };
 const testing::Environment* const kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
+// Finding a fix, a busy port and a vanishing receiver are covered through vantrel-cli gps.
 const std::string kFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
 
 QString Device(const SocatPair& pair) {
     return QString::fromStdString(pair.device());
-}
-
-TEST(GpsPositionRequest, FindsTheFixAndClosesThePort) {
-    TempDir dir;
-    SocatPair pair(dir.path().string());
-    ASSERT_TRUE(pair.ready());
-    GpsPositionRequest request;
-    QSignalSpy finished(&request, &GpsPositionRequest::finished);
-    ASSERT_TRUE(request.Start(Device(pair)));
-    EXPECT_FALSE(request.Start(Device(pair)));  // a second press while it runs is ignored
-    // Once the port is open (it can no longer be opened by another), the receiver talks.
-    InstrumentPort other;
-    const QDeadlineTimer deadline(kPatienceMs);
-    while (other.Open(Device(pair), 4800).ok()) {
-        other.Close();
-        ASSERT_FALSE(deadline.hasExpired());
-        QSignalSpy(&request, &GpsPositionRequest::failed).wait(10);  // lets the event loop run
-    }
-    ASSERT_TRUE(pair.Send("$GPRMC,,V,,,,,,,,,,N*53\r\n" + kFix.substr(0, 30)));
-    ASSERT_TRUE(pair.Send(kFix.substr(30) + "\r\n"));
-    ASSERT_TRUE(finished.wait(kPatienceMs));
-    const auto fix = finished.at(0).at(0).value<instruments::RmcFix>();
-    EXPECT_EQ(fix.sentence, kFix);
-    EXPECT_FALSE(request.IsRunning());
-    EXPECT_TRUE(other.Open(Device(pair), 4800).ok()) << "the request's port is closed";
 }
 
 TEST(GpsPositionRequest, AbortEndsItAtOnce) {
@@ -86,20 +61,6 @@ TEST(GpsPositionRequest, AbortEndsItAtOnce) {
     EXPECT_EQ(failed.count(), 0);
     InstrumentPort other;
     EXPECT_TRUE(other.Open(Device(pair), 4800).ok());
-}
-
-TEST(GpsPositionRequest, BusyPortFailsWithThePortMessage) {
-    TempDir dir;
-    SocatPair pair(dir.path().string());
-    ASSERT_TRUE(pair.ready());
-    InstrumentPort holder;
-    ASSERT_TRUE(holder.Open(Device(pair), 4800).ok());
-    GpsPositionRequest request;
-    QSignalSpy failed(&request, &GpsPositionRequest::failed);
-    ASSERT_TRUE(request.Start(Device(pair)));
-    ASSERT_TRUE(failed.wait(kPatienceMs));
-    EXPECT_EQ(failed.at(0).at(0).toString(), QStringLiteral("Port is already open."));
-    EXPECT_FALSE(request.IsRunning());
 }
 
 struct Receiver {
