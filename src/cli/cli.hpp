@@ -67,5 +67,8 @@ int RunShow(const Context& context);
 int RunConvert(const Context& context);
 int RunExport(const Context& context);
 int RunUpdateDb(const Context& context);
+int RunGps(const Context& context);
+int RunRx(const Context& context);
+int RunAverage(const Context& context);
 
 }  // namespace vantrel::cli

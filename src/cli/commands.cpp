@@ -36,6 +36,17 @@ const std::vector<Command>& AllCommands() {
          "Calculate, then write stations and fixes into the object database",
          RunUpdateDb,
          {"db"}},
+        {"gps",
+         "gps [DEVICE|-] [--timeout S]",
+         "first valid RMC position: northing, easting, zone, sentence",
+         RunGps,
+         {"timeout"}},
+        {"rx", "rx [DEVICE|-]", "receiver lines as they come: bearing and signal", RunRx, {}},
+        {"average",
+         "average CELL...",
+         "mean of one table column (up to 30 cells) and overlap",
+         RunAverage,
+         {}},
     };
     return kCommands;
 }

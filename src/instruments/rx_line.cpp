@@ -1,0 +1,52 @@
+#include "instruments/rx_line.hpp"
+
+#include <algorithm>
+
+#include "core/number_text.hpp"
+
+namespace vantrel::instruments {
+namespace {
+
+// Characters from 1-based `position`, at most `length`, cut at the end of the text.
+std::string_view Field(std::string_view text, std::size_t position, std::size_t length) {
+    if (text.size() < position) {
+        return {};
+    }
+    return text.substr(position - 1, length);
+}
+
+}  // namespace
+
+void RxLineFramer::Append(std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    endsWithCr_ = bytes.back() == '\r';
+    if (overlong_) {
+        return;
+    }
+    // One byte more than the limit may be the CR of the line end.
+    if (line_.size() + bytes.size() > kMaxLine + 1) {
+        overlong_ = true;
+        line_.clear();
+        return;
+    }
+    if (line_.capacity() < kMaxLine + 1) {
+        line_.reserve(kMaxLine + 1);  // one buffer for good: no regrowth while the line fills
+    }
+    line_.append(bytes);
+}
+
+ReceiverLine ReadReceiverLine(std::string_view line, char decimalSeparator) {
+    ReceiverLine result;
+    result.text = std::string(line);
+    std::replace(result.text.begin(), result.text.end(), '.', ',');
+    // Adding zero turns a negative zero ("-0,5" reads as -0) into a plain 0.
+    if (const auto bearing = core::ReadRegional(Field(result.text, 3, 6), decimalSeparator)) {
+        result.bearing = *bearing + 0.0;
+    }
+    result.signal = core::ReadPlain(Field(result.text, 12, 5)) + 0.0;
+    return result;
+}
+
+}  // namespace vantrel::instruments
