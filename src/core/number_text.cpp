@@ -53,13 +53,27 @@ Decimal ParseScientific(std::string_view text) {
     return d;
 }
 
-// The value correctly rounded to 15 significant digits.
+// The largest 15-digit decimal that is still a finite Double: 1.79769313486231e308.
+constexpr std::string_view kLargestFifteenDigits = "179769313486231";
+constexpr int kLargestPointPos = 309;
+
+// The value correctly rounded to 15 significant digits. The few values at the very top of the range
+// (from 1.797693134862315e308 up to the largest Double) would round to 1.79769313486232e308, which lies
+// past the largest Double, so no text made from it would read back as a number; they are cut to
+// 1.79769313486231e308 instead.
 Decimal ToFifteenDigits(double value) {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::scientific, kSignificantDigits - 1);
-    return ParseScientific(
+    Decimal d = ParseScientific(
         std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())));
+    // Same point position: comparing the digit strings compares the values (trailing zeros are trimmed).
+    if (d.pointPos > kLargestPointPos ||
+        (d.pointPos == kLargestPointPos && d.digits > kLargestFifteenDigits)) {
+        d.digits = kLargestFifteenDigits;
+        d.pointPos = kLargestPointPos;
+    }
+    return d;
 }
 
 // The shortest digits that read back to the same value.

@@ -19,6 +19,9 @@ namespace vantrel::core {
 // Non-finite values give "NaN", "Inf" or "-Inf".
 std::string FormatPattern(double value, std::string_view pattern, char decimalSeparator);
 
+// Both forms below take a Double to 15 significant digits first; the values at the very top of the range,
+// which would round past the largest Double, are cut to 1.79769313486231E+308 so their texts read back.
+
 // The default text form of a Double: 15 significant digits, trailing zeros and a trailing separator dropped,
 // "0" before the separator for |x| < 1; fixed notation for 1e-4 <= |x| < 1e15 (after rounding), otherwise
 // mantissa, "E", sign and at least two exponent digits ("1E+15", "1,5E-05"). -0 gives "0".

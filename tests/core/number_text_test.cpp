@@ -119,6 +119,19 @@ TEST(ShortestText, ReadsBackToTheSameDouble) {
     EXPECT_EQ(ShortestText(428333.55250000005), "428333.55250000005");
 }
 
+// The largest Double, 1.7976931348623157e308, rounded to 15 digits is 1.79769313486232e308, which lies past
+// the largest Double: its text was refused when read back, so a file holding it opened but could not be
+// saved again. Such values are cut to 15 digits instead.
+TEST(NumberText, TheLargestDoublesGiveTextsThatReadBack) {
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    EXPECT_EQ(DefaultText(kLargest, ','), "1,79769313486231E+308");
+    EXPECT_EQ(DefaultText(-kLargest, '.'), "-1.79769313486231E+308");
+    EXPECT_EQ(DefaultText(1.79769313486231e308, ','), "1,79769313486231E+308");
+    EXPECT_EQ(DefaultText(1.79769313486230e308, ','), "1,7976931348623E+308");
+    EXPECT_EQ(FormatPattern(-kLargest, "0000000.0", ','), "-179769313486231" + std::string(294, '0') + ",0");
+    EXPECT_EQ(ReadRegional(DefaultText(kLargest, ','), ','), 1.79769313486231e308);
+}
+
 struct RegionalCase {
     const char* name;
     friend void PrintTo(const RegionalCase& c, std::ostream* os) { *os << c.name; }
