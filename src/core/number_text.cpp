@@ -234,6 +234,9 @@ std::optional<double> ConvertChecked(const std::string& normalised) {
     const std::size_t e = normalised.find('e');
     const std::string mantissa =
         normalised.substr(mantissaStart, e == std::string::npos ? std::string::npos : e - mantissaStart);
+    // Any exponent beyond +-2^40 says the same as 2^40 (no text is that long); capping it also keeps the
+    // sum below from overflowing when the exponent is close to the largest long long.
+    constexpr long long kExponentCap = 1LL << 40;
     long long exponent = 0;
     if (e != std::string::npos) {
         const char* expFirst = normalised.data() + e + 1;
@@ -241,8 +244,9 @@ std::optional<double> ConvertChecked(const std::string& normalised) {
             ++expFirst;
         }
         if (std::from_chars(expFirst, last, exponent).ec != std::errc()) {
-            exponent = (*expFirst == '-') ? -(1LL << 40) : (1LL << 40);
+            exponent = (*expFirst == '-') ? -kExponentCap : kExponentCap;
         }
+        exponent = std::clamp(exponent, -kExponentCap, kExponentCap);
     }
     const std::size_t point = mantissa.find('.');
     const std::size_t integerLength = point == std::string::npos ? mantissa.size() : point;

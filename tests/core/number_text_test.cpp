@@ -179,6 +179,17 @@ TEST(ReadRegional, ReadsTheValueCorrectlyRounded) {
     EXPECT_EQ(ReadRegional("1,7976931348623157e308", ','), 1.7976931348623157e308);
 }
 
+// An exponent at the very end of the long long range made the order-of-magnitude sum overflow (undefined
+// behaviour, found by fuzzing); the reading must still tell overflow from underflow.
+TEST(NumberText, ExponentsAtTheEndOfTheIntegerRange) {
+    EXPECT_EQ(ReadRegional("3E9223372036854775807", '.'), std::nullopt);
+    EXPECT_EQ(ReadRegional("-12,5e9223372036854775807", ','), std::nullopt);
+    EXPECT_EQ(ReadRegional("0.1e-9223372036854775808", '.'), 0.0);
+    EXPECT_EQ(ReadRegional("1e99999999999999999999999", '.'), std::nullopt);
+    EXPECT_EQ(ReadPlain("3E9223372036854775807-"), 0.0);
+    EXPECT_EQ(ReadPlain("-0.5e-9223372036854775808x"), 0.0);
+}
+
 TEST(ReadRegional, KeepsTheSignOfZero) {
     const auto value = ReadRegional("-0", ',');
     ASSERT_TRUE(value);
