@@ -6,8 +6,10 @@
 namespace vantrel::persistence {
 namespace {
 
+// Blanks, and carriage returns: a CR left at the end of the file's last line (a CR LF cut short, or an old
+// Mac line end) belongs to a line end, never to a name or a value.
 std::string_view Trim(std::string_view s) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (!s.empty() && isBlank(s.front())) {
         s.remove_prefix(1);
     }

@@ -31,6 +31,18 @@ TEST(IniFile, ValuesAreReadWhole) {
     EXPECT_EQ(ini.Get("File", "Last Used Filename"), longValue);
 }
 
+// A last line that ends in a lone CR gave a value ending in CR; once PutIniData had added a line after
+// it, that CR became part of a CR LF and the value read back without it. Found by ini_fuzz.
+TEST(IniFile, AStrayCarriageReturnIsNotPartOfTheValue) {
+    IniFile ini = IniFile::Parse("[Comm]\r\nGPS-Port=3\r");
+    EXPECT_EQ(ini.Get("Comm", "GPS-Port"), "3");
+    ini.Set("Comm", "GON-Port", "2");
+    EXPECT_EQ(ini.Serialize(), "[Comm]\r\nGPS-Port=3\r\r\nGON-Port=2\r\n");
+    EXPECT_EQ(IniFile::Parse(ini.Serialize()).Get("Comm", "GPS-Port"), "3");
+    EXPECT_EQ(IniFile::Parse("[File]\nLast Used Filename=C:\\a.fh2\r\r\n").Get("File", "Last Used Filename"),
+              "C:\\a.fh2");
+}
+
 TEST(IniFile, CommentsAreNotKeys) {
     const IniFile ini = IniFile::Parse("[Comm]\n;GPS-Port=9\nGPS-Port=4\n");
     EXPECT_EQ(ini.Get("Comm", "GPS-Port"), "4");
