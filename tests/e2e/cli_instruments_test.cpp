@@ -22,6 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::BackgroundProcess;
+using testing_support::CliCommand;
 using testing_support::RunCli;
 using testing_support::SocatPair;
 using testing_support::TempDir;
@@ -57,10 +58,11 @@ testing_support::ProcessOptions WithInput(std::string input) {
     return options;
 }
 
-std::vector<std::string> CliCommand(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{VANTREL_CLI};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return argv;
+// Under a wrapper such as valgrind the CPU time is the wrapper's, so it is not checked there.
+void ExpectIdleWhileWaiting(double cpuSeconds) {
+    if (!testing_support::CliIsWrapped()) {
+        EXPECT_LT(cpuSeconds, kCpuSecondsAllowed);
+    }
 }
 
 std::string FirstLines(const std::string& bytes, int count) {
@@ -145,7 +147,7 @@ TEST(CliGps, SilentGpsIsAbandonedAtTheTimeoutWithoutSpendingCpu) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "vantrel-cli: no valid RMC sentence within 3 s\n");
-    EXPECT_LT(gps.cpuSeconds(), kCpuSecondsAllowed);
+    ExpectIdleWhileWaiting(gps.cpuSeconds());
 
     // The port was closed: the next request on it works.
     BackgroundProcess again(CliCommand({"--decimal-separator=,", "gps", pair.device()}));
@@ -179,7 +181,7 @@ TEST(CliGps, DeviceThatDisappearsMidStreamEndsItCleanly) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "vantrel-cli: the instrument was disconnected\n");
-    EXPECT_LT(gps.cpuSeconds(), kCpuSecondsAllowed);
+    ExpectIdleWhileWaiting(gps.cpuSeconds());
 }
 
 TEST(CliGps, MissingDeviceAndExhaustedInput) {
@@ -209,7 +211,7 @@ TEST(CliRx, PrintsEachLineAsItArrivesUntilTheDeviceDisappears) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "123.4\t-45\n270\t5\nskipped\tA ERROR dB\n");
     EXPECT_EQ(r.err, "vantrel-cli: the instrument was disconnected\n");
-    EXPECT_LT(rx.cpuSeconds(), kCpuSecondsAllowed);
+    ExpectIdleWhileWaiting(rx.cpuSeconds());
 }
 
 TEST(CliRx, StandardInputLinesEndAtCrLf) {
