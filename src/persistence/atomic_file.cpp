@@ -66,26 +66,52 @@ std::string DisplayPath(const std::filesystem::path& path) {
 }
 
 #ifndef _WIN32
-core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
+namespace {
+
+// The step's injected error, or 0.
+int Injected(const InjectedWriteError* injected, AtomicWriteStep step) {
+    return injected != nullptr && injected->step == step ? injected->error : 0;
+}
+
+core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_view content,
+                              const InjectedWriteError* injected) {
     const std::filesystem::path temporary = TemporaryBeside(target);
     struct stat existing {};
     const bool hasExisting = ::stat(target.c_str(), &existing) == 0;
     if (hasExisting && S_ISDIR(existing.st_mode)) {
         return WriteFailure(target, EISDIR);
     }
+    if (const int error = Injected(injected, AtomicWriteStep::Create)) {
+        return WriteFailure(target, error);
+    }
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return WriteFailure(target, errno);
     }
-    int error = WriteAll(fd, content);
+    int error = 0;
+    if (const int writeError = Injected(injected, AtomicWriteStep::Write)) {
+        WriteAll(fd, content.substr(0, content.size() / 2));
+        error = writeError;
+    } else {
+        error = WriteAll(fd, content);
+    }
     if (error == 0 && hasExisting) {
         ::fchmod(fd, existing.st_mode & 07777);
+    }
+    if (error == 0) {
+        error = Injected(injected, AtomicWriteStep::Flush);
     }
     if (error == 0 && ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) {
         error = errno;
+    }
+    if (error == 0) {
+        error = Injected(injected, AtomicWriteStep::Close);
+    }
+    if (error == 0) {
+        error = Injected(injected, AtomicWriteStep::Rename);
     }
     if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
@@ -96,6 +122,17 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
     }
     SyncDirectory(target.parent_path());
     return core::Outcome::Ok();
+}
+
+}  // namespace
+
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    return WriteAtomically(target, content, nullptr);
+}
+
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                                  InjectedWriteError injected) {
+    return WriteAtomically(target, content, &injected);
 }
 #else
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
@@ -123,6 +160,16 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
         return core::Outcome::Fail("Could not write \"" + DisplayPath(target) + "\": " + ec.message());
     }
     return core::Outcome::Ok();
+}
+
+// The injected failures are tried out on POSIX systems only; here the write is refused at once.
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                                  InjectedWriteError injected) {
+    if (injected.error != 0) {
+        return core::Outcome::Fail("Could not write \"" + DisplayPath(target) +
+                                   "\": " + SystemReason(injected.error));
+    }
+    return WriteFileAtomically(target, content);
 }
 #endif
 

@@ -15,6 +15,20 @@ namespace vantrel::persistence {
 
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 
+// The steps of an atomic write, in order.
+enum class AtomicWriteStep { Create, Write, Flush, Close, Rename };
+
+// A failure made on purpose at one step, as a full disk, a failing device or a read-only folder would
+// cause it: the step reports `error` (an errno value); at Write, after half the content went out.
+struct InjectedWriteError {
+    AtomicWriteStep step = AtomicWriteStep::Write;
+    int error = 0;
+};
+
+// The same, with one step failing as given. For tests of what a failed write leaves behind.
+core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                                  InjectedWriteError injected);
+
 // Reads a whole file; a missing or unreadable file gives a message naming it and the system's reason.
 core::Result<std::string> ReadWholeFile(const std::filesystem::path& path);
 

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <ostream>
+
 #include "file_bytes.hpp"
 #include "temp_dir.hpp"
+#include "test_names.hpp"
 
 namespace vantrel::persistence {
 namespace {
@@ -42,6 +46,56 @@ TEST(AtomicFile, FailureLeavesTheOldFileAndNoLeftovers) {
     EXPECT_NE(outcome.message().find("Is a directory"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "target"));
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+// A write that fails at any step says so with the path and the system's reason, and leaves the old file
+// (or no file) and nothing else behind.
+struct InjectedCase {
+    const char* name;
+    friend void PrintTo(const InjectedCase& c, std::ostream* os) { *os << c.name; }
+    AtomicWriteStep step;
+    int error;
+    const char* reason;
+};
+
+class InjectedWriteErrorTest : public testing::TestWithParam<InjectedCase> {};
+
+TEST_P(InjectedWriteErrorTest, LeavesTheOldFileAndSaysWhy) {
+    const InjectedCase& c = GetParam();
+    const TempDir dir;
+    const auto target = dir / "Vantrel.ini";
+    WriteBytes(target, "[Comm]\r\nGPS-Port=3\r\n");
+    const core::Outcome outcome =
+        WriteFileAtomically(target, "[Comm]\r\nGPS-Port=4\r\nGON-Port=1\r\n", {c.step, c.error});
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.message(), "Could not write \"" + target.string() + "\": " + c.reason);
+    EXPECT_EQ(ReadBytes(target), "[Comm]\r\nGPS-Port=3\r\n");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+
+    const auto fresh = dir / "rays.ovl";
+    EXPECT_FALSE(WriteFileAtomically(fresh, "[Overlay]\r\n", {c.step, c.error}));
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, InjectedWriteErrorTest,
+    testing::Values(InjectedCase{"ReadOnlyFolder", AtomicWriteStep::Create, EROFS, "Read-only file system"},
+                    InjectedCase{"DiskFullHalfWay", AtomicWriteStep::Write, ENOSPC,
+                                 "No space left on device"},
+                    InjectedCase{"DeviceFailsOnFlush", AtomicWriteStep::Flush, EIO, "Input/output error"},
+                    InjectedCase{"QuotaOnClose", AtomicWriteStep::Close, EDQUOT, "Disk quota exceeded"},
+                    InjectedCase{"RenameRefused", AtomicWriteStep::Rename, EACCES, "Permission denied"}),
+    testing_support::ParamName{});
+
+TEST(AtomicFile, AFolderThatIsAFileIsReported) {
+    const TempDir dir;
+    WriteBytes(dir / "overlays", "not a folder");
+    const auto target = dir / "overlays" / "rays.ovl";
+    const core::Outcome outcome = WriteFileAtomically(target, "[Overlay]\r\n");
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.message(), "Could not write \"" + target.string() + "\": Not a directory");
+    EXPECT_EQ(ReadBytes(dir / "overlays"), "not a folder");
 }
 
 TEST(AtomicFile, ReadWholeFileReportsMissingFile) {
