@@ -48,6 +48,8 @@ struct MeasurementState {
     // Computed fox positions, written only for foxes whose bearings intersect.
     std::array<double, kFoxCount> FoxNorth{};
     std::array<double, kFoxCount> FoxEast{};
+
+    friend bool operator==(const MeasurementState&, const MeasurementState&) = default;
 };
 
 // One of the 26 numeric station boxes.

@@ -17,6 +17,8 @@ struct ProgramState {
     int RxStation = 0;                   // 0 for station 1, 1 for station 2
     ScedRecord ScedRec1;                 // station records of the last Save, Open or Import
     ScedRecord ScedRec2;
+
+    friend bool operator==(const ProgramState&, const ProgramState&) = default;
 };
 
 }  // namespace vantrel::persistence

@@ -1,0 +1,157 @@
+// Every command that writes a file, where writing fails for real: a full disk and a read-only folder (a
+// tiny memory file system, which stops root as well), and a folder that is a file. Each command says so
+// with the file's name and the system's reason, leaves the old file as it was and changes no state.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "core/cross_fix.hpp"
+#include "file_bytes.hpp"
+#include "map_outputs/preview_overlay.hpp"
+#include "map_outputs/result_overlays.hpp"
+#include "persistence/atomic_file.hpp"
+#include "persistence/data_file_commands.hpp"
+#include "persistence/program_state.hpp"
+#include "persistence/settings.hpp"
+#include "support/tiny_tmpfs.hpp"
+#include "temp_dir.hpp"
+#include "test_names.hpp"
+
+namespace vantrel::map_outputs {
+namespace {
+
+using persistence::ProgramState;
+using std::filesystem::path;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::TinyTmpfs;
+
+// Two stations 17.5 km apart whose bearings cross for every fox; every file goes into `folder`.
+ProgramState Hunt(const path& folder) {
+    ProgramState state;
+    core::MeasurementState& m = state.main;
+    m.Sced1Lat = "5541637,3";
+    m.Sced1Lon = "472866,0";
+    m.Sced2Lat = "5524124,1";
+    m.Sced2Lon = "475283,4";
+    m.S1Ang = {"45", "90", "120", "60", "10"};
+    m.S2Ang = {"20", "50", "80", "40", "5"};
+    m.S1Sig = {"-3", "-10", "-30", "-70", "0"};
+    m.S2Sig = {"-4", "-11", "-31", "-71", "-1"};
+    state.settings.FoxesFileLocation = (folder / "foxies.ovl").string();
+    state.settings.RaysFileLocation = (folder / "rays.ovl").string();
+    state.settings.PreviewOverlayFileLocation = (folder / "preview.ovl").string();
+    return state;
+}
+
+// The user changes the measurement (and a setting) and runs Calculate again, so every file's new
+// content differs from the old.
+void ChangeIt(ProgramState& state) {
+    state.main.Sced1Lat = "5541700";
+    state.main.S1Sig[0] = "-50";
+    state.settings.GpsPort = "7";
+    ASSERT_TRUE(core::Calculate(state.main, ','));
+}
+
+struct WritingCommand {
+    const char* name;
+    friend void PrintTo(const WritingCommand& c, std::ostream* os) { *os << c.name; }
+    std::vector<const char*> files;  // what it writes into the folder; the first is written first
+    core::Outcome (*run)(ProgramState& state, const path& folder);
+};
+
+const WritingCommand kCommands[] = {
+    {"Save",
+     {"hunt.fh2"},
+     [](ProgramState& state, const path& folder) {
+         return persistence::WriteDataFile(state, folder / "hunt.fh2", ',');
+     }},
+    {"PutIniData",
+     {"Vantrel.ini"},
+     [](ProgramState& state, const path& folder) {
+         return persistence::PutIniData(state.settings, folder / "Vantrel.ini");
+     }},
+    {"WriteOverlays",
+     {"foxies.ovl", "rays.ovl"},
+     [](ProgramState& state, const path&) { return WriteOverlays(state.main, state.settings); }},
+    {"WritePreviewOverlay",
+     {"preview.ovl"},
+     [](ProgramState& state, const path&) { return WritePreviewOverlay(state.main, state.settings, ','); }},
+};
+
+class WriteFailureTest : public testing::TestWithParam<WritingCommand> {
+  protected:
+    // Runs the command once successfully, so that its old files are there, then changes the measurement.
+    void WriteOldFiles(const path& folder) {
+        state_ = Hunt(folder);
+        ASSERT_TRUE(core::Calculate(state_.main, ','));
+        ASSERT_TRUE(GetParam().run(state_, folder));
+        for (const char* file : GetParam().files) {
+            oldBytes_.push_back(ReadBytes(folder / file));
+            ASSERT_FALSE(oldBytes_.back().empty());
+        }
+        ChangeIt(state_);
+    }
+
+    // The command fails naming its first file and the reason; nothing changed, nothing left behind.
+    void ExpectRefusedAndNothingChanged(const path& folder, const std::string& reason,
+                                        std::size_t otherFiles) {
+        const ProgramState before = state_;
+        const core::Outcome outcome = GetParam().run(state_, folder);
+        ASSERT_FALSE(outcome) << "reported success";
+        const std::string first = persistence::DisplayPath(folder / GetParam().files[0]);
+        EXPECT_NE(outcome.message().find("\"" + first + "\": " + reason), std::string::npos)
+            << outcome.message();
+        EXPECT_TRUE(state_ == before);
+        for (std::size_t i = 0; i < oldBytes_.size(); ++i) {
+            EXPECT_EQ(ReadBytes(folder / GetParam().files[i]), oldBytes_[i]) << GetParam().files[i];
+        }
+        if (std::filesystem::is_directory(folder)) {
+            const auto entries = std::distance(std::filesystem::directory_iterator(folder), {});
+            EXPECT_EQ(static_cast<std::size_t>(entries), oldBytes_.size() + otherFiles)
+                << "a temporary file is left";
+        }
+    }
+
+    ProgramState state_;
+    std::vector<std::string> oldBytes_;
+};
+
+TEST_P(WriteFailureTest, FullDisk) {
+    const TempDir dir;
+    const TinyTmpfs disk(dir / "disk", 128);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    }
+    WriteOldFiles(dir / "disk");
+    ASSERT_TRUE(disk.Fill());
+    ExpectRefusedAndNothingChanged(dir / "disk", "No space left on device", 1);
+}
+
+TEST_P(WriteFailureTest, ReadOnlyFolder) {
+    const TempDir dir;
+    const TinyTmpfs disk(dir / "disk", 128);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+    }
+    WriteOldFiles(dir / "disk");
+    ASSERT_TRUE(disk.MakeReadOnly());
+    ExpectRefusedAndNothingChanged(dir / "disk", "Read-only file system", 0);
+}
+
+TEST_P(WriteFailureTest, FolderThatIsAFile) {
+    const TempDir dir;
+    testing_support::WriteBytes(dir / "overlays", "a file, not a folder");
+    state_ = Hunt(dir / "overlays");
+    ASSERT_TRUE(core::Calculate(state_.main, ','));
+    ExpectRefusedAndNothingChanged(dir / "overlays", "Not a directory", 0);
+    EXPECT_EQ(ReadBytes(dir / "overlays"), "a file, not a folder");
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, WriteFailureTest, testing::ValuesIn(kCommands),
+                         testing_support::ParamName{});
+
+}  // namespace
+}  // namespace vantrel::map_outputs
