@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,9 +26,17 @@ core::Outcome WriteFailure(const std::filesystem::path& target, int error) {
     return core::Outcome::Fail("Could not write \"" + DisplayPath(target) + "\": " + SystemReason(error));
 }
 
+// The temporary file's name carries the process id besides a random number: a process killed while
+// writing leaves its temporary file behind, and a process forked from the same parent starts with the same
+// random numbers, so the number alone could name a leftover, and the exclusive create would then fail.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     static std::minstd_rand generator(std::random_device{}());
-    const std::string suffix = ".tmp-" + std::to_string(generator());
+#ifdef _WIN32
+    const long processId = ::_getpid();
+#else
+    const long processId = ::getpid();
+#endif
+    const std::string suffix = ".tmp-" + std::to_string(processId) + "-" + std::to_string(generator());
     return target.parent_path() / ("." + target.filename().string() + suffix);
 }
 
