@@ -173,8 +173,10 @@ TEST(CliGps, DeviceThatDisappearsMidStreamEndsItCleanly) {
     TempDir dir;
     SocatPair pair(dir.path().string());
     ASSERT_TRUE(pair.ready());
+    ASSERT_TRUE(pair.WatchDevice());
     BackgroundProcess gps(CliCommand({"gps", pair.device()}));
     ASSERT_TRUE(gps.WaitUntilItHasOpen(pair.device(), kPatience));
+    ASSERT_TRUE(pair.WaitForDeviceSpeed(B4800, kPatience));
     ASSERT_TRUE(pair.Send("$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*7B\r\n$GPRMC,12"));
     pair.Disconnect();
     const auto r = gps.Wait(kPatience);

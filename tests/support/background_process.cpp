@@ -240,10 +240,34 @@ bool SocatPair::SendInChunks(std::string_view bytes, std::size_t chunkSize) {
     return true;
 }
 
+bool SocatPair::WatchDevice() {
+    if (watchFd_ < 0) {
+        watchFd_ = ::open(device_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    }
+    return watchFd_ >= 0;
+}
+
+bool SocatPair::WaitForDeviceSpeed(speed_t speed, std::chrono::milliseconds timeout) const {
+    const auto deadline = Clock::now() + timeout;
+    // Nothing announces the change, so look at the settings until it shows.
+    while (Clock::now() < deadline) {
+        termios settings{};
+        if (watchFd_ >= 0 && ::tcgetattr(watchFd_, &settings) == 0 && ::cfgetispeed(&settings) == speed) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 void SocatPair::Disconnect() {
     if (instrumentFd_ >= 0) {
         ::close(instrumentFd_);
         instrumentFd_ = -1;
+    }
+    if (watchFd_ >= 0) {
+        ::close(watchFd_);
+        watchFd_ = -1;
     }
     socat_.Signal(SIGTERM);
     socat_.Wait(std::chrono::milliseconds(30000));

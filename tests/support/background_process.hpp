@@ -4,6 +4,7 @@
 // at its end the CPU time it used is known. Used for instruments that talk while the program listens.
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <chrono>
 #include <map>
@@ -79,11 +80,20 @@ class SocatPair {
     bool SendInChunks(std::string_view bytes, std::size_t chunkSize);
     void Disconnect();
 
+    // Keeps a descriptor on the device from now on, to look at its line settings. Call it before the
+    // program opens the port: a port the program holds exclusively cannot be opened again (but by root).
+    bool WatchDevice();
+    // Waits until the program has set the device to `speed`, the last step of its opening the port, so
+    // that a Disconnect after it comes after the opening (a slow program, under valgrind say, may still be
+    // opening when it merely has the device open).
+    bool WaitForDeviceSpeed(speed_t speed, std::chrono::milliseconds timeout) const;
+
   private:
     std::string device_;
     std::string instrument_;
     BackgroundProcess socat_;
     int instrumentFd_ = -1;
+    int watchFd_ = -1;
     bool ready_ = false;
 };
 
