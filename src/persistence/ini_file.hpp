@@ -2,8 +2,8 @@
 
 // An INI profile file as the platform's profile functions keep it: "[Section]" lines open sections,
 // "Key=Value" lines hold values. Sections and keys are matched without regard to letter case; blanks (and
-// stray carriage returns) around names and values are not part of them. Changing a value rewrites only that line and leaves every other
-// line, comments and unknown keys included, exactly as it was.
+// stray carriage returns) around names and values are not part of them. Changing a value rewrites only that
+// line and leaves every other line, comments and unknown keys included, exactly as it was.
 
 #include <optional>
 #include <string>
