@@ -1,5 +1,6 @@
 #include "figures.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,9 +88,18 @@ void ReportFigures(const std::vector<Figure>& figures) {
     if (figures.empty()) {
         return;
     }
+    std::size_t nameWidth = 0;
+    std::size_t valueWidth = 0;
+    std::size_t targetWidth = 0;
+    for (const Figure& figure : figures) {
+        nameWidth = std::max(nameWidth, figure.name.size());
+        valueWidth = std::max(valueWidth, figure.value.size());
+        targetWidth = std::max(targetWidth, std::max<std::size_t>(1, figure.target.size()));
+    }
     std::printf("\nFigures:\n");
     for (const Figure& figure : figures) {
-        std::printf("  %-60s %-30s %-12s %s\n", figure.name.c_str(), figure.value.c_str(),
+        std::printf("  %-*s  %-*s  %-*s  %s\n", static_cast<int>(nameWidth), figure.name.c_str(),
+                    static_cast<int>(valueWidth), figure.value.c_str(), static_cast<int>(targetWidth),
                     figure.target.empty() ? "-" : figure.target.c_str(), Verdict(figure).c_str());
     }
     std::fflush(stdout);
