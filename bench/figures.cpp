@@ -22,7 +22,7 @@ std::string OneLine(std::string text) {
 
 std::string Verdict(const Figure& figure) {
     if (!figure.met) {
-        return "-";
+        return figure.target.empty() ? "-" : "not measured";
     }
     return *figure.met ? "met" : "NOT MET";
 }

@@ -23,10 +23,10 @@ struct Figure {
     std::string name;
     std::string value;
     std::string target;       // empty when the figure is only reported
-    std::optional<bool> met;  // nullopt when there is no target
+    std::optional<bool> met;  // nullopt when there is no target, or it could not be measured
 };
 
-// Writes the verdict column: "met", "NOT MET" or "-".
+// The verdict column: "met", "NOT MET", "not measured", or "-" for a figure without a target.
 std::string Verdict(const Figure& figure);
 
 // One figure line as appended to the figures file (TABs and line ends inside a field become blanks).
