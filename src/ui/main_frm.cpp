@@ -5,24 +5,32 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <vector>
 
 #include "core/cross_fix.hpp"
+#include "instruments/gps_request.hpp"
+#include "instruments/port_numbers.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
+#include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
+#include "platform/serial_ports.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
+#include "ui/frm_data_in.hpp"
+#include "ui/frm_setup.hpp"
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/twips.hpp"
@@ -90,6 +98,18 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     statusBar()->setSizeGripEnabled(false);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(&GPSComm, &platform::GpsPositionRequest::finished, this, [this](const instruments::RmcFix& fix) {
+        instruments::ApplyGpsFix(State(), gpsStation_, fix, DecimalSeparator());
+        RefreshFromState();
+        EndGpsRequest(QString());
+    });
+    connect(&GPSComm, &platform::GpsPositionRequest::failed, this, [this](const QString& message) {
+        EndGpsRequest(QString());
+        ShowMessage(this, message, QMessageBox::Warning);
+    });
+    connect(&GPSComm, &platform::GpsPositionRequest::aborted, this,
+            [this] { EndGpsRequest(QStringLiteral("GPS request cancelled")); });
 }
 
 MainFrm::~MainFrm() = default;
@@ -122,6 +142,8 @@ void MainFrm::BuildStationFrame(int station) {
     getPos->setToolTip(QStringLiteral("Obtain position from GPS"));
     PlaceTwips(*getPos, 120, 600, 495, 615);
     cmdGetPos[static_cast<std::size_t>(k)] = getPos;
+    getPos->installEventFilter(this);  // Esc on the button cancels a waiting request
+    connect(getPos, &QPushButton::clicked, this, [this, k] { GetPos(k); });
 
     QLineEdit* lon = BindBox(frame, {station, core::BoxKind::Easting, 0});
     PlaceTwips(*lon, 720, 600, 1215, kBoxHeight);
@@ -143,6 +165,11 @@ void MainFrm::BuildStationFrame(int station) {
     aq->setToolTip(QStringLiteral("Get angles from RDF equipment"));
     PlaceTwips(*aq, 360, 1920, 1575, kButtonHeight);
     cmdAq[static_cast<std::size_t>(k)] = aq;
+    // The station is noted for the data window; an open window switches to it without reloading its table.
+    connect(aq, &QPushButton::clicked, this, [this, k] {
+        program_.RxStation = k;
+        dataInWindow.Show(*this);
+    });
 
     auto& angles = station == 1 ? S1Ang : S2Ang;
     auto& signals = station == 1 ? S1Sig : S2Sig;
@@ -258,6 +285,7 @@ void MainFrm::BuildMenus() {
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
     connect(mnuShowRays, &QAction::triggered, this, [this] { raysWindow.Show(program_); });
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
+    connect(mnuSetup, &QAction::triggered, this, [this] { setupWindow.Show(*this); });
 }
 
 void MainFrm::SetTabOrder() {
@@ -368,6 +396,63 @@ void MainFrm::SetDatabaseFile() {
     if (view != nullptr) {
         view->Reload();
     }
+}
+
+persistence::IniFile MainFrm::SettingsFileContent() const {
+    const auto content = persistence::ReadWholeFile(SettingsFile());
+    return content ? persistence::IniFile::Parse(*content) : persistence::IniFile{};
+}
+
+void MainFrm::GetPos(int stationIndex) {
+    if (GPSComm.IsRunning()) {
+        return;  // one request at a time: a second press while waiting is ignored
+    }
+    const auto device = platform::GpsDevice(program_.settings, SettingsFileContent());
+    if (!device) {
+        ShowMessage(this, QString::fromStdString(device.message()), QMessageBox::Warning);
+        return;
+    }
+    State().GpsAbort = false;
+    gpsStation_ = stationIndex;
+    const auto port = instruments::GpsPortNumber(program_.settings.GpsPort);
+    const QString portName = QString::fromStdString(instruments::PortName(port ? *port : 0));
+    QPushButton* button = cmdGetPos[stationIndex == 0 ? 0 : 1];
+    button->setDown(true);
+    button->setFocus();
+    statusBar()->showMessage(
+        QStringLiteral("Waiting for GPS on %1 (%2) ... Esc cancels").arg(portName, *device));
+    GPSComm.Start(*device);
+}
+
+void MainFrm::EndGpsRequest(const QString& status) {
+    for (QPushButton* button : cmdGetPos) {
+        button->setDown(false);
+    }
+    gpsStation_ = -1;
+    if (status.isEmpty()) {
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(status, 5000);
+    }
+}
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
+    const bool onGetPos = watched == cmdGetPos[0] || watched == cmdGetPos[1];
+    if (onGetPos && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        State().GpsAbort = true;
+        GPSComm.Abort();
+        return true;
+    }
+    // A pressed-looking button stays pressed while its request waits.
+    if (onGetPos && gpsStation_ >= 0 && event->type() == QEvent::MouseButtonRelease) {
+        QTimer::singleShot(0, this, [this] {
+            if (gpsStation_ >= 0) {
+                cmdGetPos[static_cast<std::size_t>(gpsStation_ == 0 ? 0 : 1)]->setDown(true);
+            }
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainFrm::PutIniData() {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "persistence/program_state.hpp"
+#include "platform/gps_position_request.hpp"
 #include "platform/nav_data.hpp"
 #include "ui/single_window.hpp"
 
@@ -27,6 +28,8 @@ class DataDialog;
 class PicFrame;
 class frmAbout;
 class frmAngle;
+class frmDataIn;
+class frmSetup;
 
 // What a file command asks of the file dialog; the answer is the chosen path, or nothing when cancelled.
 struct FileDialogRequest {
@@ -69,6 +72,10 @@ class MainFrm : public QMainWindow {
 
     // The connection to the object database that Update Database writes and the view shows.
     platform::NavData NavData;
+    // The GPS port's request of "Get Pos" (one at a time).
+    platform::GpsPositionRequest GPSComm;
+    // The Vantrel.ini as it is now on disk (for the [Ports] device mapping).
+    [[nodiscard]] persistence::IniFile SettingsFileContent() const;
 
     // Station boxes. Lat boxes hold northings, Lon boxes eastings.
     QLineEdit* Sced1Lat = nullptr;
@@ -110,6 +117,8 @@ class MainFrm : public QMainWindow {
     SingleWindow<PicFrame> raysWindow;
     SingleWindow<frmAbout> aboutWindow;
     SingleWindow<DataDialog> dataWindow;
+    SingleWindow<frmSetup> setupWindow;
+    SingleWindow<frmDataIn> dataInWindow;
 
   public Q_SLOTS:
     void Calculate();
@@ -120,10 +129,13 @@ class MainFrm : public QMainWindow {
     void Import();
     void UpdateDatabase();
     void SetDatabaseFile();
+    // "Get Pos" of station index 0 or 1; Esc on the focused button cancels it.
+    void GetPos(int stationIndex);
     void Quit();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildStationFrame(int station);
@@ -137,8 +149,11 @@ class MainFrm : public QMainWindow {
     std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
                                                  const QString& presetName, const QString& filter);
 
+    void EndGpsRequest(const QString& status);
+
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;
+    int gpsStation_ = -1;  // the station whose "Get Pos" waits, -1 when none
 };
 
 }  // namespace vantrel::ui

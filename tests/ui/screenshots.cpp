@@ -15,11 +15,17 @@
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
+#include "ui/frm_data_in.hpp"
+#include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
 
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 
 namespace {
 
@@ -123,6 +129,36 @@ int main(int argc, char* argv[]) {
     QTest::mouseMove(angle.Pict, QPoint(380, 200));
     QTest::mouseMove(angle.Pict, QPoint(420, 120));
     ok = Save(angle, folder, QStringLiteral("frmAngle")) && ok;
+
+    main.mnuSetup->trigger();
+    ok = Save(*main.setupWindow.Get(), folder, QStringLiteral("frmSetup")) && ok;
+
+    // No receiver is attached here: the window says so, and the message is answered for the picture.
+    QTimer answerMessages;
+    QObject::connect(&answerMessages, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->accept();
+        }
+    });
+    answerMessages.start(50);
+    const double bearings[] = {38.5, 41, 40.5, 39, 42.5};
+    const double signalValues[] = {-11, -12, -13, -12, -11};
+    for (int row = 0; row < 5; ++row) {
+        program.RxReadings(0, 0, row) = {bearings[row], signalValues[row], 1};
+        program.RxReadings(0, 1, row) = {75.5 + row, -45, 1};
+    }
+    program.RxReadings(0, 2, 0) = {358, -8, 1};
+    program.RxReadings(0, 2, 1) = {3.5, -9, 1};
+    main.cmdAq[0]->click();
+    vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
+    data.CalcAverages();
+    ok = Save(data, folder, QStringLiteral("frmDataIn")) && ok;
+    const QPoint cell = data.Grid->visualItemRect(data.Grid->item(2, 2)).center();
+    QTest::mouseClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
+    if (data.editor != nullptr) {
+        ok = Save(*data.editor, folder, QStringLiteral("dlgEdit")) && ok;
+    }
 
     main.mnuViewDb->trigger();
     main.dataWindow.Get()->cmdNext->click();
