@@ -30,7 +30,6 @@
 #include "map_watcher.hpp"
 #include "persistence/program_state.hpp"
 #include "support/background_process.hpp"
-#include "support/process.hpp"
 #include "temp_dir.hpp"
 #include "ui/main_frm.hpp"
 
@@ -117,8 +116,8 @@ WaitingCpu MeasureWhileWaiting(BackgroundProcess& program, SocatPair& port) {
     const testing_support::ProcessResult end = program.Wait(kAfterDisconnect);
     result.afterDisconnect = program.cpuSeconds() - *after;
     result.afterNote = end.timedOut ? "still running after 5 s"
-                                    : "ended after " + Number(Seconds(Clock::now() - gone), 2) + " s: \"" +
-                                          FirstLine(end.err) + "\"";
+                                    : "ended " + Number(Seconds(Clock::now() - gone) * 1000) +
+                                          " ms later: \"" + FirstLine(end.err) + "\"";
     return result;
 }
 
@@ -150,10 +149,9 @@ QPoint GetPosButtonCentre(const std::filesystem::path& folder) {
 }
 
 bool Click(xcb_window_t window, QPoint at) {
-    const auto clicked =
-        testing_support::RunProcess({"xdotool", "mousemove", "--window", std::to_string(window),
-                                     std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
-    return clicked.exitCode == 0;
+    BackgroundProcess xdotool({"xdotool", "mousemove", "--window", std::to_string(window),
+                               std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
+    return xdotool.Wait(kPatience).exitCode == 0;
 }
 
 WaitingCpu MeasureGetPos(MapWatcher& watcher) {
@@ -183,6 +181,12 @@ WaitingCpu MeasureGetPos(MapWatcher& watcher) {
     return MeasureWhileWaiting(app, port);
 }
 
+std::string CpuText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f s", seconds);
+    return text;
+}
+
 void AddWaitingFigures(const std::string& what, const WaitingCpu& cpu, std::vector<Figure>& figures) {
     const std::string target = "< " + Number(kCpuTarget) + " s";
     const std::string waitingName = "Waiting: " + what + ", 10 s on a silent port, CPU";
@@ -192,8 +196,8 @@ void AddWaitingFigures(const std::string& what, const WaitingCpu& cpu, std::vect
         figures.push_back({goneName, "not measured", target, {}});
         return;
     }
-    figures.push_back({waitingName, Number(*cpu.waiting) + " s", target, *cpu.waiting < kCpuTarget});
-    figures.push_back({goneName, Number(*cpu.afterDisconnect) + " s (" + cpu.afterNote + ")", target,
+    figures.push_back({waitingName, CpuText(*cpu.waiting), target, *cpu.waiting < kCpuTarget});
+    figures.push_back({goneName, CpuText(*cpu.afterDisconnect) + " (" + cpu.afterNote + ")", target,
                        *cpu.afterDisconnect < kCpuTarget});
 }
 
