@@ -75,7 +75,7 @@ void MapWatcher::Drain() {
     }
 }
 
-std::optional<xcb_window_t> MapWatcher::WaitForWindow(pid_t pid, const std::string& title,
+std::optional<xcb_window_t> MapWatcher::WaitForWindow(pid_t pid, const std::optional<std::string>& title,
                                                       std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (xcb_connection_has_error(connection_) == 0) {
@@ -93,7 +93,7 @@ std::optional<xcb_window_t> MapWatcher::WaitForWindow(pid_t pid, const std::stri
             continue;
         }
         const xcb_window_t window = reinterpret_cast<const xcb_map_notify_event_t*>(event.get())->window;
-        if (Pid(window) == pid && Title(window) == title) {
+        if (Pid(window) == pid && (!title || Title(window) == *title)) {
             return window;
         }
     }

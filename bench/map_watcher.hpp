@@ -27,13 +27,15 @@ class MapWatcher {
     // Forgets the mappings reported so far.
     void Drain();
 
-    // Waits until a top-level window of process `pid` with exactly this title is mapped; its window id, or
-    // nullopt when the time runs out (or the display goes away) first.
-    std::optional<xcb_window_t> WaitForWindow(pid_t pid, const std::string& title,
+    // Waits until a top-level window of process `pid` with exactly this title (any title when nullopt) is
+    // mapped; its window id, or nullopt when the time runs out (or the display goes away) first.
+    std::optional<xcb_window_t> WaitForWindow(pid_t pid, const std::optional<std::string>& title,
                                               std::chrono::milliseconds timeout);
 
-  private:
+    // The window's title (_NET_WM_NAME, else WM_NAME); empty when it has none.
     [[nodiscard]] std::string Title(xcb_window_t window) const;
+
+  private:
     [[nodiscard]] std::optional<pid_t> Pid(xcb_window_t window) const;
     [[nodiscard]] std::string TextProperty(xcb_window_t window, xcb_atom_t property) const;
     xcb_atom_t Atom(const char* name) const;

@@ -10,6 +10,7 @@
 // nanosecond (/proc/<pid>/stat counts in ticks of 10 ms, a fifth of the target). The last reading comes
 // from the process's resource usage when it ends, so a program that exits on its own is measured too.
 #include <signal.h>
+#include <sys/wait.h>
 #include <time.h>
 
 #include <QApplication>
@@ -98,26 +99,44 @@ WaitingCpu NotMeasured(std::string why) {
     return result;
 }
 
+// Whether the process has ended (it stays unreaped, so its resource usage can still be collected).
+bool HasEnded(pid_t pid) {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+}
+
 // The program has the port open and waits: its CPU time over kWaiting, then socat ends and the device
-// disappears, and its CPU time over the next kAfterDisconnect (or until it ends, if sooner).
-WaitingCpu MeasureWhileWaiting(BackgroundProcess& program, SocatPair& port) {
+// disappears, and its CPU time over the next kAfterDisconnect (or until it ends, if sooner). With a
+// watcher, a window the program shows meanwhile (its message) is noted.
+WaitingCpu MeasureWhileWaiting(BackgroundProcess& program, SocatPair& port, MapWatcher* watcher) {
     WaitingCpu result;
     const auto before = CpuSeconds(program.pid());
     std::this_thread::sleep_for(kWaiting);
     const auto after = CpuSeconds(program.pid());
-    if (!before || !after) {
-        result.failure = "the program ended while it should have waited: " + FirstLine(program.err());
-        return result;
+    if (!before || !after || HasEnded(program.pid())) {
+        return NotMeasured("the program ended while it should have waited: " +
+                           FirstLine(program.Wait(kPatience).err));
     }
     result.waiting = *after - *before;
 
+    if (watcher != nullptr) {
+        watcher->Drain();
+    }
     port.Disconnect();
     const auto gone = Clock::now();
-    const testing_support::ProcessResult end = program.Wait(kAfterDisconnect);
+    const auto later = [&gone] { return Number(Seconds(Clock::now() - gone) * 1000) + " ms later"; };
+    if (watcher != nullptr) {
+        if (const auto shown = watcher->WaitForWindow(program.pid(), std::nullopt, kAfterDisconnect)) {
+            result.afterNote = "showed \"" + watcher->Title(*shown) + "\" " + later() + "; ";
+        }
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(gone + kAfterDisconnect - Clock::now());
+    const testing_support::ProcessResult end = program.Wait(std::max(left, std::chrono::milliseconds(0)));
     result.afterDisconnect = program.cpuSeconds() - *after;
-    result.afterNote = end.timedOut ? "still running after 5 s"
-                                    : "ended " + Number(Seconds(Clock::now() - gone) * 1000) +
-                                          " ms later: \"" + FirstLine(end.err) + "\"";
+    result.afterNote +=
+        end.timedOut ? "still running after 5 s" : "ended " + later() + ": \"" + FirstLine(end.err) + "\"";
     return result;
 }
 
@@ -131,7 +150,7 @@ WaitingCpu MeasureCliGps() {
     if (!cli.WaitUntilItHasOpen(port.device(), kPatience)) {
         return NotMeasured("vantrel-cli gps did not open the port: " + FirstLine(cli.err()));
     }
-    return MeasureWhileWaiting(cli, port);
+    return MeasureWhileWaiting(cli, port, nullptr);
 }
 
 // Where "Get Pos" of station 1 is in the main window: laid out by the program's own window code on this
@@ -178,7 +197,7 @@ WaitingCpu MeasureGetPos(MapWatcher& watcher) {
     if (!opened) {
         return NotMeasured("\"Get Pos\" did not open the port");
     }
-    return MeasureWhileWaiting(app, port);
+    return MeasureWhileWaiting(app, port, &watcher);
 }
 
 std::string CpuText(double seconds) {
