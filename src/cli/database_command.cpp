@@ -20,13 +20,9 @@ int RunUpdateDb(const Context& context) {
     if (!database || database->empty()) {
         return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name the object database)");
     }
-    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
         return Fail(state.message());
-    }
-    if (const core::Outcome calculated = core::Calculate(state->main, context.decimalSeparator);
-        !calculated) {
-        return FailWith(calculated);
     }
     auto table = platform::OpenObjectTable(std::filesystem::path(*database));
     if (!table) {

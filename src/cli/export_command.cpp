@@ -239,13 +239,9 @@ int RunExport(const Context& context) {
         return UsageError("--format must be kml, geojson or gpx");
     }
     const std::string& name = positional[0];
-    auto state = LoadMeasurement(name, context.decimalSeparator);
+    auto state = LoadAndCalculate(name, context.decimalSeparator);
     if (!state) {
         return Fail(state.message());
-    }
-    if (const core::Outcome calculated = core::Calculate(state->main, context.decimalSeparator);
-        !calculated) {
-        return FailWith(calculated);
     }
     const QByteArray bytes = writer(HuntOf(state->main, std::filesystem::path(name).filename().string()));
     return FailWith(persistence::WriteFileAtomically(

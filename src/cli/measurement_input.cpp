@@ -1,5 +1,7 @@
 #include "cli/measurement_input.hpp"
 
+#include "core/cross_fix.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -26,6 +28,17 @@ core::Result<persistence::ProgramState> LoadMeasurement(const std::string& name,
                                      : persistence::ReadDataFile(state, path, decimalSeparator);
     if (!loaded) {
         return loaded;
+    }
+    return state;
+}
+
+core::Result<persistence::ProgramState> LoadAndCalculate(const std::string& name, char decimalSeparator) {
+    auto state = LoadMeasurement(name, decimalSeparator);
+    if (!state) {
+        return state;
+    }
+    if (const core::Outcome calculated = core::Calculate(state->main, decimalSeparator); !calculated) {
+        return calculated;
     }
     return state;
 }

@@ -16,4 +16,7 @@ bool IsImportFileName(const std::string& name);
 // Loads `name` into a fresh program state.
 core::Result<persistence::ProgramState> LoadMeasurement(const std::string& name, char decimalSeparator);
 
+// Loads `name` and runs Calculate on it, as solve, overlays, export and update-db begin.
+core::Result<persistence::ProgramState> LoadAndCalculate(const std::string& name, char decimalSeparator);
+
 }  // namespace vantrel::cli

@@ -22,14 +22,11 @@ int RunOverlays(const Context& context) {
     if (!foxes && !preview) {
         return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name at least one overlay)");
     }
-    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
         return Fail(state.message());
     }
     core::MeasurementState& main = state->main;
-    if (const core::Outcome calculated = core::Calculate(main, context.decimalSeparator); !calculated) {
-        return FailWith(calculated);
-    }
     persistence::Settings settings;
     settings.FoxesFileLocation = foxes.value_or("");
     settings.RaysFileLocation = rays.value_or("");

@@ -9,14 +9,11 @@ int RunSolve(const Context& context) {
     if (!ExpectPositionals(context, 1, 1, "solve FILE")) {
         return kExitUsage;
     }
-    auto state = LoadMeasurement(context.args.positional[0], context.decimalSeparator);
+    auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
         return Fail(state.message());
     }
-    core::MeasurementState& main = state->main;
-    if (const core::Outcome calculated = core::Calculate(main, context.decimalSeparator); !calculated) {
-        return FailWith(calculated);
-    }
+    const core::MeasurementState& main = state->main;
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
         PrintLine("F" + std::to_string(fox + 1) + "\t" + main.ResLat[fox] + "\t" + main.ResLon[fox]);
     }

@@ -13,38 +13,10 @@
 #include <filesystem>
 #include <thread>
 
-extern char** environ;
-
 namespace vantrel::testing_support {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& extra) {
-    std::map<std::string, std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::size_t eq = text.find('=');
-        merged[text.substr(0, eq)] = eq == std::string::npos ? "" : text.substr(eq + 1);
-    }
-    for (const auto& [name, value] : extra) {
-        merged[name] = value;
-    }
-    std::vector<std::string> out;
-    for (const auto& [name, value] : merged) {
-        out.push_back(name + "=" + value);
-    }
-    return out;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (std::string& s : strings) {
-        pointers.push_back(s.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
     return std::max(std::chrono::milliseconds(0),

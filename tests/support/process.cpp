@@ -35,6 +35,8 @@ void CloseFd(int& fd) {
     }
 }
 
+}  // namespace
+
 std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& extra) {
     std::map<std::string, std::string> merged;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -60,8 +62,6 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     pointers.push_back(nullptr);
     return pointers;
 }
-
-}  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     ProcessResult result;

@@ -25,4 +25,9 @@ struct ProcessOptions {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
 
+// For starting programs: the inherited environment with `extra` added or replacing ("NAME=value" entries),
+// and the argv/envp form of a list of strings (pointers into it, ending with a null pointer).
+std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& extra);
+std::vector<char*> Pointers(std::vector<std::string>& strings);
+
 }  // namespace vantrel::testing_support

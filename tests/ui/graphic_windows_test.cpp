@@ -12,8 +12,10 @@
 
 #include "persistence/settings.hpp"
 #include "temp_dir.hpp"
+#include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
+#include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
@@ -192,17 +194,27 @@ class GraphicWindowsTest : public QObject {
         main_->mnuAngles->trigger();
         main_->MNU_ABOUT->trigger();
         main_->MNU_ABOUT->trigger();
+        main_->mnuSetup->trigger();
+        main_->mnuSetup->trigger();
+        main_->mnuViewDb->trigger();
+        main_->mnuViewDb->trigger();
         int rays = 0;
         int angles = 0;
         int abouts = 0;
+        int setups = 0;
+        int views = 0;
         for (QWidget* w : QApplication::topLevelWidgets()) {
             rays += qobject_cast<PicFrame*>(w) != nullptr ? 1 : 0;
             angles += qobject_cast<frmAngle*>(w) != nullptr ? 1 : 0;
             abouts += qobject_cast<frmAbout*>(w) != nullptr ? 1 : 0;
+            setups += qobject_cast<frmSetup*>(w) != nullptr ? 1 : 0;
+            views += qobject_cast<DataDialog*>(w) != nullptr ? 1 : 0;
         }
         QCOMPARE(rays, 1);
         QCOMPARE(angles, 1);
         QCOMPARE(abouts, 1);
+        QCOMPARE(setups, 1);
+        QCOMPARE(views, 1);
         main_->raysWindow.Get()->close();
         QTest::qWait(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
