@@ -1,0 +1,316 @@
+// The coordinate conversions against the two reference libraries, side by side on the same one million
+// points: GeographicLib's UTMUPS (Krueger's series to 6th order) and PROJ's proj_trans between EPSG:4326 and
+// EPSG:32632 (the transformation made once). The points cover central Europe within UTM zone 32, which is
+// the zone UtmToLatLon serves and the one EPSG:32632 projects to, so all three do the same work.
+//
+// UtmAgreement checks, once per run, that ours stays within its stated accuracy of GeographicLib on every
+// one of those points, and that the two references agree with each other (which shows the PROJ set-up,
+// axis order included, is the one meant).
+#include <benchmark/benchmark.h>
+#include <proj.h>
+#include <GeographicLib/UTMUPS.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "figures.hpp"
+#include "geodesy/utm_conv.hpp"
+
+namespace vantrel::bench {
+namespace {
+
+constexpr std::size_t kPointCount = 1'000'000;
+constexpr double kCentralMeridian = 9;
+constexpr double kMetresPerDegree = 111320;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
+
+struct Points {
+    std::vector<double> lat;
+    std::vector<double> lon;
+    // GeographicLib's zone 32 coordinates of the same points: the input of the reverse conversions.
+    std::vector<double> easting;
+    std::vector<double> northing;
+};
+
+// Uniform in 47..55 N, 6..12 E (Lake Constance to the Danish border, the Rhine to the Czech border).
+const Points& CentralEurope() {
+    static const Points points = [] {
+        Points p;
+        std::mt19937_64 random(20250101);
+        std::uniform_real_distribution<double> lat(47, 55);
+        std::uniform_real_distribution<double> lon(6, 12);
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            p.lat.push_back(lat(random));
+            p.lon.push_back(lon(random));
+            int zone = 0;
+            bool north = false;
+            double x = 0;
+            double y = 0;
+            GeographicLib::UTMUPS::Forward(p.lat.back(), p.lon.back(), zone, north, x, y);
+            p.easting.push_back(x);
+            p.northing.push_back(y);
+        }
+        return p;
+    }();
+    return points;
+}
+
+// The PROJ transformation EPSG:4326 -> EPSG:32632, in the axis order of the two definitions: latitude,
+// longitude in; easting, northing out.
+class ProjTransformation {
+  public:
+    ProjTransformation()
+        : context_(proj_context_create(), proj_context_destroy),
+          transformation_(proj_create_crs_to_crs(context_.get(), "EPSG:4326", "EPSG:32632", nullptr),
+                          proj_destroy) {}
+    // False when PROJ cannot make it (its database proj.db missing, say); the benchmark then reports that.
+    [[nodiscard]] bool ok() const { return transformation_ != nullptr; }
+    [[nodiscard]] PJ* get() const { return transformation_.get(); }
+
+  private:
+    std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> context_;
+    std::unique_ptr<PJ, decltype(&proj_destroy)> transformation_;
+};
+
+// Each conversion benchmark converts all the points once per iteration.
+void SetPerConversion(benchmark::State& state) {
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kPointCount));
+}
+
+void ForwardOurs(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            const geodesy::UtmPosition utm = geodesy::LatLonToUtm(p.lat[i], p.lon[i]);
+            sum += utm.easting + utm.northing + static_cast<double>(utm.zone.size());
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ForwardOurs)->Name("UtmForward/ours")->Unit(benchmark::kMillisecond);
+
+void ForwardGeographicLib(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            int zone = 0;
+            bool north = false;
+            double x = 0;
+            double y = 0;
+            GeographicLib::UTMUPS::Forward(p.lat[i], p.lon[i], zone, north, x, y);
+            sum += x + y + zone;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ForwardGeographicLib)->Name("UtmForward/GeographicLib")->Unit(benchmark::kMillisecond);
+
+void ForwardProj(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    const ProjTransformation proj;
+    if (!proj.ok()) {
+        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
+        return;
+    }
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            const PJ_COORD utm = proj_trans(proj.get(), PJ_FWD, proj_coord(p.lat[i], p.lon[i], 0, 0));
+            sum += utm.enu.e + utm.enu.n;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ForwardProj)->Name("UtmForward/PROJ")->Unit(benchmark::kMillisecond);
+
+void ReverseOurs(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            const geodesy::GeoPosition geo = geodesy::UtmToLatLon(p.northing[i], p.easting[i], 32);
+            sum += geo.lat + geo.lon;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ReverseOurs)->Name("UtmReverse/ours")->Unit(benchmark::kMillisecond);
+
+void ReverseGeographicLib(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            double lat = 0;
+            double lon = 0;
+            GeographicLib::UTMUPS::Reverse(32, true, p.easting[i], p.northing[i], lat, lon);
+            sum += lat + lon;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ReverseGeographicLib)->Name("UtmReverse/GeographicLib")->Unit(benchmark::kMillisecond);
+
+void ReverseProj(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    const ProjTransformation proj;
+    if (!proj.ok()) {
+        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
+        return;
+    }
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            const PJ_COORD geo =
+                proj_trans(proj.get(), PJ_INV, proj_coord(p.easting[i], p.northing[i], 0, 0));
+            sum += geo.v[0] + geo.v[1];
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    SetPerConversion(state);
+}
+BENCHMARK(ReverseProj)->Name("UtmReverse/PROJ")->Unit(benchmark::kMillisecond);
+
+// ---- agreement ----
+
+// Distance from the central meridian in degrees of longitude times cos(latitude): what the series' error
+// grows with.
+double DistanceFromCentralMeridian(double lat, double lon) {
+    return std::fabs(lon - kCentralMeridian) * std::cos(lat * kRadiansPerDegree);
+}
+
+// The stated accuracy of LatLonToUtm: 1 mm within 3 degrees, 12 mm beyond.
+double ForwardTolerance(double distance) {
+    return distance <= 3 ? 0.001 : 0.012;
+}
+
+// The stated accuracy of UtmToLatLon on the ground: 1 mm within 1 degree, 2 cm within 2 degrees, 5 cm out
+// to the far edge of zone 32 (3.4 degrees).
+double ReverseTolerance(double distance) {
+    if (distance <= 1) {
+        return 0.001;
+    }
+    return distance <= 2 ? 0.02 : 0.05;
+}
+
+// Metres on the ground between two nearby positions.
+double GroundDistance(double lat1, double lon1, double lat2, double lon2) {
+    const double north = (lat1 - lat2) * kMetresPerDegree;
+    const double east = (lon1 - lon2) * kMetresPerDegree * std::cos(lat1 * kRadiansPerDegree);
+    return std::hypot(north, east);
+}
+
+std::string ZoneText(int zone, double lat) {
+    return std::to_string(zone) + geodesy::UtmLetter(lat);
+}
+
+void UtmAgreement(benchmark::State& state) {
+    const Points& p = CentralEurope();
+    const ProjTransformation proj;
+    if (!proj.ok()) {
+        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
+        return;
+    }
+    for (auto _ : state) {
+        double forwardLargest = 0;
+        double reverseLargest = 0;
+        double referencesLargest = 0;
+        std::size_t outside = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            const double distance = DistanceFromCentralMeridian(p.lat[i], p.lon[i]);
+            const geodesy::UtmPosition ours = geodesy::LatLonToUtm(p.lat[i], p.lon[i]);
+            const double forward =
+                std::max(std::fabs(ours.easting - p.easting[i]), std::fabs(ours.northing - p.northing[i]));
+            if (forward > ForwardTolerance(distance) || ours.zone != ZoneText(32, p.lat[i])) {
+                ++outside;
+            }
+            forwardLargest = std::max(forwardLargest, forward);
+
+            const geodesy::GeoPosition back = geodesy::UtmToLatLon(p.northing[i], p.easting[i], 32);
+            const double reverse = GroundDistance(p.lat[i], p.lon[i], back.lat, back.lon);
+            if (!(reverse <= ReverseTolerance(distance))) {
+                ++outside;
+            }
+            reverseLargest = std::max(reverseLargest, reverse);
+
+            const PJ_COORD projUtm = proj_trans(proj.get(), PJ_FWD, proj_coord(p.lat[i], p.lon[i], 0, 0));
+            const PJ_COORD projGeo =
+                proj_trans(proj.get(), PJ_INV, proj_coord(p.easting[i], p.northing[i], 0, 0));
+            referencesLargest = std::max({referencesLargest, std::fabs(projUtm.enu.e - p.easting[i]),
+                                          std::fabs(projUtm.enu.n - p.northing[i]),
+                                          GroundDistance(p.lat[i], p.lon[i], projGeo.v[0], projGeo.v[1])});
+        }
+        state.counters["forward_largest_m"] = forwardLargest;
+        state.counters["reverse_largest_m"] = reverseLargest;
+        state.counters["references_largest_m"] = referencesLargest;
+        state.counters["points_outside"] = static_cast<double>(outside);
+    }
+}
+BENCHMARK(UtmAgreement)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- figures ----
+
+constexpr const char* kAgreement = "UtmAgreement/iterations:1";
+
+std::optional<double> NanosecondsPerConversion(const RunResults& results, const std::string& name) {
+    const auto seconds = results.CpuSeconds(name);
+    if (!seconds) {
+        return std::nullopt;
+    }
+    return *seconds / static_cast<double>(kPointCount) * 1e9;
+}
+
+void AddSpeedFigures(const RunResults& results, const std::string& direction, std::vector<Figure>& figures) {
+    const auto ours = NanosecondsPerConversion(results, direction + "/ours");
+    const auto geographicLib = NanosecondsPerConversion(results, direction + "/GeographicLib");
+    const auto proj = NanosecondsPerConversion(results, direction + "/PROJ");
+    if (!ours || !geographicLib || !proj) {
+        return;
+    }
+    figures.push_back({direction + ": ns per conversion, ours / GeographicLib / PROJ",
+                       Number(*ours) + " / " + Number(*geographicLib) + " / " + Number(*proj) + " ns",
+                       "",
+                       {}});
+    const double versusGeographicLib = *geographicLib / *ours;
+    const double versusProj = *proj / *ours;
+    figures.push_back({direction + ": GeographicLib's time / ours", Number(versusGeographicLib) + "x",
+                       ">= 4x", versusGeographicLib >= 4});
+    figures.push_back(
+        {direction + ": PROJ's time / ours", Number(versusProj) + "x", ">= 2x", versusProj >= 2});
+}
+
+std::string Millimetres(double metres) {
+    return Number(metres * 1000) + " mm";
+}
+
+VANTREL_FIGURES([](const RunResults& results) {
+    std::vector<Figure> figures;
+    AddSpeedFigures(results, "UtmForward", figures);
+    AddSpeedFigures(results, "UtmReverse", figures);
+    const auto outside = results.Counter(kAgreement, "points_outside");
+    const auto forward = results.Counter(kAgreement, "forward_largest_m");
+    const auto reverse = results.Counter(kAgreement, "reverse_largest_m");
+    const auto references = results.Counter(kAgreement, "references_largest_m");
+    if (outside && forward && reverse && references) {
+        figures.push_back({"Utm: ours vs GeographicLib, largest forward / reverse",
+                           Millimetres(*forward) + " / " + Millimetres(*reverse) + ", " +
+                               Number(*outside, 7) + " points outside",
+                           "stated accuracy", *outside == 0});
+        figures.push_back({"Utm: PROJ vs GeographicLib, largest difference", Millimetres(*references),
+                           "<= 0.001 mm", *references <= 1e-6});
+    }
+    return figures;
+});
+
+}  // namespace
+}  // namespace vantrel::bench
