@@ -54,6 +54,15 @@ Settings GetIniData(const std::filesystem::path& iniPath) {
 }
 
 core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath) {
+    // A line break in a value (a file name may hold one) would end the entry early and write the rest as
+    // lines of their own; such a value cannot be kept in the file.
+    for (const Key& key : kKeys) {
+        if ((settings.*key.member).find_first_of("\r\n") != std::string::npos) {
+            return core::Outcome::Fail("The setting " + std::string(key.name) +
+                                       " holds a line break and cannot be written to \"" +
+                                       DisplayPath(iniPath) + "\"");
+        }
+    }
     std::error_code ec;
     IniFile ini;
     if (std::filesystem::exists(iniPath, ec)) {

@@ -39,6 +39,7 @@ Settings GetIniData(const std::filesystem::path& iniPath);
 
 // PutIniData: writes all seven settings into the settings file (created with both sections when missing),
 // keeping everything else in it. Written atomically; a failure is reported, the settings in memory stay.
+// A value holding a line break is refused (nothing is written): it would break the file into other lines.
 core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath);
 
 // Where things go when the settings do not say: chosen per platform.

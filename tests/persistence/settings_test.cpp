@@ -78,6 +78,17 @@ TEST(Settings, CreatesTheSettingsFolder) {
     EXPECT_TRUE(std::filesystem::exists(dir / "config" / "Vantrel" / "Vantrel.ini"));
 }
 
+TEST(Settings, ValueWithALineBreakIsRefusedAndTheFileKept) {
+    const TempDir dir;
+    WriteBytes(dir / "Vantrel.ini", "[Comm]\r\nGPS-Port=2\r\n");
+    Settings s = GetIniData(dir / "Vantrel.ini");
+    s.LastUsedFilename = "/tmp/a\n[Comm]\nGPS-Port=9.fh2";
+    const core::Outcome outcome = PutIniData(s, dir / "Vantrel.ini");
+    ASSERT_FALSE(outcome);
+    EXPECT_NE(outcome.message().find("Last Used Filename"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir / "Vantrel.ini"), "[Comm]\r\nGPS-Port=2\r\n");
+}
+
 TEST(Settings, FailedWriteIsReported) {
     const TempDir dir;
     std::filesystem::create_directories(dir / "Vantrel.ini");  // a folder where the file should be
