@@ -75,109 +75,88 @@ class ProjTransformation {
     std::unique_ptr<PJ, decltype(&proj_destroy)> transformation_;
 };
 
-// Each conversion benchmark converts all the points once per iteration.
-void SetPerConversion(benchmark::State& state) {
+// Each conversion benchmark converts all the points once per iteration; `convert(i)` converts point i and
+// returns a sum of its results, so that nothing can be optimised away.
+template <class Convert>
+void ConvertAllPoints(benchmark::State& state, Convert convert) {
+    for (auto _ : state) {
+        double sum = 0;
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            sum += convert(i);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kPointCount));
+}
+
+// PROJ's transformation is made once, outside the timed loop.
+template <class Convert>
+void ConvertAllPointsWithProj(benchmark::State& state, Convert convert) {
+    const ProjTransformation proj;
+    if (!proj.ok()) {
+        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
+        return;
+    }
+    ConvertAllPoints(state, [&](std::size_t i) { return convert(proj.get(), i); });
 }
 
 void ForwardOurs(benchmark::State& state) {
     const Points& p = CentralEurope();
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            const geodesy::UtmPosition utm = geodesy::LatLonToUtm(p.lat[i], p.lon[i]);
-            sum += utm.easting + utm.northing + static_cast<double>(utm.zone.size());
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPoints(state, [&p](std::size_t i) {
+        const geodesy::UtmPosition utm = geodesy::LatLonToUtm(p.lat[i], p.lon[i]);
+        return utm.easting + utm.northing + static_cast<double>(utm.zone.size());
+    });
 }
 BENCHMARK(ForwardOurs)->Name("UtmForward/ours")->Unit(benchmark::kMillisecond);
 
 void ForwardGeographicLib(benchmark::State& state) {
     const Points& p = CentralEurope();
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            int zone = 0;
-            bool north = false;
-            double x = 0;
-            double y = 0;
-            GeographicLib::UTMUPS::Forward(p.lat[i], p.lon[i], zone, north, x, y);
-            sum += x + y + zone;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPoints(state, [&p](std::size_t i) {
+        int zone = 0;
+        bool north = false;
+        double x = 0;
+        double y = 0;
+        GeographicLib::UTMUPS::Forward(p.lat[i], p.lon[i], zone, north, x, y);
+        return x + y + zone;
+    });
 }
 BENCHMARK(ForwardGeographicLib)->Name("UtmForward/GeographicLib")->Unit(benchmark::kMillisecond);
 
 void ForwardProj(benchmark::State& state) {
     const Points& p = CentralEurope();
-    const ProjTransformation proj;
-    if (!proj.ok()) {
-        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
-        return;
-    }
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            const PJ_COORD utm = proj_trans(proj.get(), PJ_FWD, proj_coord(p.lat[i], p.lon[i], 0, 0));
-            sum += utm.enu.e + utm.enu.n;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPointsWithProj(state, [&p](PJ* proj, std::size_t i) {
+        const PJ_COORD utm = proj_trans(proj, PJ_FWD, proj_coord(p.lat[i], p.lon[i], 0, 0));
+        return utm.enu.e + utm.enu.n;
+    });
 }
 BENCHMARK(ForwardProj)->Name("UtmForward/PROJ")->Unit(benchmark::kMillisecond);
 
 void ReverseOurs(benchmark::State& state) {
     const Points& p = CentralEurope();
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            const geodesy::GeoPosition geo = geodesy::UtmToLatLon(p.northing[i], p.easting[i], 32);
-            sum += geo.lat + geo.lon;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPoints(state, [&p](std::size_t i) {
+        const geodesy::GeoPosition geo = geodesy::UtmToLatLon(p.northing[i], p.easting[i], 32);
+        return geo.lat + geo.lon;
+    });
 }
 BENCHMARK(ReverseOurs)->Name("UtmReverse/ours")->Unit(benchmark::kMillisecond);
 
 void ReverseGeographicLib(benchmark::State& state) {
     const Points& p = CentralEurope();
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            double lat = 0;
-            double lon = 0;
-            GeographicLib::UTMUPS::Reverse(32, true, p.easting[i], p.northing[i], lat, lon);
-            sum += lat + lon;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPoints(state, [&p](std::size_t i) {
+        double lat = 0;
+        double lon = 0;
+        GeographicLib::UTMUPS::Reverse(32, true, p.easting[i], p.northing[i], lat, lon);
+        return lat + lon;
+    });
 }
 BENCHMARK(ReverseGeographicLib)->Name("UtmReverse/GeographicLib")->Unit(benchmark::kMillisecond);
 
 void ReverseProj(benchmark::State& state) {
     const Points& p = CentralEurope();
-    const ProjTransformation proj;
-    if (!proj.ok()) {
-        state.SkipWithError("PROJ cannot make the EPSG:4326 -> EPSG:32632 transformation");
-        return;
-    }
-    for (auto _ : state) {
-        double sum = 0;
-        for (std::size_t i = 0; i < kPointCount; ++i) {
-            const PJ_COORD geo =
-                proj_trans(proj.get(), PJ_INV, proj_coord(p.easting[i], p.northing[i], 0, 0));
-            sum += geo.v[0] + geo.v[1];
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    SetPerConversion(state);
+    ConvertAllPointsWithProj(state, [&p](PJ* proj, std::size_t i) {
+        const PJ_COORD geo = proj_trans(proj, PJ_INV, proj_coord(p.easting[i], p.northing[i], 0, 0));
+        return geo.v[0] + geo.v[1];
+    });
 }
 BENCHMARK(ReverseProj)->Name("UtmReverse/PROJ")->Unit(benchmark::kMillisecond);
 
