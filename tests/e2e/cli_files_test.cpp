@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "e2e/cli_test.hpp"
+#include "e2e/two_station_hunt.hpp"
 #include "file_bytes.hpp"
 #include "persistence/data_file.hpp"
 #include "temp_dir.hpp"
@@ -27,27 +28,16 @@ using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
-// Stations 1 km apart on one northing, base angles 20 and -10. Absolute bearings per fox:
-// F1 45 / 315 (fix N 5700500 E 500500), F2 0 / 0 (both north-south), F3 90 / 0 (fix at station 2's
-// easting on the common northing), F4 30 / 30 (parallel), F5 340 + 20 = 360, used as 0 / -45 (fix
-// N 5701000 E 500000).
+// The shared two-station hunt, with a Flag other than 1 (ignored on reading) and signals in every band.
 ScedRecord Station1() {
-    ScedRecord r;
+    ScedRecord r = testing_support::HuntStation1();
     r.Flag = 7;
-    r.North = 5700000;
-    r.East = 500000;
-    r.BaseAngle = 20;
-    r.Ang = {25, -20, 70, 10, 340};
     r.Sig = {-3.5, -6, -20, -60, 0.1 + 0.2};
     return r;
 }
 
 ScedRecord Station2() {
-    ScedRecord r;
-    r.North = 5700000;
-    r.East = 501000;
-    r.BaseAngle = -10;
-    r.Ang = {325, 10, 10, 40, -35};
+    ScedRecord r = testing_support::HuntStation2();
     r.Sig = {0, -1, -2, -3, -4};
     return r;
 }

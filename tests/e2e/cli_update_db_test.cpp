@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "e2e/cli_test.hpp"
+#include "e2e/two_station_hunt.hpp"
 #include "file_bytes.hpp"
 #include "persistence/data_file.hpp"
 #include "support/sqlite_file.hpp"
@@ -25,25 +26,12 @@ using testing_support::RunCli;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
-// Stations 1 km apart on northing 5700000, station 1 on the central meridian. Absolute bearings:
-// F1 45 / 315 (fix N 5700500 E 500500), F2 0 / 0 (no fix), F3 90 / 0 (fix at station 2), F4 30 / 30
-// (parallel, no fix), F5 0 / 315 (fix N 5701000 E 500000).
+// The shared two-station hunt (see two_station_hunt.hpp).
 ScedRecord Station1() {
-    ScedRecord r;
-    r.North = 5700000;
-    r.East = 500000;
-    r.BaseAngle = 20;
-    r.Ang = {25, -20, 70, 10, 340};
-    return r;
+    return testing_support::HuntStation1();
 }
-
 ScedRecord Station2() {
-    ScedRecord r;
-    r.North = 5700000;
-    r.East = 501000;
-    r.BaseAngle = -10;
-    r.Ang = {325, 10, 10, 40, -35};
-    return r;
+    return testing_support::HuntStation2();
 }
 
 // Latitudes and longitudes from GeographicLib (GeoConvert) and the written inverse series evaluated in
