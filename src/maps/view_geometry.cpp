@@ -1,0 +1,179 @@
+#include "maps/view_geometry.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/cross_fix.hpp"
+
+namespace vantrel::maps {
+
+std::optional<Box> BoundingBox(const std::vector<XY>& points) {
+    std::optional<Box> box;
+    for (const XY& p : points) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+            continue;
+        }
+        if (!box) {
+            box = Box{p.x, p.y, p.x, p.y};
+            continue;
+        }
+        box->x0 = std::min(box->x0, p.x);
+        box->y0 = std::min(box->y0, p.y);
+        box->x1 = std::max(box->x1, p.x);
+        box->y1 = std::max(box->y1, p.y);
+    }
+    return box;
+}
+
+XY View::ToPixel(XY map) const {
+    return {width / 2.0 + (map.x - centre.x) / unitsPerPixel,
+            height / 2.0 - (map.y - centre.y) / unitsPerPixel};
+}
+
+XY View::FromPixel(XY pixel) const {
+    return {centre.x + (pixel.x - width / 2.0) * unitsPerPixel,
+            centre.y - (pixel.y - height / 2.0) * unitsPerPixel};
+}
+
+Box View::Extent() const {
+    const XY topLeft = FromPixel({0, 0});
+    const XY bottomRight = FromPixel({static_cast<double>(width), static_cast<double>(height)});
+    return {topLeft.x, bottomRight.y, bottomRight.x, topLeft.y};
+}
+
+View View::ZoomedAbout(XY pixel, double factor) const {
+    const XY fixed = FromPixel(pixel);
+    View zoomed = *this;
+    zoomed.unitsPerPixel = unitsPerPixel / factor;
+    // The fixed point keeps its pixel: xc' = X - (px - W/2) s', yc' = Y + (py - H/2) s'.
+    zoomed.centre = {fixed.x - (pixel.x - width / 2.0) * zoomed.unitsPerPixel,
+                     fixed.y + (pixel.y - height / 2.0) * zoomed.unitsPerPixel};
+    return zoomed;
+}
+
+View View::Panned(double dx, double dy) const {
+    View panned = *this;
+    panned.centre = {centre.x - dx * unitsPerPixel, centre.y + dy * unitsPerPixel};
+    return panned;
+}
+
+View View::Scaled(double scale) const {
+    View scaled = *this;
+    scaled.width = static_cast<int>(std::lround(width * scale));
+    scaled.height = static_cast<int>(std::lround(height * scale));
+    scaled.unitsPerPixel = unitsPerPixel / scale;
+    return scaled;
+}
+
+View FitView(const Box& box, int width, int height, double minimumMargin) {
+    const int w = std::max(width, 1);
+    const int h = std::max(height, 1);
+    const double m = std::max(0.1 * std::max(box.Width(), box.Height()), minimumMargin);
+    const double s = std::max((box.Width() + 2 * m) / w, (box.Height() + 2 * m) / h);
+    return View{box.Centre(), s, w, h};
+}
+
+double GridSpacing(double metresPerPixel, double minimumPixels) {
+    static constexpr std::array<double, 4> kLadder{100, 1000, 10000, 100000};
+    for (const double spacing : kLadder) {
+        if (spacing / metresPerPixel >= minimumPixels) {
+            return spacing;
+        }
+    }
+    return kLadder.back();
+}
+
+double ScaleBarLength(double metresPerPixel, double maximumPixels) {
+    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel)) {
+        return 0;
+    }
+    const double longest = metresPerPixel * maximumPixels;
+    double power = std::pow(10.0, std::floor(std::log10(std::max(longest, 1.0))));
+    for (;;) {
+        for (const double step : {5.0, 2.0, 1.0}) {
+            if (step * power <= longest) {
+                return step * power;
+            }
+        }
+        if (power <= 1) {
+            return 1;
+        }
+        power /= 10;
+    }
+}
+
+std::string ScaleBarText(double metres) {
+    const auto whole = [](double value) { return std::to_string(std::llround(value)); };
+    if (metres >= 1000) {
+        return whole(metres / 1000) + " km";
+    }
+    return whole(metres) + " m";
+}
+
+XY BearingDirection(double degrees) {
+    const double r = degrees * core::kPi15 / 180;
+    return {std::sin(r), std::cos(r)};
+}
+
+std::optional<std::pair<XY, XY>> ClipSegment(XY a, XY b, const Box& box) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    double t0 = 0;
+    double t1 = 1;
+    // Each side: p t <= q keeps the point inside.
+    const std::array<std::pair<double, double>, 4> sides{{
+        {-dx, a.x - box.x0},
+        {dx, box.x1 - a.x},
+        {-dy, a.y - box.y0},
+        {dy, box.y1 - a.y},
+    }};
+    for (const auto& [p, q] : sides) {
+        if (p == 0) {
+            if (q < 0) {
+                return std::nullopt;  // parallel to this side and outside it
+            }
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) {
+            return std::nullopt;
+        }
+    }
+    return std::pair{XY{a.x + t0 * dx, a.y + t0 * dy}, XY{a.x + t1 * dx, a.y + t1 * dy}};
+}
+
+std::optional<std::pair<XY, XY>> ClipHalfLine(XY origin, double bearing, const Box& box) {
+    // Far enough to leave the box from anywhere: past its farthest corner.
+    const double reach = std::hypot(std::max(std::abs(box.x0 - origin.x), std::abs(box.x1 - origin.x)),
+                                    std::max(std::abs(box.y0 - origin.y), std::abs(box.y1 - origin.y))) *
+                             1.01 +
+                         1;
+    const XY d = BearingDirection(bearing);
+    return ClipSegment(origin, {origin.x + reach * d.x, origin.y + reach * d.y}, box);
+}
+
+std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints) {
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    double wanted = maxStep > 0 ? std::ceil(length / maxStep) : 1;
+    if (!std::isfinite(wanted)) {
+        wanted = 1;
+    }
+    const int segments =
+        static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(std::max(maxPoints - 1, 1))));
+    std::vector<XY> points;
+    points.reserve(static_cast<std::size_t>(segments) + 1);
+    for (int i = 0; i <= segments; ++i) {
+        const double t = static_cast<double>(i) / segments;
+        points.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+    }
+    points.back() = b;
+    return points;
+}
+
+}  // namespace vantrel::maps
