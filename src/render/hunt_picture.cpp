@@ -1,0 +1,453 @@
+#include "render/hunt_picture.hpp"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRegion>
+
+#include <algorithm>
+#include <cmath>
+
+#include "views/rays.hpp"
+
+namespace vantrel::render {
+namespace {
+
+constexpr double kFixRadius = 6;
+constexpr int kCentreGuard = 1;  // pixels on each side of a disc's centre pixel that nothing covers
+constexpr double kEdgeSamples = 16;
+constexpr int kCurveSegments = 64;  // per line that crosses the view, where the CRS bends it
+constexpr int kMaxGridLines = 200;
+
+QColor FoxColour(int fox, int alpha = 255) {
+    const views::Rgb c = views::FoxColour(fox);
+    return {c.r, c.g, c.b, alpha};
+}
+
+QPointF ToQt(maps::XY p) {
+    return {p.x, p.y};
+}
+
+// A hunt-zone polyline in pixels, cut where a point cannot be transformed.
+std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::View& view,
+                                const ViewProjection& projection) {
+    std::vector<QPolygonF> parts(1);
+    for (maps::XY p : hunt) {
+        if (!projection.ToView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
+            if (!parts.back().isEmpty()) {
+                parts.emplace_back();
+            }
+            continue;
+        }
+        parts.back().append(ToQt(view.ToPixel(p)));
+    }
+    return parts;
+}
+
+// A straight hunt-zone segment in pixels, densified when the view's CRS bends it.
+std::vector<QPolygonF> LineToPixels(maps::XY a, maps::XY b, const maps::View& view,
+                                    const ViewProjection& projection, const maps::Box& huntBox) {
+    const double step =
+        projection.IsIdentity() ? std::hypot(b.x - a.x, b.y - a.y) + 1
+                                : std::max(huntBox.Width(), huntBox.Height()) / kCurveSegments;
+    return ToPixels(maps::Densify(a, b, step), view, projection);
+}
+
+void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
+    for (const QPolygonF& part : parts) {
+        if (part.size() >= 2) {
+            painter.drawPolyline(part);
+        }
+    }
+}
+
+// Text with a white halo, readable over any map.
+void DrawHaloText(QPainter& painter, QPointF baseline, const QString& text, const QColor& colour) {
+    QPainterPath path;
+    path.addText(baseline, painter.font(), text);
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 255, 255, 220), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(path);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(path);
+    painter.restore();
+}
+
+QFont PixelFont(int pixels, bool bold = false) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// The pixel rectangles that must keep the colour of a solid fix disc.
+struct FixPixel {
+    std::size_t index = 0;
+    QPointF centre;
+    bool solid = true;
+};
+
+std::vector<FixPixel> FixPixels(const maps::View& view, const PictureInput& input) {
+    std::vector<FixPixel> pixels;
+    if (!input.layers.fixes) {
+        return pixels;
+    }
+    for (std::size_t i = 0; i < input.scene->fixes.size(); ++i) {
+        const SceneFix& fix = input.scene->fixes[i];
+        if (const auto pixel = PixelOf(view, *input.projection, fix.position)) {
+            pixels.push_back({i, ToQt(*pixel), !fix.behindStation});
+        }
+    }
+    return pixels;
+}
+
+QRect GuardRect(QPointF centre) {
+    const int x = static_cast<int>(std::floor(centre.x()));
+    const int y = static_cast<int>(std::floor(centre.y()));
+    return {x - kCentreGuard, y - kCentreGuard, 2 * kCentreGuard + 1, 2 * kCentreGuard + 1};
+}
+
+// The whole picture except the guarded centres of the solid discs (other than `except`).
+QRegion OutsideCentres(const maps::View& view, const std::vector<FixPixel>& fixes,
+                       std::optional<std::size_t> except = std::nullopt) {
+    QRegion region(0, 0, view.width, view.height);
+    for (const FixPixel& fix : fixes) {
+        if (fix.solid && fix.index != except) {
+            region -= QRegion(GuardRect(fix.centre));
+        }
+    }
+    return region;
+}
+
+void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& projection,
+              const maps::Box& huntBox) {
+    const double spacing = maps::GridSpacing(GroundMetresPerPixel(view, projection));
+    const double firstE = std::ceil(huntBox.x0 / spacing) * spacing;
+    const double firstN = std::ceil(huntBox.y0 / spacing) * spacing;
+    if ((huntBox.x1 - firstE) / spacing > kMaxGridLines || (huntBox.y1 - firstN) / spacing > kMaxGridLines) {
+        return;
+    }
+    painter.save();
+    painter.setFont(PixelFont(11));
+    const QColor line(70, 90, 140, 130);
+    const QColor text(40, 50, 90);
+    const auto label = [](double metres) { return QString::number(std::llround(metres)); };
+    for (double e = firstE; e <= huntBox.x1; e += spacing) {
+        painter.setPen(QPen(line, 1));
+        const auto parts = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, view, projection, huntBox);
+        DrawPolylines(painter, parts);
+        // Labelled where the line crosses the bottom edge.
+        for (const QPolygonF& part : parts) {
+            for (qsizetype k = 0; k + 1 < part.size(); ++k) {
+                const QPointF a = part[k];
+                const QPointF b = part[k + 1];
+                const double bottom = view.height - 4.0;
+                if ((a.y() - bottom) * (b.y() - bottom) <= 0 && a.y() != b.y()) {
+                    const double x = a.x() + (bottom - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
+                    DrawHaloText(painter, {x + 3, bottom - 2}, QStringLiteral("E ") + label(e), text);
+                }
+            }
+        }
+    }
+    for (double n = firstN; n <= huntBox.y1; n += spacing) {
+        painter.setPen(QPen(line, 1));
+        const auto parts = LineToPixels({huntBox.x0, n}, {huntBox.x1, n}, view, projection, huntBox);
+        DrawPolylines(painter, parts);
+        for (const QPolygonF& part : parts) {
+            for (qsizetype k = 0; k + 1 < part.size(); ++k) {
+                const QPointF a = part[k];
+                const QPointF b = part[k + 1];
+                const double left = 4.0;
+                if ((a.x() - left) * (b.x() - left) <= 0 && a.x() != b.x()) {
+                    const double y = a.y() + (left - a.x()) * (b.y() - a.y()) / (b.x() - a.x());
+                    DrawHaloText(painter, {left, y - 3}, QStringLiteral("N ") + label(n), text);
+                }
+            }
+        }
+    }
+    painter.restore();
+}
+
+void DrawRays(QPainter& painter, const maps::View& view, const ViewProjection& projection,
+              const maps::Box& huntBox, const SceneStation& station, const std::vector<SceneRay>& rays,
+              int alpha) {
+    for (const SceneRay& ray : rays) {
+        const auto inside = maps::ClipHalfLine(station.position, ray.bearing, huntBox);
+        if (!inside) {
+            continue;
+        }
+        painter.setPen(QPen(FoxColour(ray.fox, alpha), ray.width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+        DrawPolylines(painter, LineToPixels(inside->first, inside->second, view, projection, huntBox));
+    }
+}
+
+void DrawEllipses(QPainter& painter, const maps::View& view, const PictureInput& input) {
+    for (const SceneFix& fix : input.scene->fixes) {
+        if (fix.ellipse.size() < 3) {
+            continue;
+        }
+        for (const QPolygonF& part : ToPixels(fix.ellipse, view, *input.projection)) {
+            if (part.size() < 3) {
+                continue;
+            }
+            painter.setPen(QPen(FoxColour(fix.fox), 2));
+            painter.setBrush(FoxColour(fix.fox, 50));
+            painter.drawPolygon(part);
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& input,
+               const std::vector<FixPixel>& pixels) {
+    for (const FixPixel& pixel : pixels) {
+        const SceneFix& fix = input.scene->fixes[pixel.index];
+        painter.setClipRegion(OutsideCentres(view, pixels, pixel.index));
+        if (pixel.solid) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(FoxColour(fix.fox));
+        } else {
+            painter.setPen(QPen(FoxColour(fix.fox), 2, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+        }
+        painter.drawEllipse(pixel.centre, kFixRadius, kFixRadius);
+    }
+    painter.setClipRegion(OutsideCentres(view, pixels));
+    painter.setFont(PixelFont(13, true));
+    for (const FixPixel& pixel : pixels) {
+        const SceneFix& fix = input.scene->fixes[pixel.index];
+        const QString label = QStringLiteral("F%1").arg(fix.fox + 1);
+        DrawHaloText(painter, pixel.centre + QPointF(kFixRadius + 3, -kFixRadius + 2), label,
+                     FoxColour(fix.fox).darker(fix.fox == 3 ? 160 : 100));
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void DrawStations(QPainter& painter, const maps::View& view, const PictureInput& input) {
+    painter.setFont(PixelFont(13, true));
+    for (const SceneStation& station : input.scene->stations) {
+        const auto pixel = PixelOf(view, *input.projection, station.position);
+        if (!pixel) {
+            continue;
+        }
+        const QPointF c = ToQt(*pixel);
+        const QPolygonF triangle({c + QPointF(0, -9), c + QPointF(8, 6), c + QPointF(-8, 6)});
+        painter.setPen(QPen(Qt::white, 2));
+        painter.setBrush(QColor(30, 30, 30));
+        painter.drawPolygon(triangle);
+        DrawHaloText(painter, c + QPointF(10, 14), QStringLiteral("P%1").arg(station.number), Qt::black);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjection& projection) {
+    const double metresPerPixel = GroundMetresPerPixel(view, projection);
+    const double metres = maps::ScaleBarLength(metresPerPixel);
+    if (metres <= 0) {
+        return;
+    }
+    const double pixels = metres / metresPerPixel;
+    const QPointF origin(14, view.height - 14.0);
+    painter.save();
+    painter.setFont(PixelFont(12));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 190));
+    painter.drawRect(QRectF(origin.x() - 6, origin.y() - 26, pixels + 12, 32));
+    painter.setBrush(Qt::black);
+    painter.drawRect(QRectF(origin.x(), origin.y() - 5, pixels / 2, 5));
+    painter.setBrush(Qt::white);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(QRectF(origin.x() + pixels / 2, origin.y() - 5, pixels / 2, 5));
+    painter.drawText(QPointF(origin.x(), origin.y() - 10), QString::fromStdString(maps::ScaleBarText(metres)));
+    painter.restore();
+}
+
+// Grid north of the hunt's zone as the view shows it (straight up without a map).
+void DrawNorthArrow(QPainter& painter, const maps::View& view, const ViewProjection& projection) {
+    double angle = 0;
+    if (const auto centre = HuntPositionAt(view, projection, {view.width / 2.0, view.height / 2.0})) {
+        const auto a = PixelOf(view, projection, *centre);
+        const auto b = PixelOf(view, projection, {centre->x, centre->y + 100 * view.unitsPerPixel});
+        if (a && b) {
+            angle = std::atan2(b->x - a->x, a->y - b->y) * 180 / M_PI;
+        }
+    }
+    painter.save();
+    painter.translate(view.width - 30.0, 40.0);
+    painter.rotate(angle);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(QColor(30, 30, 30));
+    painter.drawPolygon(QPolygonF({QPointF(0, -22), QPointF(9, 12), QPointF(0, 5), QPointF(-9, 12)}));
+    painter.setFont(PixelFont(13, true));
+    DrawHaloText(painter, QPointF(-5, 27), QStringLiteral("N"), Qt::black);
+    painter.restore();
+}
+
+void DrawAttribution(QPainter& painter, const maps::View& view, const std::string& attribution) {
+    if (attribution.empty()) {
+        return;
+    }
+    painter.save();
+    painter.setFont(PixelFont(11));
+    const QString text = QString::fromStdString(attribution);
+    const QRectF bounds(0, 0, view.width - 8.0, view.height - 4.0);
+    const QRectF needed = painter.boundingRect(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 210));
+    painter.drawRect(needed.adjusted(-4, -2, 4, 2));
+    painter.setPen(QColor(20, 20, 20));
+    painter.drawText(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
+    painter.restore();
+}
+
+}  // namespace
+
+std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt) {
+    if (!projection.ToView(hunt) || !std::isfinite(hunt.x) || !std::isfinite(hunt.y)) {
+        return std::nullopt;
+    }
+    return view.ToPixel(hunt);
+}
+
+std::optional<maps::XY> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
+                                       maps::XY pixel) {
+    maps::XY p = view.FromPixel(pixel);
+    if (!projection.FromView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
+        return std::nullopt;
+    }
+    return p;
+}
+
+std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProjection& projection) {
+    const maps::Box extent = view.Extent();
+    if (projection.IsIdentity()) {
+        return extent;
+    }
+    // The view's outline, sampled along each edge, in the hunt's zone.
+    std::vector<maps::XY> outline;
+    for (int i = 0; i <= kEdgeSamples; ++i) {
+        const double t = i / kEdgeSamples;
+        const double x = extent.x0 + t * extent.Width();
+        const double y = extent.y0 + t * extent.Height();
+        for (maps::XY p : {maps::XY{x, extent.y0}, maps::XY{x, extent.y1}, maps::XY{extent.x0, y},
+                           maps::XY{extent.x1, y}}) {
+            if (projection.FromView(p)) {
+                outline.push_back(p);
+            }
+        }
+    }
+    const auto box = maps::BoundingBox(outline);
+    if (!box) {
+        return std::nullopt;
+    }
+    return box->Grown(0.02 * std::max(box->Width(), box->Height()));
+}
+
+double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection) {
+    constexpr double kSpan = 100;  // pixels
+    const maps::XY middle{view.width / 2.0, view.height / 2.0};
+    const auto a = HuntPositionAt(view, projection, middle);
+    const auto b = HuntPositionAt(view, projection, {middle.x + kSpan, middle.y});
+    if (!a || !b) {
+        return view.unitsPerPixel;
+    }
+    // Grid distances of UTM are the ground's times the scale k = 0.9996 (1 + x^2 / 2R^2) at x metres from
+    // the central meridian.
+    constexpr double kEarthRadius = 6371000;
+    const double x = ((a->x + b->x) / 2 - 500000) / 0.9996;
+    const double k = 0.9996 * (1 + x * x / (2 * kEarthRadius * kEarthRadius));
+    return std::hypot(b->x - a->x, b->y - a->y) / k / kSpan;
+}
+
+std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
+                                 const ViewProjection& projection, maps::XY pixel, double radius) {
+    std::optional<std::size_t> best;
+    double bestDistance = radius;
+    for (std::size_t i = 0; i < scene.fixes.size(); ++i) {
+        const auto p = PixelOf(view, projection, scene.fixes[i].position);
+        if (!p) {
+            continue;
+        }
+        const double d = std::hypot(p->x - pixel.x, p->y - pixel.y);
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
+                                   bool withEllipses) {
+    std::vector<maps::XY> points;
+    const auto add = [&](maps::XY p) {
+        if (projection.ToView(p)) {
+            points.push_back(p);
+        }
+    };
+    for (const maps::XY& p : scene.Positions()) {
+        add(p);
+    }
+    if (withEllipses) {
+        for (const SceneFix& fix : scene.fixes) {
+            for (const maps::XY& p : fix.ellipse) {
+                add(p);
+            }
+        }
+    }
+    return points;
+}
+
+void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
+    painter.fillRect(QRect(0, 0, view.width, view.height), Qt::white);
+    if (input.layers.map && input.map) {
+        painter.save();
+        input.map(painter, view);
+        painter.restore();
+    }
+}
+
+void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const std::vector<FixPixel> fixPixels = FixPixels(view, input);
+    if (const auto huntBox = HuntBoxOfView(view, *input.projection)) {
+        if (input.layers.grid) {
+            DrawGrid(painter, view, *input.projection, *huntBox);
+        }
+        for (const SceneStation& station : input.scene->stations) {
+            if (input.layers.rays) {
+                DrawRays(painter, view, *input.projection, *huntBox, station, station.rays, 255);
+            }
+            if (input.layers.readings) {
+                DrawRays(painter, view, *input.projection, *huntBox, station, station.readings, 90);
+            }
+        }
+    }
+    if (input.layers.ellipses) {
+        DrawEllipses(painter, view, input);
+    }
+    DrawFixes(painter, view, input, fixPixels);
+    painter.setClipRegion(OutsideCentres(view, fixPixels));
+    if (input.layers.stations) {
+        DrawStations(painter, view, input);
+    }
+    DrawScaleBar(painter, view, *input.projection);
+    DrawNorthArrow(painter, view, *input.projection);
+    DrawAttribution(painter, view, input.attribution);
+    painter.restore();
+}
+
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale) {
+    const maps::View scaled = view.Scaled(scale);
+    QImage image(scaled.width, scaled.height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawBackground(painter, scaled, input);
+    painter.scale(scale, scale);
+    DrawOverlay(painter, view, input);
+    return image;
+}
+
+}  // namespace vantrel::render

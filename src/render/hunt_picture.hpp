@@ -1,0 +1,71 @@
+#pragma once
+
+// The hunt picture: one drawing routine for the Hunt Map window, its PNG export and printing, and
+// vantrel-cli map. Layers from the bottom: the map, the UTM grid of the hunt's zone, the bearing rays, the
+// individual receiver readings, the confidence ellipses, the fixes, the stations; then the scale bar, the
+// north arrow and the map's attribution. No pixel of anything drawn after a fix's disc covers the 3 x 3
+// pixels around its centre, so the centre pixel is exactly the fox colour.
+
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "maps/view_geometry.hpp"
+#include "render/hunt_scene.hpp"
+#include "render/view_projection.hpp"
+
+class QPainter;
+
+namespace vantrel::render {
+
+struct Layers {
+    bool map = true;
+    bool grid = true;
+    bool rays = true;
+    bool readings = false;
+    bool ellipses = true;
+    bool fixes = true;
+    bool stations = true;
+
+    friend bool operator==(const Layers&, const Layers&) = default;
+};
+
+// Draws the map for a view into the painter's whole target (view.width x view.height pixels).
+using MapPainter = std::function<void(QPainter& painter, const maps::View& view)>;
+
+struct PictureInput {
+    const HuntScene* scene = nullptr;
+    const ViewProjection* projection = nullptr;
+    Layers layers;
+    MapPainter map;           // empty: no map, a white background
+    std::string attribution;  // the map's attribution, always shown when not empty
+};
+
+// The white background and the map (when there is one and its layer is on).
+void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
+// Everything above the map.
+void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input);
+// The whole picture, `scale` times the view's size each way (2 for a sharper export): the map read at that
+// resolution, lines and text scaled with it.
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1);
+
+// Where a hunt position shows in the view, in pixels; nullopt when it cannot be transformed.
+std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt);
+// The hunt position under a pixel.
+std::optional<maps::XY> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
+                                       maps::XY pixel);
+// The hunt-zone rectangle that holds everything the view shows.
+std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProjection& projection);
+// Metres on the ground per pixel at the view's centre (UTM grid distance divided by the zone's scale).
+double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection);
+// The index into scene.fixes of the fix drawn under `pixel` (within `radius` pixels), the nearest one.
+std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
+                                 const ViewProjection& projection, maps::XY pixel, double radius = 8);
+
+// What the view is fitted to: every station, fix and (when shown) ellipse point, in the view's CRS.
+std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
+                                   bool withEllipses);
+
+}  // namespace vantrel::render

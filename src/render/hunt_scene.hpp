@@ -1,0 +1,55 @@
+#pragma once
+
+// What the hunt picture shows, taken from the measurement state as it stands: the stations and their rays
+// from the station boxes, the fixes of the last Calculate, and the receiver readings. Positions are in the
+// hunt's UTM zone (x = easting, y = northing, metres). Plain C++: the window and vantrel-cli build the same
+// scene and hand it to the one drawing routine.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/measurement_state.hpp"
+#include "instruments/rx_readings.hpp"
+#include "maps/view_geometry.hpp"
+
+namespace vantrel::render {
+
+struct SceneRay {
+    int fox = 0;           // 0..4
+    double bearing = 0;    // absolute, degrees clockwise from grid north, as Calculate forms it
+    int width = 2;         // pixels, by the fox's signal value as the rays display draws it
+};
+
+struct SceneStation {
+    int number = 1;  // 1 or 2, shown as P1 / P2
+    maps::XY position;
+    std::vector<SceneRay> rays;      // one per fox whose bearing (and signal) box is a number
+    std::vector<SceneRay> readings;  // every valid receiver reading, thin
+};
+
+struct SceneFix {
+    int fox = 0;
+    maps::XY position;
+    bool behindStation = false;        // drawn hollow with a dashed outline
+    std::vector<maps::XY> ellipse;     // the confidence ellipse's closed outline; empty when there is none
+    std::string quality;               // what hovering the fix shows
+};
+
+struct HuntScene {
+    std::vector<SceneStation> stations;
+    std::vector<SceneFix> fixes;
+    // The boxes that are not numbers, so their items are left out: "Scedule 1, F3 bearing is not a number".
+    std::vector<std::string> problems;
+
+    // Every station and fix position (what the view is fitted to).
+    [[nodiscard]] std::vector<maps::XY> Positions() const;
+};
+
+// The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes
+// whose result is not "no Match"; none before the first Calculate).
+HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxReadings& readings,
+                     char decimalSeparator);
+
+}  // namespace vantrel::render
