@@ -1,0 +1,235 @@
+// Fix quality against numbers worked out by hand (stations 1 km apart on northing 5700000), and the
+// deviations of a station's bearing from its readings.
+#include "quality/fix_quality.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/cross_fix.hpp"
+#include "test_names.hpp"
+
+namespace vantrel::quality {
+namespace {
+
+constexpr core::PlanePoint kStation1{500000, 5700000};
+constexpr core::PlanePoint kStation2{501000, 5700000};
+
+struct GeometryCase {
+    const char* name;
+    double a1, sigma1, a2, sigma2;
+    double east, north;  // the fix
+    double t1, t2, crossing;
+    double semiMajor, semiMinor, azimuth;
+    const char* flags;
+};
+
+class Geometry : public testing::TestWithParam<GeometryCase> {};
+
+TEST_P(Geometry, MatchesTheHandWorkedNumbers) {
+    const GeometryCase& c = GetParam();
+    const auto q = AssessFix(c.a1, c.a2, kStation1, kStation2, {c.east, c.north}, c.sigma1, c.sigma2, 0.95);
+    ASSERT_TRUE(q);
+    EXPECT_EQ(q->easting, c.east);
+    EXPECT_EQ(q->northing, c.north);
+    EXPECT_NEAR(q->t1, c.t1, 1e-3);
+    EXPECT_NEAR(q->t2, c.t2, 1e-3);
+    EXPECT_NEAR(q->crossing, c.crossing, 1e-9);
+    ASSERT_TRUE(q->ellipse);
+    EXPECT_NEAR(q->ellipse->semiMajor, c.semiMajor, 0.005);
+    EXPECT_NEAR(q->ellipse->semiMinor, c.semiMinor, 0.005);
+    EXPECT_NEAR(q->ellipse->azimuth, c.azimuth, 0.005);
+    EXPECT_EQ(q->FlagsText(), c.flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FixQuality, Geometry,
+    testing::Values(
+        // Covariance diag(3807.72, 3807.72): a circle of sqrt(5.991465 * 3807.72), azimuth 0 by definition.
+        GeometryCase{"RightAngleCircle", 45, 5, 315, 5, 500500, 5700500, 707.107, 707.107, 90, 151.04, 151.04,
+                     0, "-"},
+        // 241.67 / 707.107 = 0.34: approximate.
+        GeometryCase{"UnequalSigmas", 45, 3, 315, 8, 500500, 5700500, 707.107, 707.107, 90, 241.67, 90.63, 45,
+                     "approximate"},
+        GeometryCase{"SeventyDegrees", 30, 4, 320, 6, 500407.604, 5700705.990, 815.207, 921.605, 70, 258.50,
+                     135.48, 21.53, "approximate"},
+        GeometryCase{"ShallowCrossing", 80, 5, 280, 5, 500500, 5700088.163, 507.713, 507.713, 160, 441.62,
+                     77.87, 90, "acute,approximate"},
+        // The bearings point away from each other: they meet south of both stations.
+        GeometryCase{"BehindBoth", 225, 5, 135, 5, 500500, 5699500, -707.107, -707.107, 90, 151.04, 151.04, 0,
+                     "behind1,behind2"}),
+    testing_support::ParamName{});
+
+TEST(AssessFix, NoQualityForParallelOrNonFiniteLines) {
+    EXPECT_FALSE(AssessFix(30, 30, kStation1, kStation2, {0, 0}, 5, 5, 0.95));
+    EXPECT_FALSE(AssessFix(30, 210, kStation1, kStation2, {0, 0}, 5, 5, 0.95));
+    EXPECT_FALSE(AssessFix(NAN, 30, kStation1, kStation2, {0, 0}, 5, 5, 0.95));
+    EXPECT_FALSE(AssessFix(45, 315, kStation1, {1.7e308, 1.7e308}, {0, 0}, 5, 5, 0.95));
+    // Ranges of 1e200 m are finite, their squares in the covariance are not: no ellipse, no ratio flag.
+    const auto huge = AssessFix(45, 315, kStation1, {1e200, 5700000}, {1e200, 1e200}, 5, 5, 0.95);
+    ASSERT_TRUE(huge);
+    EXPECT_FALSE(huge->ellipse);
+    EXPECT_EQ(huge->FlagsText(), "-");
+}
+
+// Station 2's bearing runs through the fix at its own position: the range from it is (nearly) zero, so the
+// ellipse dwarfs it.
+TEST(AssessFix, AFixOnAStationIsUnreliable) {
+    const auto q = AssessFix(90, 0, kStation1, kStation2, kStation2, 5, 5, 0.95);
+    ASSERT_TRUE(q);
+    EXPECT_NEAR(q->t1, 1000, 1e-9);
+    EXPECT_NEAR(q->t2, 0, 1e-9);
+    EXPECT_TRUE(q->unreliable);
+    EXPECT_FALSE(q->approximate);
+    const auto exact = AssessFix(90, 0, kStation1, kStation1, kStation1, 5, 5, 0.95);
+    ASSERT_TRUE(exact);  // both stations at one place: both ranges exactly zero
+    EXPECT_EQ(exact->FlagsText(), "behind1,behind2,unreliable");
+}
+
+TEST(AssessFix, AScatteredStationHasNoEllipseAndNoRatioFlags) {
+    const auto q = AssessFix(80, 280, kStation1, kStation2, {500500, 5700088.163}, std::nullopt, 5, 0.95);
+    ASSERT_TRUE(q);
+    EXPECT_FALSE(q->ellipse);
+    EXPECT_FALSE(q->sigma1);
+    EXPECT_EQ(q->sigma2, 5);
+    EXPECT_EQ(q->FlagsText(), "acute,scattered1");
+}
+
+TEST(AssessFix, TheConfidenceScalesTheAxes) {
+    // k = -2 ln(1 - 0.5) = 1.386294: the 45/315 circle of variance 3807.72 has radius 72.66 m.
+    const auto q = AssessFix(45, 315, kStation1, kStation2, {500500, 5700500}, 5, 5, 0.5);
+    ASSERT_TRUE(q && q->ellipse);
+    EXPECT_NEAR(q->ellipse->semiMajor, 72.655, 0.005);
+}
+
+TEST(FixQuality, FlagsInTheirFixedOrder) {
+    FixQuality q;
+    EXPECT_EQ(q.FlagsText(), "-");
+    q.scattered2 = q.unreliable = q.behind1 = true;
+    EXPECT_EQ(q.FlagsText(), "behind1,unreliable,scattered2");
+    q.behind2 = q.acute = q.approximate = q.scattered1 = true;
+    EXPECT_EQ(q.FlagsText(), "behind1,behind2,acute,approximate,unreliable,scattered1,scattered2");
+}
+
+// Readings of station 1, fox 1 (index 0) in rows 0.., all valid unless said otherwise.
+instruments::RxReadings ReadingsOf(std::initializer_list<double> angles, int station = 0) {
+    instruments::RxReadings readings;
+    int row = 0;
+    for (const double angle : angles) {
+        readings(station, 0, row++) = {angle, -10, 1};
+    }
+    return readings;
+}
+
+struct SigmaCase {
+    const char* name;
+    instruments::RxReadings readings;
+    double box;
+    std::optional<double> sigma;  // nullopt: scattered
+    bool fromReadings;
+};
+
+class ReadingsSigma : public testing::TestWithParam<SigmaCase> {};
+
+TEST_P(ReadingsSigma, FromTheReadingsOnlyWhenTheBoxHoldsTheirAverage) {
+    const SigmaCase& c = GetParam();
+    const BearingSigma s = StationBearingSigma(c.readings, 0, 0, c.box, QualitySettings{});
+    EXPECT_EQ(s.fromReadings, c.fromReadings);
+    ASSERT_EQ(s.degrees.has_value(), c.sigma.has_value());
+    if (c.sigma) {
+        EXPECT_NEAR(*s.degrees, *c.sigma, 1e-6);
+    }
+}
+
+instruments::RxReadings WithInvalidRows() {
+    instruments::RxReadings r = ReadingsOf({44, 46});
+    r(0, 0, 5) = {45, 0, 0};   // empty
+    r(0, 0, 6) = {45, 0, -1};  // not 1: not valid either
+    r(1, 0, 0) = {45, 0, 1};   // the other station
+    return r;
+}
+
+// 44, 45, 46: R = (1 + 2 cos 1 deg) / 3 = 0.99989846, rho2 = 0.99969541, sigma_hat = 1.0000381 deg,
+// s = sqrt(3^2 + 1.0000381^2 / 3) = 3.0550546. 350, 355, 0, 5, 10 (mean 0 across north): R = 0.99240098,
+// rho2 = 0.98107463, sigma_hat = 7.9198322, s = sqrt(9 + 7.9198322^2 / 5) = 4.6416329.
+INSTANTIATE_TEST_SUITE_P(
+    FixQuality, ReadingsSigma,
+    testing::Values(SigmaCase{"ThreeReadings", ReadingsOf({44, 45, 46}), 45, 3.0550546, true},
+                    SigmaCase{"AcrossNorth", ReadingsOf({350, 355, 0, 5, 10}), 0, 4.6416329, true},
+                    SigmaCase{"AcrossNorthBoxAt360", ReadingsOf({350, 355, 0, 5, 10}), 360, 4.6416329, true},
+                    SigmaCase{"AverageWithinAHundredth", ReadingsOf({44, 45, 46}), 45.01, 3.0550546, true},
+                    SigmaCase{"IdenticalReadingsGiveTheFloor", ReadingsOf({12.5, 12.5, 12.5, 12.5}), 12.5, 3,
+                              true},
+                    SigmaCase{"SpreadAllRound", ReadingsOf({0, 120, 240}), 120, std::nullopt, true},
+                    SigmaCase{"BoxEdited", ReadingsOf({44, 45, 46}), 45.02, 5, false},
+                    SigmaCase{"TwoReadings", ReadingsOf({44, 46}), 45, 5, false},
+                    SigmaCase{"OnlyValidRowsCount", WithInvalidRows(), 45, 5, false},
+                    SigmaCase{"NoReadings", instruments::RxReadings{}, 0, 5, false}),
+    testing_support::ParamName{});
+
+// The shared two-station hunt of the file tests: F1 45 / 315 (fix 500500 5700500), F2 both north-south
+// (no Match), F3 a fix on station 2, F4 parallel (no Match), F5 0 / -45 (fix 500000 5701000).
+core::MeasurementState CalculatedHunt() {
+    core::MeasurementState s;
+    s.Sced1Lat = "5700000";
+    s.Sced1Lon = "500000";
+    s.Sced1Ang = "20";
+    s.Sced2Lat = "5700000";
+    s.Sced2Lon = "501000";
+    s.Sced2Ang = "-10";
+    s.S1Ang = {"25", "-20", "70", "10", "340"};
+    s.S2Ang = {"325", "10", "10", "40", "-35"};
+    EXPECT_TRUE(core::Calculate(s, ','));
+    return s;
+}
+
+TEST(AssessFixes, OnePerFoxWithAFix) {
+    const auto q = AssessFixes(CalculatedHunt(), instruments::RxReadings{}, QualitySettings{}, ',');
+    ASSERT_TRUE(q[0] && q[2] && q[4]);
+    EXPECT_FALSE(q[1]);
+    EXPECT_FALSE(q[3]);
+    EXPECT_NEAR(q[0]->ellipse->semiMajor, 151.04, 0.005);
+    EXPECT_EQ(q[0]->FlagsText(), "-");
+    EXPECT_EQ(q[2]->FlagsText(), "unreliable");
+    // F5: 0 from station 1 and 315 from station 2 meet 1000 m north of station 1, 1414 m from station 2.
+    EXPECT_NEAR(q[4]->t1, 1000, 1e-6);
+    EXPECT_NEAR(q[4]->t2, 1414.214, 1e-3);
+    EXPECT_NEAR(q[4]->crossing, 45, 1e-9);
+}
+
+TEST(AssessFixes, SigmaFromTheReadingsOfEachStation) {
+    core::MeasurementState s = CalculatedHunt();
+    // Station 1 fox 1 holds 24, 25, 26 around its box 25; station 2 fox 1 a reading too few.
+    instruments::RxReadings readings = ReadingsOf({24, 25, 26});
+    readings(1, 0, 0) = {325, 0, 1};
+    readings(1, 0, 1) = {325, 0, 1};
+    auto q = AssessFixes(s, readings, QualitySettings{5, 2, 0.95}, ',');
+    ASSERT_TRUE(q[0]);
+    EXPECT_NEAR(*q[0]->sigma1, std::sqrt(4 + 1.0000381 * 1.0000381 / 3), 1e-6);
+    EXPECT_EQ(q[0]->sigma2, 5);
+    // The box typed over and calculated again: the default.
+    s.S1Ang[0] = "25,5";
+    ASSERT_TRUE(core::Calculate(s, ','));
+    q = AssessFixes(s, readings, QualitySettings{5, 2, 0.95}, ',');
+    EXPECT_EQ(q[0]->sigma1, 5);
+}
+
+TEST(AssessFixes, NothingBeforeCalculateOrForBoxesChangedSinceCalculate) {
+    core::MeasurementState fresh;
+    fresh.S1Ang[0] = "45";
+    fresh.S2Ang[0] = "315";
+    fresh.Sced2Lon = "1000";
+    EXPECT_FALSE(AssessFixes(fresh, {}, {}, ',')[0]);
+
+    core::MeasurementState s = CalculatedHunt();
+    s.S2Ang[0] = "326";  // typed, not calculated
+    s.Sced1Lat = "no number";
+    const auto q = AssessFixes(s, {}, {}, ',');
+    EXPECT_FALSE(q[0]);
+    EXPECT_FALSE(q[2]);        // unreadable station box: no fix can be vouched for
+    s.Sced1Lat = "5700000,0";  // another text of the same number
+    EXPECT_TRUE(AssessFixes(s, {}, {}, ',')[2]);
+}
+
+}  // namespace
+}  // namespace vantrel::quality
