@@ -55,6 +55,9 @@ void PrintWarning(
 // Reads a number argument with the regional reading; nullopt after printing a usage error.
 std::optional<double> NumberArgument(const Context& context, std::size_t index, std::string_view name);
 
+// "-o OUT" is a short option, which the common argument split leaves among the positionals: takes it out.
+std::optional<std::string> TakeShortOutputOption(std::vector<std::string>& positional);
+
 // Checks the count of positional arguments; prints a usage error when it is wrong.
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);
 
@@ -70,5 +73,6 @@ int RunUpdateDb(const Context& context);
 int RunGps(const Context& context);
 int RunRx(const Context& context);
 int RunAverage(const Context& context);
+int RunMap(const Context& context);
 
 }  // namespace vantrel::cli

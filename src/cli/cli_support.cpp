@@ -49,6 +49,18 @@ std::optional<double> NumberArgument(const Context& context, std::size_t index, 
     return value;
 }
 
+std::optional<std::string> TakeShortOutputOption(std::vector<std::string>& positional) {
+    for (std::size_t i = 0; i + 1 < positional.size(); ++i) {
+        if (positional[i] == "-o") {
+            std::string out = positional[i + 1];
+            positional.erase(positional.begin() + static_cast<std::ptrdiff_t>(i),
+                             positional.begin() + static_cast<std::ptrdiff_t>(i + 2));
+            return out;
+        }
+    }
+    return std::nullopt;
+}
+
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis) {
     const std::size_t n = context.args.positional.size();
     if (n < min || n > max) {

@@ -3,10 +3,14 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/cli.hpp"
 #include "platform/locations.hpp"
@@ -99,10 +103,47 @@ std::optional<char> ParseSeparator(const QString& value) {
     return std::nullopt;
 }
 
+// The command named on the command line (the first word that is no option), without any parsing that
+// needs the application object.
+std::string CommandWord(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        if (std::strcmp(word, "--decimal-separator") == 0) {
+            ++i;  // its value follows
+        } else if (word[0] != '-') {
+            return word;
+        }
+    }
+    return {};
+}
+
+// Drawing a picture needs fonts and so a GUI application object; it never opens a window, so it uses the
+// offscreen platform whatever display there is (or none).
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], std::vector<char*>& guiArguments) {
+    if (CommandWord(argc, argv) != "map") {
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    static char platform[] = "-platform";
+    static char offscreen[] = "offscreen";
+    guiArguments.assign(argv, argv + argc);
+    guiArguments.insert(guiArguments.begin() + 1, {platform, offscreen});
+    guiArguments.push_back(nullptr);
+    argc += 2;
+    // Qt's own notes about the session (no runtime folder, no display) mean nothing to a picture written
+    // to a file: errors of the command are its one line on stderr.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+            std::fprintf(stderr, "vantrel-cli: %s\n", qPrintable(message));
+        }
+    });
+    return std::make_unique<QGuiApplication>(argc, guiArguments.data());
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    std::vector<char*> guiArguments;
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, guiArguments);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.2.0"));
 

@@ -176,4 +176,35 @@ std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints) {
     return points;
 }
 
+std::string RelativePlace(const Box& hunt, const Box& map, double unitsPerMetre) {
+    // Gaps along each axis: positive when the hunt lies beyond that side of the map.
+    const double east = hunt.x0 - map.x1;
+    const double west = map.x0 - hunt.x1;
+    const double north = hunt.y0 - map.y1;
+    const double south = map.y0 - hunt.y1;
+    const double gapX = std::max({east, west, 0.0});
+    const double gapY = std::max({north, south, 0.0});
+    if (gapX <= 0 && gapY <= 0) {
+        return {};
+    }
+    std::string direction;
+    if (gapY > 0) {
+        direction = north > 0 ? "north" : "south";
+    }
+    if (gapX > 0) {
+        direction += (direction.empty() ? "" : "-") + std::string(east > 0 ? "east" : "west");
+    }
+    const double metres = std::hypot(gapX, gapY) / unitsPerMetre;
+    std::string distance;
+    if (metres >= 10000) {
+        distance = std::to_string(std::llround(metres / 1000)) + " km";
+    } else if (metres >= 1000) {
+        const long long tenths = std::llround(metres / 100);
+        distance = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " km";
+    } else {
+        distance = std::to_string(std::llround(metres)) + " m";
+    }
+    return "the hunt lies " + distance + " " + direction + " of the map";
+}
+
 }  // namespace vantrel::maps

@@ -94,4 +94,9 @@ std::optional<std::pair<XY, XY>> ClipHalfLine(XY origin, double bearing, const B
 // straight line of one CRS in another, where it is curved). At most `maxPoints` points.
 std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints = 4096);
 
+// Where the hunt lies seen from a map it does not touch: "the hunt lies 12 km east of the map",
+// "... 850 m south-west of the map"; empty when the boxes overlap. `unitsPerMetre` converts the gap between
+// the boxes (in their common CRS) to metres on the ground.
+std::string RelativePlace(const Box& hunt, const Box& map, double unitsPerMetre = 1);
+
 }  // namespace vantrel::maps

@@ -47,9 +47,9 @@ std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::V
 // A straight hunt-zone segment in pixels, densified when the view's CRS bends it.
 std::vector<QPolygonF> LineToPixels(maps::XY a, maps::XY b, const maps::View& view,
                                     const ViewProjection& projection, const maps::Box& huntBox) {
-    const double step =
-        projection.IsIdentity() ? std::hypot(b.x - a.x, b.y - a.y) + 1
-                                : std::max(huntBox.Width(), huntBox.Height()) / kCurveSegments;
+    const double step = projection.IsIdentity()
+                            ? std::hypot(b.x - a.x, b.y - a.y) + 1
+                            : std::max(huntBox.Width(), huntBox.Height()) / kCurveSegments;
     return ToPixels(maps::Densify(a, b, step), view, projection);
 }
 
@@ -132,21 +132,27 @@ void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& p
     painter.save();
     painter.setFont(PixelFont(11));
     const QColor line(70, 90, 140, 130);
-    const QColor text(40, 50, 90);
+    const QColor textColour(40, 50, 90);
     const auto label = [](double metres) { return QString::number(std::llround(metres)); };
+    double labelEnd = -1e9;  // where the last easting label ends, so labels never run into each other
     for (double e = firstE; e <= huntBox.x1; e += spacing) {
         painter.setPen(QPen(line, 1));
         const auto parts = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, view, projection, huntBox);
         DrawPolylines(painter, parts);
-        // Labelled where the line crosses the bottom edge.
+        // Labelled where the line crosses the top edge.
+        const QString text = QStringLiteral("E ") + label(e);
+        const double width = painter.fontMetrics().horizontalAdvance(text) + 8;
         for (const QPolygonF& part : parts) {
             for (qsizetype k = 0; k + 1 < part.size(); ++k) {
                 const QPointF a = part[k];
                 const QPointF b = part[k + 1];
-                const double bottom = view.height - 4.0;
-                if ((a.y() - bottom) * (b.y() - bottom) <= 0 && a.y() != b.y()) {
-                    const double x = a.x() + (bottom - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
-                    DrawHaloText(painter, {x + 3, bottom - 2}, QStringLiteral("E ") + label(e), text);
+                const double top = 14;
+                if ((a.y() - top) * (b.y() - top) <= 0 && a.y() != b.y()) {
+                    const double x = a.x() + (top - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
+                    if (x > labelEnd) {
+                        DrawHaloText(painter, {x + 3, top - 2}, text, textColour);
+                        labelEnd = x + width;
+                    }
                 }
             }
         }
@@ -162,7 +168,7 @@ void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& p
                 const double left = 4.0;
                 if ((a.x() - left) * (b.x() - left) <= 0 && a.x() != b.x()) {
                     const double y = a.y() + (left - a.x()) * (b.y() - a.y()) / (b.x() - a.x());
-                    DrawHaloText(painter, {left, y - 3}, QStringLiteral("N ") + label(n), text);
+                    DrawHaloText(painter, {left, y - 3}, QStringLiteral("N ") + label(n), textColour);
                 }
             }
         }
@@ -260,7 +266,8 @@ void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjectio
     painter.setBrush(Qt::white);
     painter.setPen(QPen(Qt::black, 1));
     painter.drawRect(QRectF(origin.x() + pixels / 2, origin.y() - 5, pixels / 2, 5));
-    painter.drawText(QPointF(origin.x(), origin.y() - 10), QString::fromStdString(maps::ScaleBarText(metres)));
+    painter.drawText(QPointF(origin.x(), origin.y() - 10),
+                     QString::fromStdString(maps::ScaleBarText(metres)));
     painter.restore();
 }
 
@@ -293,7 +300,8 @@ void DrawAttribution(QPainter& painter, const maps::View& view, const std::strin
     painter.setFont(PixelFont(11));
     const QString text = QString::fromStdString(attribution);
     const QRectF bounds(0, 0, view.width - 8.0, view.height - 4.0);
-    const QRectF needed = painter.boundingRect(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
+    const QRectF needed =
+        painter.boundingRect(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 210));
     painter.drawRect(needed.adjusted(-4, -2, 4, 2));

@@ -13,13 +13,14 @@
 #include "core/measurement_state.hpp"
 #include "instruments/rx_readings.hpp"
 #include "maps/view_geometry.hpp"
+#include "quality/fix_quality.hpp"
 
 namespace vantrel::render {
 
 struct SceneRay {
-    int fox = 0;           // 0..4
-    double bearing = 0;    // absolute, degrees clockwise from grid north, as Calculate forms it
-    int width = 2;         // pixels, by the fox's signal value as the rays display draws it
+    int fox = 0;         // 0..4
+    double bearing = 0;  // absolute, degrees clockwise from grid north, as Calculate forms it
+    int width = 2;       // pixels, by the fox's signal value as the rays display draws it
 };
 
 struct SceneStation {
@@ -32,9 +33,9 @@ struct SceneStation {
 struct SceneFix {
     int fox = 0;
     maps::XY position;
-    bool behindStation = false;        // drawn hollow with a dashed outline
-    std::vector<maps::XY> ellipse;     // the confidence ellipse's closed outline; empty when there is none
-    std::string quality;               // what hovering the fix shows
+    bool behindStation = false;     // drawn hollow with a dashed outline
+    std::vector<maps::XY> ellipse;  // the confidence ellipse's closed outline; empty when there is none
+    std::string quality;            // what hovering the fix shows
 };
 
 struct HuntScene {
@@ -48,8 +49,15 @@ struct HuntScene {
 };
 
 // The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes
-// whose result is not "no Match"; none before the first Calculate).
+// whose result is not "no Match"; none before the first Calculate), each with its quality where the boxes
+// still give the fix shown: the ellipse at settings.confidence, the behind-a-station flag, the tooltip.
 HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxReadings& readings,
-                     char decimalSeparator);
+                     const quality::QualitySettings& settings, char decimalSeparator);
+
+// The closed outline of an ellipse around `centre` (points + 1 points, the first repeated at the end).
+std::vector<maps::XY> EllipsePoints(maps::XY centre, const quality::Ellipse& ellipse, int points = 72);
+
+// What hovering a fix shows: position, crossing angle, ranges, ellipse and flags.
+std::string QualityText(int fox, const quality::FixQuality& fix, double confidence, char decimalSeparator);
 
 }  // namespace vantrel::render

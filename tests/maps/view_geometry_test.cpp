@@ -132,5 +132,19 @@ TEST(BoundingBox, SkipsPointsThatAreNotFinite) {
     EXPECT_EQ(*BoundingBox({{3, 4}, {nan, 9}, {-1, 7}}), (Box{-1, 4, 3, 7}));
 }
 
+TEST(RelativePlace, DirectionAndGap) {
+    const Box map{288776.25, 9110729, 298722.75, 9120761};  // the Landsat scene's footprint
+    // 12 km east of the east edge, overlapping in northing.
+    EXPECT_EQ(RelativePlace({310722.75, 9115000, 311000, 9116000}, map),
+              "the hunt lies 12 km east of the map");
+    // 300 m south and 400 m west of the south-west corner: 500 m.
+    EXPECT_EQ(RelativePlace({287000, 9109000, 288376.25, 9110429}, map),
+              "the hunt lies 500 m south-west of the map");
+    EXPECT_EQ(RelativePlace({290000, 9121761, 291000, 9122000}, map),
+              "the hunt lies 1.0 km north of the map");
+    EXPECT_EQ(RelativePlace({290000, 9115000, 291000, 9116000}, map), "");  // inside
+    EXPECT_EQ(RelativePlace({298000, 9120000, 300000, 9122000}, map), "");  // overlapping a corner
+}
+
 }  // namespace
 }  // namespace vantrel::maps
