@@ -16,6 +16,7 @@
 #include "persistence/atomic_file.hpp"
 #include "render/hunt_picture.hpp"
 #include "render/hunt_scene.hpp"
+#include "render/map_source.hpp"
 
 namespace vantrel::cli {
 namespace {
@@ -152,23 +153,46 @@ int RunMap(const Context& context) {
     const core::MeasurementState& main = state->main;
     const geodesy::UtmZone zone =
         request->zone ? *request->zone : geodesy::HuntZone(main.txtZone[0], main.txtZone[1], "");
-    (void)zone;
     const render::HuntScene scene =
         render::BuildScene(main, state->RxReadings, request->quality, context.decimalSeparator);
     for (const std::string& problem : scene.problems) {
         PrintWarning(request->file + ": " + problem + ", left out of the picture");
     }
-    const render::IdentityProjection identity;
-    const render::ViewProjection* projection = &identity;
-    const auto box = maps::BoundingBox(render::ViewPointsOf(scene, *projection, false));
-    if (!box) {
-        return Fail(request->file + ": nothing to draw: no station or fix has a position");
+    std::optional<render::MapSource> map;
+    if (request->mapPath) {
+        auto opened = render::OpenMapSource(*request->mapPath, zone);
+        if (!opened) {
+            return Fail(opened.message());
+        }
+        map = std::move(*opened);
     }
-    const maps::View view = maps::FitView(*box, request->width, request->height);
+    const render::IdentityProjection identity;
+    const render::ViewProjection& projection =
+        map ? static_cast<const render::ViewProjection&>(*map->projection) : identity;
+    const auto box = maps::BoundingBox(render::ViewPointsOf(scene, projection, false));
+    if (!box) {
+        return Fail(request->file + ": nothing to draw: no station or fix has a position" +
+                    (map ? " that converts to the map's CRS" : ""));
+    }
+    const double unitsPerMetre = map ? map->UnitsPerMetre() : 1;
+    const maps::View view = maps::FitView(*box, request->width, request->height, 100 * unitsPerMetre);
     render::PictureInput input;
     input.scene = &scene;
-    input.projection = projection;
-    return FailWith(WritePng(render::RenderHuntPicture(view, input), request->out));
+    input.projection = &projection;
+    input.zone = zone;
+    if (map) {
+        input.map = map->Painter();
+        input.attribution = map->map->attribution();
+        if (const std::string where = maps::RelativePlace(*box, map->Extent(), unitsPerMetre);
+            !where.empty()) {
+            PrintWarning(*request->mapPath + ": the map does not cover the hunt: " + where);
+        }
+    }
+    const QImage picture = render::RenderHuntPicture(view, input);
+    if (map && !map->map->lastReadError().empty()) {
+        PrintWarning(map->map->lastReadError());
+    }
+    return FailWith(WritePng(picture, request->out));
 }
 
 }  // namespace vantrel::cli

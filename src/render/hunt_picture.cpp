@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geodesy/transverse_mercator.hpp"
 #include "views/rays.hpp"
 
 namespace vantrel::render {
@@ -271,13 +272,17 @@ void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjectio
     painter.restore();
 }
 
-// Grid north of the hunt's zone as the view shows it (straight up without a map).
-void DrawNorthArrow(QPainter& painter, const maps::View& view, const ViewProjection& projection) {
+// True north at the view's centre: a step north along the meridian, through the hunt's zone into the view.
+void DrawNorthArrow(QPainter& painter, const maps::View& view, const ViewProjection& projection,
+                    geodesy::UtmZone zone) {
     double angle = 0;
     if (const auto centre = HuntPositionAt(view, projection, {view.width / 2.0, view.height / 2.0})) {
+        const geodesy::GeoPosition here = geodesy::ZoneUtmToLatLon(zone, centre->x, centre->y);
+        const double step = std::min(0.01, 89.9 - here.lat);
+        const geodesy::ZonePoint north = geodesy::ZoneLatLonToUtm(zone, here.lat + step, here.lon);
         const auto a = PixelOf(view, projection, *centre);
-        const auto b = PixelOf(view, projection, {centre->x, centre->y + 100 * view.unitsPerPixel});
-        if (a && b) {
+        const auto b = PixelOf(view, projection, {north.easting, north.northing});
+        if (a && b && (a->x != b->x || a->y != b->y)) {
             angle = std::atan2(b->x - a->x, a->y - b->y) * 180 / M_PI;
         }
     }
@@ -443,7 +448,7 @@ void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& 
         DrawStations(painter, view, input);
     }
     DrawScaleBar(painter, view, *input.projection);
-    DrawNorthArrow(painter, view, *input.projection);
+    DrawNorthArrow(painter, view, *input.projection, input.zone);
     DrawAttribution(painter, view, input.attribution);
     painter.restore();
 }

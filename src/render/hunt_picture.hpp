@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "geodesy/utm_zone.hpp"
 #include "maps/view_geometry.hpp"
 #include "render/hunt_scene.hpp"
 #include "render/view_projection.hpp"
@@ -41,6 +42,7 @@ struct PictureInput {
     Layers layers;
     MapPainter map;           // empty: no map, a white background
     std::string attribution;  // the map's attribution, always shown when not empty
+    geodesy::UtmZone zone;    // the hunt's zone: the north arrow points to true north through it
 };
 
 // The white background and the map (when there is one and its layer is on).

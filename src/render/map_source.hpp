@@ -1,0 +1,46 @@
+#pragma once
+
+// A map opened for the hunt picture: the raster, the projection between the hunt's zone and the map's CRS,
+// and what the picture needs from them. Shared by the Hunt Map window and vantrel-cli map.
+
+#include <memory>
+#include <string>
+
+#include "core/outcome.hpp"
+#include "geodesy/utm_zone.hpp"
+#include "maps/view_geometry.hpp"
+#include "platform/raster_map.hpp"
+#include "render/hunt_picture.hpp"
+#include "render/view_projection.hpp"
+
+namespace vantrel::render {
+
+// Hunt UTM <-> the map's CRS through GDAL/PROJ.
+class MapProjection final : public ViewProjection {
+  public:
+    explicit MapProjection(std::unique_ptr<platform::CrsTransform> transform)
+        : transform_(std::move(transform)) {}
+    bool ToView(maps::XY& point) const override { return transform_->ToMap(point.x, point.y); }
+    bool FromView(maps::XY& point) const override { return transform_->FromMap(point.x, point.y); }
+
+  private:
+    std::unique_ptr<platform::CrsTransform> transform_;
+};
+
+struct MapSource {
+    // Shared, so a drawing still running on another thread keeps the map it reads from alive.
+    std::shared_ptr<platform::RasterMap> map;
+    std::shared_ptr<MapProjection> projection;
+    bool geographic = false;  // the map's CRS counts in degrees, not metres
+
+    // Map-CRS units per metre on the ground (1 for a projected CRS in metres).
+    [[nodiscard]] double UnitsPerMetre() const { return geographic ? 1 / 111320.0 : 1.0; }
+    [[nodiscard]] maps::Box Extent() const;
+    // Draws the map for a view; reads only the resolution shown.
+    [[nodiscard]] MapPainter Painter() const;
+};
+
+// Opens the map at `path` for a hunt in `zone`; the message names the file and what is wrong.
+core::Result<MapSource> OpenMapSource(const std::string& path, geodesy::UtmZone zone);
+
+}  // namespace vantrel::render
