@@ -2,11 +2,36 @@
 
 #include <QPainter>
 
+#include <regex>
+
+#include "geodesy/utm_conv.hpp"
+
 namespace vantrel::render {
 
 maps::Box MapSource::Extent() const {
     const platform::MapBounds b = map->extent();
     return {b.minX, b.minY, b.maxX, b.maxY};
+}
+
+std::optional<geodesy::UtmZone> MapSource::UtmZoneOfMap() const {
+    // WKT2 names it "WGS 84 / UTM zone 25S", an ESRI .prj "WGS_1984_UTM_Zone_25S".
+    static const std::regex kUtmName("UTM[ _]zone[ _]([0-9]{1,2})([NS])\\b", std::regex::icase);
+    std::smatch match;
+    if (!std::regex_search(map->crsWkt(), match, kUtmName)) {
+        return std::nullopt;
+    }
+    double lat = 0;
+    double lon = 0;
+    const maps::XY centre = Extent().Centre();
+    if (!projection->ToLatLon(centre, lat, lon)) {
+        return std::nullopt;
+    }
+    const char band = geodesy::UtmLetter(lat);
+    const bool south = match[2].str() == "S" || match[2].str() == "s";
+    if (band == 'Z' || (band < 'N') != south) {
+        return std::nullopt;  // the centre lies outside the zone's hemisphere or the bands
+    }
+    return geodesy::ParseUtmZone(match[1].str() + band);
 }
 
 MapPainter MapSource::Painter() const {

@@ -4,6 +4,7 @@
 // and what the picture needs from them. Shared by the Hunt Map window and vantrel-cli map.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/outcome.hpp"
@@ -22,6 +23,9 @@ class MapProjection final : public ViewProjection {
         : transform_(std::move(transform)) {}
     bool ToView(maps::XY& point) const override { return transform_->ToMap(point.x, point.y); }
     bool FromView(maps::XY& point) const override { return transform_->FromMap(point.x, point.y); }
+    bool ToLatLon(maps::XY point, double& lat, double& lon) const {
+        return transform_->MapToLatLon(point.x, point.y, lat, lon);
+    }
 
   private:
     std::unique_ptr<platform::CrsTransform> transform_;
@@ -36,6 +40,9 @@ struct MapSource {
     // Map-CRS units per metre on the ground (1 for a projected CRS in metres).
     [[nodiscard]] double UnitsPerMetre() const { return geographic ? 1 / 111320.0 : 1.0; }
     [[nodiscard]] maps::Box Extent() const;
+    // The UTM zone the map's CRS is drawn in ("... UTM zone 25S"), with the band letter of the map's centre;
+    // nothing for a map in any other CRS.
+    [[nodiscard]] std::optional<geodesy::UtmZone> UtmZoneOfMap() const;
     // Draws the map for a view; reads only the resolution shown.
     [[nodiscard]] MapPainter Painter() const;
 };

@@ -31,6 +31,7 @@
 #include "ui/frm_angle.hpp"
 #include "ui/frm_data_in.hpp"
 #include "ui/frm_setup.hpp"
+#include "ui/hunt_map.hpp"
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/twips.hpp"
@@ -117,8 +118,10 @@ MainFrm::~MainFrm() = default;
 QLineEdit* MainFrm::BindBox(QWidget* parent, core::BoxId id) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromStdString(core::BoxName(id)));
-    connect(box, &QLineEdit::textEdited, this,
-            [this, id](const QString& text) { core::Box(State(), id) = text.toStdString(); });
+    connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+        core::Box(State(), id) = text.toStdString();
+        Q_EMIT StateChanged();
+    });
     return box;
 }
 
@@ -134,6 +137,7 @@ void MainFrm::BuildStationFrame(int station) {
     zone->setObjectName(Indexed("txtZone", k));
     connect(zone, &QLineEdit::textEdited, this, [this, k](const QString& text) {
         State().txtZone[static_cast<std::size_t>(k)] = text.toStdString();
+        Q_EMIT StateChanged();
     });
     PlaceTwips(*zone, 1320, 240, 615, kBoxHeight);
 
@@ -268,7 +272,8 @@ void MainFrm::BuildMenus() {
     graphic->setObjectName(QStringLiteral("mnuGraphic"));
     mnuAngles = action("mnuAngles", QStringLiteral("Measure Angles"));
     mnuShowRays = action("mnuShowRays", QStringLiteral("Show Rays"));
-    graphic->addActions({mnuAngles, mnuShowRays});
+    mnuHuntMap = action("mnuHuntMap", QStringLiteral("Hunt Map"));
+    graphic->addActions({mnuAngles, mnuShowRays, mnuHuntMap});
 
     // Commands on the menu bar itself.
     mnuSetup = action("mnuSetup", QStringLiteral("Setup"));
@@ -284,6 +289,7 @@ void MainFrm::BuildMenus() {
     connect(mnuViewDb, &QAction::triggered, this, [this] { dataWindow.Show(NavData); });
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
     connect(mnuShowRays, &QAction::triggered, this, [this] { raysWindow.Show(program_); });
+    connect(mnuHuntMap, &QAction::triggered, this, [this] { huntMapWindow.Show(*this); });
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
     connect(mnuSetup, &QAction::triggered, this, [this] { setupWindow.Show(*this); });
 }
@@ -319,6 +325,7 @@ void MainFrm::RefreshFromState() {
         txtZone[k]->setText(QString::fromStdString(s.txtZone[k]));
     }
     txtTest->setText(QString::fromStdString(s.txtTest));
+    Q_EMIT StateChanged();
 }
 
 void MainFrm::RunCommand(const core::Outcome& outcome) {

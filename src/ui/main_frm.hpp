@@ -25,6 +25,7 @@ class QPushButton;
 namespace vantrel::ui {
 
 class DataDialog;
+class HuntMap;
 class PicFrame;
 class frmAbout;
 class frmAngle;
@@ -109,6 +110,7 @@ class MainFrm : public QMainWindow {
     QAction* MNU_QUIT = nullptr;
     QAction* mnuAngles = nullptr;
     QAction* mnuShowRays = nullptr;
+    QAction* mnuHuntMap = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* MNU_ABOUT = nullptr;
 
@@ -119,6 +121,16 @@ class MainFrm : public QMainWindow {
     SingleWindow<DataDialog> dataWindow;
     SingleWindow<frmSetup> setupWindow;
     SingleWindow<frmDataIn> dataInWindow;
+    SingleWindow<HuntMap> huntMapWindow;
+
+    // Asks the file dialog for a file; nothing when cancelled.
+    std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
+                                                 const QString& presetName, const QString& filter);
+
+  Q_SIGNALS:
+    // The measurement state may have changed: a box was typed into, or a command refreshed the window
+    // (Calculate, Open, Import, Get Pos, Transfer to Main, ...).
+    void StateChanged();
 
   public Q_SLOTS:
     void Calculate();
@@ -146,9 +158,6 @@ class MainFrm : public QMainWindow {
     QLineEdit* BindBox(QWidget* parent, core::BoxId id);
     // Runs a command over the state: refreshes the window, then shows its failure.
     void RunCommand(const core::Outcome& outcome);
-    std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
-                                                 const QString& presetName, const QString& filter);
-
     void EndGpsRequest(const QString& status);
 
     persistence::ProgramState& program_;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 
+#include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
 #include "ui/data_dialog.hpp"
@@ -17,6 +19,7 @@
 #include "ui/frm_angle.hpp"
 #include "ui/frm_data_in.hpp"
 #include "ui/frm_setup.hpp"
+#include "ui/hunt_map.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
@@ -164,6 +167,34 @@ int main(int argc, char* argv[]) {
     main.dataWindow.Get()->cmdNext->click();
     main.dataWindow.Get()->cmdNext->click();
     ok = Save(*main.dataWindow.Get(), folder, QStringLiteral("DataDialog")) && ok;
+
+    // The hunt map without a map, then on the real scene of the test data with the example hunt there.
+    main.mnuHuntMap->trigger();
+    vantrel::ui::HuntMap& huntMap = *main.huntMapWindow.Get();
+    ok = Save(huntMap, folder, QStringLiteral("HuntMap")) && ok;
+    if (argc >= 3) {
+        const QString example = QString::fromLocal8Bit(argv[2]);
+        QFile::remove(QDir::tempPath() + QStringLiteral("/vantrel-screenshots.ini"));
+        vantrel::persistence::ProgramState olinda;
+        olinda.settings = program.settings;
+        vantrel::ui::MainFrm second(olinda,
+                                    {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
+        if (vantrel::persistence::ReadDataFile(
+                olinda, (example + QStringLiteral("/hunt-olinda.fh2")).toStdString(), ',')) {
+            olinda.main.txtZone = {"25M", "25M"};
+            second.RefreshFromState();
+            second.Calculate();
+            second.mnuHuntMap->trigger();
+            vantrel::ui::HuntMap& onScene = *second.huntMapWindow.Get();
+            const auto opened = onScene.OpenMap((example + QStringLiteral("/maps/olinda.png")).toStdString());
+            if (!opened) {
+                std::fprintf(stderr, "%s\n", opened.message().c_str());
+                ok = false;
+            }
+            QTest::qWait(500);
+            ok = Save(onScene, folder, QStringLiteral("HuntMapOnScene")) && ok;
+        }
+    }
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;

@@ -1,0 +1,238 @@
+#include "ui/map_canvas.hpp"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace vantrel::ui {
+namespace {
+
+constexpr double kKeyZoom = 1.5;
+constexpr double kPanFraction = 0.125;  // of the canvas, per arrow key
+constexpr int kDragThreshold = 3;       // pixels before a press becomes a drag
+
+maps::XY ToXY(QPointF p) {
+    return {p.x(), p.y()};
+}
+
+}  // namespace
+
+MapCanvas::MapCanvas(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("MapCanvas"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+    mapThread_.setMaxThreadCount(1);
+    view_.width = std::max(width(), 1);
+    view_.height = std::max(height(), 1);
+}
+
+MapCanvas::~MapCanvas() {
+    // A drawing still running reads the map and posts to this object: let it end first.
+    mapThread_.waitForDone();
+}
+
+void MapCanvas::SetPicture(const render::PictureInput& input, bool mapChanged) {
+    const bool mapLayerToggled = input.layers.map != input_.layers.map;
+    input_ = input;
+    if (mapChanged) {
+        ++mapGeneration_;
+        mapValid_ = false;
+    }
+    if (mapChanged || mapLayerToggled) {
+        RequestMap();
+    }
+    update();
+}
+
+void MapCanvas::SetView(const maps::View& view) {
+    view_ = view;
+    view_.width = std::max(width(), 1);
+    view_.height = std::max(height(), 1);
+    RequestMap();
+    update();
+}
+
+void MapCanvas::ZoomAbout(QPointF pixel, double factor) {
+    SetView(view_.ZoomedAbout(ToXY(pixel), factor));
+}
+
+void MapCanvas::RequestMap() {
+    if (!input_.map || !input_.layers.map) {
+        return;
+    }
+    if (mapValid_ && mapView_ == view_) {
+        return;
+    }
+    mapWanted_ = true;
+    if (!mapRunning_) {
+        StartMap();
+    }
+}
+
+void MapCanvas::StartMap() {
+    mapWanted_ = false;
+    mapRunning_ = true;
+    const maps::View view = view_;
+    const render::MapPainter painter = input_.map;  // holds the map alive while it draws
+    const int generation = mapGeneration_;
+    mapThread_.start([this, view, painter, generation] {
+        QImage image(view.width, view.height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            painter(p, view);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, image, view, generation] { MapReady(image, view, generation); },
+            Qt::QueuedConnection);
+    });
+}
+
+void MapCanvas::MapReady(const QImage& image, const maps::View& view, int generation) {
+    mapRunning_ = false;
+    if (generation == mapGeneration_) {
+        mapImage_ = image;
+        mapView_ = view;
+        mapValid_ = true;
+        update();
+    }
+    if (mapWanted_ || generation != mapGeneration_ || !(mapView_ == view_)) {
+        mapWanted_ = false;
+        RequestMap();
+    }
+}
+
+void MapCanvas::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (input_.layers.map && input_.map && mapValid_) {
+        if (mapView_ == view_) {
+            painter.drawImage(QPointF(0, 0), mapImage_);
+        } else {
+            // The last map image, moved and scaled to where its corners lie in the current view.
+            const maps::XY topLeft = view_.ToPixel(mapView_.FromPixel({0, 0}));
+            const double k = mapView_.unitsPerPixel / view_.unitsPerPixel;
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(topLeft.x, topLeft.y, mapView_.width * k, mapView_.height * k),
+                              mapImage_);
+        }
+    }
+    if (input_.scene != nullptr && input_.projection != nullptr) {
+        render::DrawOverlay(painter, view_, input_);
+    }
+}
+
+void MapCanvas::resizeEvent(QResizeEvent* /*event*/) {
+    SetView(view_);
+}
+
+void MapCanvas::wheelEvent(QWheelEvent* event) {
+    // One notch (120) zooms by the square root of 2; touchpads send smaller steps.
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches != 0) {
+        ZoomAbout(event->position(), std::pow(2.0, notches / 2));
+    }
+    event->accept();
+}
+
+void MapCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        dragFrom_ = event->position();
+        dragged_ = false;
+        setCursor(Qt::ClosedHandCursor);
+    }
+}
+
+void MapCanvas::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF position = event->position();
+    if (dragFrom_) {
+        const QPointF delta = position - *dragFrom_;
+        if (dragged_ || std::abs(delta.x()) + std::abs(delta.y()) >= kDragThreshold) {
+            dragged_ = true;
+            dragFrom_ = position;
+            SetView(view_.Panned(delta.x(), delta.y()));
+        }
+    } else {
+        ShowToolTip(position, event->globalPosition().toPoint());
+    }
+    Q_EMIT CursorMoved(position);
+}
+
+void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !dragFrom_) {
+        return;
+    }
+    dragFrom_.reset();
+    unsetCursor();
+    if (!dragged_) {
+        ShowToolTip(event->position(), event->globalPosition().toPoint());  // a click on a fix
+    }
+}
+
+void MapCanvas::leaveEvent(QEvent* /*event*/) {
+    Q_EMIT CursorMoved(std::nullopt);
+}
+
+void MapCanvas::keyPressEvent(QKeyEvent* event) {
+    const QPointF centre(width() / 2.0, height() / 2.0);
+    const double stepX = width() * kPanFraction;
+    const double stepY = height() * kPanFraction;
+    switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomAbout(centre, kKeyZoom);
+            break;
+        case Qt::Key_Minus:
+            ZoomAbout(centre, 1 / kKeyZoom);
+            break;
+        // An arrow shows more of the map on its side: the map moves the other way.
+        case Qt::Key_Left:
+            SetView(view_.Panned(stepX, 0));
+            break;
+        case Qt::Key_Right:
+            SetView(view_.Panned(-stepX, 0));
+            break;
+        case Qt::Key_Up:
+            SetView(view_.Panned(0, stepY));
+            break;
+        case Qt::Key_Down:
+            SetView(view_.Panned(0, -stepY));
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+QString MapCanvas::FixToolTipAt(QPointF pixel) const {
+    if (input_.scene == nullptr || input_.projection == nullptr || !input_.layers.fixes) {
+        return {};
+    }
+    const auto index = render::FixAt(view_, *input_.scene, *input_.projection, ToXY(pixel));
+    if (!index) {
+        return {};
+    }
+    const render::SceneFix& fix = input_.scene->fixes[*index];
+    if (fix.quality.empty()) {
+        return QStringLiteral("F%1: no quality (the boxes changed since Calculate)").arg(fix.fox + 1);
+    }
+    return QString::fromStdString(fix.quality);
+}
+
+void MapCanvas::ShowToolTip(QPointF pixel, QPoint global) {
+    const QString text = FixToolTipAt(pixel);
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(global, text, this);
+    }
+}
+
+}  // namespace vantrel::ui
