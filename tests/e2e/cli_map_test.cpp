@@ -127,5 +127,95 @@ TEST_F(CliMap, MissingMeasurementFileIsNamed) {
     EXPECT_NE(r.err.find("gone.fh2"), std::string::npos) << r.err;
 }
 
+const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
+
+double BearingTo(double fromE, double fromN, double toE, double toN) {
+    const double degrees = std::atan2(toE - fromE, toN - fromN) * 180 / 3.14159265358979;
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+// A hunt in zone 25 south on the Landsat scene: P1 E 291626 N 9113636, P2 E 296186 N 9117341, F1 hidden at
+// E 298600 N 9119800, F2 at E 297000 N 9111500, the other foxes parallel (no fix). The view: box
+// E 291626..298600, N 9111500..9119800, m = 830, s = max(8634 / 1600, 9960 / 1200) = 8.3, centre
+// E 295113 N 9115650. Narrow bearings (--sigma 0.5) keep the ellipses off the ground-truth points.
+struct SceneForm {
+    const char* name;
+    const char* file;
+    bool bandsAsStored;  // the GeoTIFF shows bands 1, 2, 3 as red, green, blue (GDAL's order); the picture 3,
+                         // 2, 1
+};
+
+class CliMapOnTheScene : public testing::TestWithParam<SceneForm> {
+  protected:
+    void SetUp() override {
+        persistence::ScedRecord p1;
+        p1.East = 291626;
+        p1.North = 9113636;
+        persistence::ScedRecord p2;
+        p2.East = 296186;
+        p2.North = 9117341;
+        p1.Ang = {BearingTo(291626, 9113636, 298600, 9119800), BearingTo(291626, 9113636, 297000, 9111500),
+                  30, 30, 30};
+        p2.Ang = {BearingTo(296186, 9117341, 298600, 9119800), BearingTo(296186, 9117341, 297000, 9111500),
+                  30, 30, 30};
+        testing_support::WriteBytes(dir_ / "olinda.fh2", persistence::EncodeDataFile(p1, p2, {}));
+    }
+    TempDir dir_;
+};
+
+TEST_P(CliMapOnTheScene, GroundTruthAndFixesWhereTheFormulaPutsThem) {
+    const auto r = testing_support::RunCli({"map", (dir_ / "olinda.fh2").string(), "-o",
+                                            (dir_ / "o.png").string(), "--map", kMaps + "/" + GetParam().file,
+                                            "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const QImage image(QString::fromStdString((dir_ / "o.png").string()));
+    const auto x = [](double east) { return 800 + (east - 295113) / 8.3; };
+    const auto y = [](double north) { return 600 - (north - 9115650) / 8.3; };
+    EXPECT_EQ(Pixel(image, x(298600), y(9119800)), QColor(0, 0, 250));
+    EXPECT_EQ(Pixel(image, x(297000), y(9111500)), QColor(250, 0, 0));
+    // Ground truth of the scene, bands 1, 2, 3: sea 96 90 65 at E 298317.08 N 9111935.56, land 93 83 95 at
+    // E 297952.86 N 9119455.31. Taken at the centres of the scene's pixels holding them (column 334, row 309
+    // and column 321, row 45 of 28.5 m from E 288776.25 N 9120761): the land point lies 0.3 m from a pixel
+    // edge.
+    const QColor sea = Pixel(image, x(288776.25 + 334.5 * 28.5), y(9120761 - 309.5 * 28.5));
+    const QColor land = Pixel(image, x(288776.25 + 321.5 * 28.5), y(9120761 - 45.5 * 28.5));
+    const bool stored = GetParam().bandsAsStored;
+    EXPECT_EQ(sea, stored ? QColor(96, 90, 65) : QColor(65, 90, 96)) << sea.name().toStdString();
+    EXPECT_EQ(land, stored ? QColor(93, 83, 95) : QColor(95, 83, 93)) << land.name().toStdString();
+}
+
+// The GeoTIFF (SIRGAS 2000 / UTM 25S) and the picture with a world file that takes the hunt's zone.
+INSTANTIATE_TEST_SUITE_P(Forms, CliMapOnTheScene,
+                         testing::Values(SceneForm{"GeoTiff", "L7_ETMs.tif", true},
+                                         SceneForm{"PictureWithWorldFile", "l7_321.png", false}),
+                         testing_support::ParamName{});
+
+TEST_F(CliMap, AMapThatMissesTheHuntSaysWhereTheHuntLiesAndStillDrawsIt) {
+    // The generated hunt read in zone 25 south lies near 40 degrees south, far south of the scene and east
+    // of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
+    const auto r =
+        testing_support::RunCli({"map", (dir_ / "hunt.fh2").string(), "-o", (dir_ / "out.png").string(),
+                                 "--map", kMaps + "/L7_ETMs.tif", "--zone", "25M"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("L7_ETMs.tif: the map does not cover the hunt: the hunt lies"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("lies 3514 km south-east of the map"), std::string::npos) << r.err;
+    const QImage image(QString::fromStdString((dir_ / "out.png").string()));
+    // The map's CRS is the hunt's zone to well below a millimetre: the pixels of the plain picture.
+    EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), QColor(0, 0, 250));
+}
+
+TEST_F(CliMap, AFileThatIsNoMapIsNamedAndNothingIsWritten) {
+    testing_support::WriteBytes(dir_ / "noise.tif", std::string(4000, '\x17'));
+    const auto r =
+        testing_support::RunCli({"map", (dir_ / "hunt.fh2").string(), "-o", (dir_ / "out.png").string(),
+                                 "--map", (dir_ / "noise.tif").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("noise.tif"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.png"));
+}
+
 }  // namespace
 }  // namespace vantrel
