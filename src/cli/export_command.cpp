@@ -1,5 +1,6 @@
-// export FILE --format kml|geojson|gpx -o OUT: the stations, the fixes and the rays from each station to each
-// fix in WGS84, for current map software (built by platform/hunt_export, as File > Export builds it).
+// export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [quality options]: the stations, the fixes with
+// their quality, the rays from each station to each fix and the fixes' ellipses in WGS84, for current map
+// software (built by platform/hunt_export, as File > Export builds it).
 
 #include <filesystem>
 #include <optional>
@@ -8,12 +9,16 @@
 
 #include "cli/cli.hpp"
 #include "cli/measurement_input.hpp"
+#include "geodesy/utm_zone.hpp"
 #include "platform/hunt_export.hpp"
+#include "quality/fix_quality.hpp"
 
 namespace vantrel::cli {
 namespace {
 
-constexpr const char* kSynopsis = "export FILE --format kml|geojson|gpx -o OUT";
+constexpr const char* kSynopsis =
+    "export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [--sigma DEG] [--sigma-floor DEG] "
+    "[--confidence P]";
 
 // "-o OUT" is a short option, which the common argument split leaves among the positionals.
 std::optional<std::string> TakeOutputOption(std::vector<std::string>& positional) {
@@ -44,13 +49,27 @@ int RunExport(const Context& context) {
     if (!format) {
         return UsageError("--format must be kml, geojson or gpx");
     }
+    const std::string zoneText = context.args.Option("zone").value_or("32U");
+    const auto zone = geodesy::ParseUtmZone(zoneText);
+    if (!zone) {
+        return UsageError("--zone must be a UTM zone such as 32U or 25M: \"" + zoneText + "\"");
+    }
+    const auto settings = QualityOptions(context);
+    if (!settings) {
+        return kExitUsage;
+    }
     const std::string& name = positional[0];
     auto state = LoadAndCalculate(name, context.decimalSeparator);
     if (!state) {
         return Fail(state.message());
     }
-    const platform::HuntExport content =
-        platform::BuildHuntExport(state->main, std::filesystem::path(name).filename().string(), *format);
+    platform::HuntExportRequest request;
+    request.zone = *zone;
+    request.quality =
+        quality::AssessFixes(state->main, state->RxReadings, *settings, context.decimalSeparator);
+    request.confidence = settings->confidence;
+    request.title = std::filesystem::path(name).filename().string();
+    const platform::HuntExport content = platform::BuildHuntExport(state->main, request, *format);
     for (const std::string& warning : content.warnings) {
         PrintWarning(warning);
     }

@@ -1,9 +1,21 @@
 #pragma once
 
-// The hunt for other map software: the stations, the fixes and the rays from each station to each fix, in
-// WGS84, as KML, GeoJSON or GPX. One builder for vantrel-cli's export and the window's File > Export, so
-// both write the same bytes for the same state.
+// The hunt for other map software: the stations, the fixes with their quality, the rays from each station
+// to each fix and each fix's error ellipse, in WGS84, as KML, GeoJSON or GPX. One builder for vantrel-cli's
+// export and the window's File > Export, so both write the same bytes for the same state.
+//
+// Positions convert from the hunt's UTM zone with the exact transverse Mercator of geodesy (not the
+// zone-32 series the map application's files keep). Per format:
+// - KML: a Placemark per station, fix, ray and ellipse (a Polygon of 72 points, closed, counterclockwise);
+//   fixes and ellipses carry the quality in words as <description> and the numbers and flags as
+//   <ExtendedData>.
+// - GeoJSON: a Feature per station, fix, ray and ellipse (Polygon, counterclockwise as RFC 7946 asks); the
+//   quality numbers, the flags (an array of names) and the words are properties of the fix and the ellipse.
+// - GPX: waypoints for the stations and fixes (the words as <desc>), routes for the rays, and each ellipse
+//   as a closed route of 73 points.
+// A fix behind a station is exported like any other, flagged.
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +24,8 @@
 
 #include "core/measurement_state.hpp"
 #include "core/outcome.hpp"
+#include "geodesy/utm_zone.hpp"
+#include "quality/fix_quality.hpp"
 
 namespace vantrel::platform {
 
@@ -20,17 +34,25 @@ enum class ExportFormat { Kml, GeoJson, Gpx };
 // "kml", "geojson" or "gpx" (as typed on the command line); nullopt for anything else.
 std::optional<ExportFormat> ParseExportFormat(std::string_view name);
 
+using FixQualities = std::array<std::optional<quality::FixQuality>, core::kFoxCount>;
+
+struct HuntExportRequest {
+    geodesy::UtmZone zone;     // the zone the state's eastings and northings are in
+    FixQualities quality;      // quality::AssessFixes of the state; a fox without one gets no ellipse
+    double confidence = 0.95;  // the probability the ellipses hold, as the quality was assessed
+    std::string title;         // names the document: the measurement file's name
+};
+
 struct HuntExport {
     std::string bytes;
     // What was left out, one line each: "F2 left out: northing ..., easting ... is not a position on the
-    // earth".
+    // earth", "F3's ellipse left out: ...".
     std::vector<std::string> warnings;
 };
 
 // The file's content for the state after Calculate. Foxes without a fix ("no Match") are left out, and so
-// is every position that does not convert to a place on the earth (a warning says which). `title` names
-// the document (the measurement file's name).
-HuntExport BuildHuntExport(const core::MeasurementState& state, const std::string& title,
+// is every position that does not convert to a place on the earth (a warning says which).
+HuntExport BuildHuntExport(const core::MeasurementState& state, const HuntExportRequest& request,
                            ExportFormat format);
 
 // Writes the bytes atomically; a failure names the file and the reason.
