@@ -11,7 +11,6 @@
 #include "cli/measurement_input.hpp"
 #include "geodesy/utm_zone.hpp"
 #include "platform/hunt_export.hpp"
-#include "quality/fix_quality.hpp"
 
 namespace vantrel::cli {
 namespace {
@@ -63,17 +62,15 @@ int RunExport(const Context& context) {
     if (!state) {
         return Fail(state.message());
     }
-    platform::HuntExportRequest request;
-    request.zone = *zone;
-    request.quality =
-        quality::AssessFixes(state->main, state->RxReadings, *settings, context.decimalSeparator);
-    request.confidence = settings->confidence;
-    request.title = std::filesystem::path(name).filename().string();
-    const platform::HuntExport content = platform::BuildHuntExport(state->main, request, *format);
-    for (const std::string& warning : content.warnings) {
+    const auto warnings = platform::ExportHunt(*state, *settings, *zone, *format, std::filesystem::path(*out),
+                                               context.decimalSeparator);
+    if (!warnings) {
+        return Fail(warnings.message());
+    }
+    for (const std::string& warning : *warnings) {
         PrintWarning(warning);
     }
-    return FailWith(platform::WriteHuntExport(std::filesystem::path(*out), content));
+    return kExitOk;
 }
 
 }  // namespace vantrel::cli

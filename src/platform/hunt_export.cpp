@@ -9,8 +9,12 @@
 
 #include <cmath>
 
+#include <algorithm>
+#include <cctype>
+
 #include "core/number_text.hpp"
 #include "geodesy/transverse_mercator.hpp"
+#include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
 #include "quality/quality_text.hpp"
 
@@ -396,6 +400,16 @@ std::optional<ExportFormat> ParseExportFormat(std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<ExportFormat> ExportFormatOfPath(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".json") {
+        return ExportFormat::GeoJson;
+    }
+    return extension.empty() ? std::nullopt : ParseExportFormat(std::string_view(extension).substr(1));
+}
+
 HuntExport BuildHuntExport(const core::MeasurementState& state, const HuntExportRequest& request,
                            ExportFormat format) {
     HuntExport content;
@@ -418,6 +432,26 @@ HuntExport BuildHuntExport(const core::MeasurementState& state, const HuntExport
 
 core::Outcome WriteHuntExport(const std::filesystem::path& path, const HuntExport& content) {
     return persistence::WriteFileAtomically(path, content.bytes);
+}
+
+core::Result<std::vector<std::string>> ExportHunt(const persistence::ProgramState& program,
+                                                  const quality::QualitySettings& settings,
+                                                  geodesy::UtmZone zone, ExportFormat format,
+                                                  const std::filesystem::path& path, char decimalSeparator) {
+    const core::MeasurementState& state = program.main;
+    if (!state.ResultsValid) {
+        return core::Outcome::Fail(map_outputs::kNoValidData);
+    }
+    HuntExportRequest request;
+    request.zone = zone;
+    request.quality = quality::AssessFixes(state, program.RxReadings, settings, decimalSeparator);
+    request.confidence = settings.confidence;
+    request.title = std::filesystem::path(state.DataFileName).filename().string();
+    HuntExport content = BuildHuntExport(state, request, format);
+    if (const core::Outcome written = WriteHuntExport(path, content); !written) {
+        return written;
+    }
+    return std::move(content.warnings);
 }
 
 }  // namespace vantrel::platform

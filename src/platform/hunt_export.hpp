@@ -25,6 +25,7 @@
 #include "core/measurement_state.hpp"
 #include "core/outcome.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "persistence/program_state.hpp"
 #include "quality/fix_quality.hpp"
 
 namespace vantrel::platform {
@@ -33,6 +34,9 @@ enum class ExportFormat { Kml, GeoJson, Gpx };
 
 // "kml", "geojson" or "gpx" (as typed on the command line); nullopt for anything else.
 std::optional<ExportFormat> ParseExportFormat(std::string_view name);
+
+// The format a file name asks for by its extension (any letter case): .kml, .geojson or .json, .gpx.
+std::optional<ExportFormat> ExportFormatOfPath(const std::filesystem::path& path);
 
 using FixQualities = std::array<std::optional<quality::FixQuality>, core::kFoxCount>;
 
@@ -57,5 +61,14 @@ HuntExport BuildHuntExport(const core::MeasurementState& state, const HuntExport
 
 // Writes the bytes atomically; a failure names the file and the reason.
 core::Outcome WriteHuntExport(const std::filesystem::path& path, const HuntExport& content);
+
+// Export of the program state, as vantrel-cli export and File > Export run it: "No Valid Data." before the
+// first Calculate (nothing is written); otherwise the fixes' quality from the state and its readings, the
+// document named after DataFileName's file name, written atomically to `path`. Returns the warnings of
+// what was left out.
+core::Result<std::vector<std::string>> ExportHunt(const persistence::ProgramState& program,
+                                                  const quality::QualitySettings& settings,
+                                                  geodesy::UtmZone zone, ExportFormat format,
+                                                  const std::filesystem::path& path, char decimalSeparator);
 
 }  // namespace vantrel::platform
