@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/outcome.hpp"
+#include "quality/fix_quality.hpp"
 
 namespace vantrel::cli {
 
@@ -57,6 +58,10 @@ std::optional<double> NumberArgument(const Context& context, std::size_t index, 
 
 // "-o OUT" is a short option, which the common argument split leaves among the positionals: takes it out.
 std::optional<std::string> TakeShortOutputOption(std::vector<std::string>& positional);
+// --sigma DEG, --sigma-floor DEG and --confidence P over the defaults; nullopt after printing a usage error
+// naming the option (not a number, a negative sigma, a confidence outside (0, 1)).
+std::optional<quality::QualitySettings> QualityOptions(const Context& context);
+inline const std::vector<std::string> kQualityOptionNames{"sigma", "sigma-floor", "confidence"};
 
 // Checks the count of positional arguments; prints a usage error when it is wrong.
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);
@@ -74,5 +79,6 @@ int RunGps(const Context& context);
 int RunRx(const Context& context);
 int RunAverage(const Context& context);
 int RunMap(const Context& context);
+int RunAssess(const Context& context);
 
 }  // namespace vantrel::cli

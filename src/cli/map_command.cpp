@@ -58,19 +58,6 @@ std::optional<std::pair<int, int>> ParseSize(const std::string& text) {
     return std::pair{*w, *h};
 }
 
-// A number option within [low, high] (open ends where asked); nullopt after a usage error naming it.
-std::optional<double> RangeOption(const Context& context, const std::string& name, double low, double high,
-                                  bool openEnds, const std::string& what) {
-    const std::string text = context.args.Option(name).value_or("");
-    const auto value = core::ReadRegional(text, context.decimalSeparator);
-    const bool inside = value && (openEnds ? *value > low && *value < high : *value >= low && *value <= high);
-    if (!inside) {
-        UsageError("--" + name + " must be " + what + ": \"" + text + "\"");
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<MapRequest> ReadRequest(const Context& context) {
     std::vector<std::string> positional = context.args.positional;
     std::optional<std::string> out = TakeShortOutputOption(positional);
@@ -101,28 +88,11 @@ std::optional<MapRequest> ReadRequest(const Context& context) {
         }
         std::tie(request.width, request.height) = *parsed;
     }
-    const double kAny = std::numeric_limits<double>::max();
-    if (context.args.Option("sigma")) {
-        const auto v = RangeOption(context, "sigma", 0, kAny, false, "a number of degrees, 0 or more");
-        if (!v) {
-            return std::nullopt;
-        }
-        request.quality.bearingSigma = *v;
+    const auto quality = QualityOptions(context);
+    if (!quality) {
+        return std::nullopt;
     }
-    if (context.args.Option("sigma-floor")) {
-        const auto v = RangeOption(context, "sigma-floor", 0, kAny, false, "a number of degrees, 0 or more");
-        if (!v) {
-            return std::nullopt;
-        }
-        request.quality.bearingSigmaFloor = *v;
-    }
-    if (context.args.Option("confidence")) {
-        const auto v = RangeOption(context, "confidence", 0, 1, true, "a probability between 0 and 1");
-        if (!v) {
-            return std::nullopt;
-        }
-        request.quality.confidence = *v;
-    }
+    request.quality = *quality;
     return request;
 }
 

@@ -248,4 +248,24 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
     return result;
 }
 
+std::vector<geodesy::ZonePoint> EllipseOutline(const FixQuality& fix, int points) {
+    std::vector<geodesy::ZonePoint> outline;
+    if (!fix.ellipse || points < 3) {
+        return outline;
+    }
+    const Ellipse& e = *fix.ellipse;
+    const Direction major = DirectionOf(e.azimuth);
+    const Direction minor = DirectionOf(e.azimuth + 90);
+    outline.reserve(static_cast<std::size_t>(points) + 1);
+    for (int j = 0; j < points; ++j) {
+        const double phi = 2 * core::kPi15 * j / points;
+        const double along = e.semiMajor * std::cos(phi);
+        const double across = e.semiMinor * std::sin(phi);
+        outline.push_back({fix.easting + along * major.x + across * minor.x,
+                           fix.northing + along * major.y + across * minor.y});
+    }
+    outline.push_back(outline.front());
+    return outline;
+}
+
 }  // namespace vantrel::quality

@@ -34,9 +34,11 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/cross_fix.hpp"
 #include "core/measurement_state.hpp"
+#include "geodesy/transverse_mercator.hpp"
 #include "instruments/rx_readings.hpp"
 
 namespace vantrel::quality {
@@ -110,5 +112,11 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
                                                                    const instruments::RxReadings& readings,
                                                                    const QualitySettings& settings,
                                                                    char decimalSeparator);
+
+// The ellipse's outline as `points` points in the UTM plane around (easting, northing), closed: the first
+// point repeated at the end, so points + 1 entries. The first point is the end of the major axis in the
+// direction of the azimuth; the outline runs clockwise on the map. Empty without an ellipse or for
+// points < 3.
+std::vector<geodesy::ZonePoint> EllipseOutline(const FixQuality& fix, int points = 72);
 
 }  // namespace vantrel::quality

@@ -4,6 +4,7 @@
 
 #include "core/cross_fix.hpp"
 #include "core/number_text.hpp"
+#include "quality/quality_text.hpp"
 #include "views/rays.hpp"
 
 namespace vantrel::render {
@@ -62,42 +63,14 @@ std::string Number(double value, bool tenths, char separator) {
     return core::FormatPattern(value, tenths ? "#0.0" : "#0", separator);
 }
 
-std::string Distance(double metres, char separator) {
-    return std::abs(metres) >= 10000 ? Number(metres / 1000, true, separator) + " km"
-                                     : Number(metres, false, separator) + " m";
-}
-
 }  // namespace
-
-std::vector<maps::XY> EllipsePoints(maps::XY centre, const quality::Ellipse& ellipse, int points) {
-    const maps::XY major = maps::BearingDirection(ellipse.azimuth);
-    const maps::XY minor{major.y, -major.x};
-    std::vector<maps::XY> outline;
-    outline.reserve(static_cast<std::size_t>(points) + 1);
-    for (int i = 0; i < points; ++i) {
-        const double t = 2 * core::kPi15 * i / points;
-        const double a = ellipse.semiMajor * std::cos(t);
-        const double b = ellipse.semiMinor * std::sin(t);
-        outline.push_back({centre.x + a * major.x + b * minor.x, centre.y + a * major.y + b * minor.y});
-    }
-    outline.push_back(outline.front());
-    return outline;
-}
 
 std::string QualityText(int fox, const quality::FixQuality& fix, double confidence, char separator) {
     std::string text = "F" + std::to_string(fox + 1) + ": E " + Number(fix.easting, true, separator) +
-                       ", N " + Number(fix.northing, true, separator) + "\n";
-    text += "crossing " + Number(fix.crossing, true, separator) + "\u00B0, ranges " +
-            Distance(fix.t1, separator) + " / " + Distance(fix.t2, separator) + "\n";
-    if (fix.ellipse) {
-        text += Number(confidence * 100, false, separator) + " % ellipse " +
-                Distance(fix.ellipse->semiMajor, separator) + " x " +
-                Distance(fix.ellipse->semiMinor, separator) + ", major axis " +
-                Number(fix.ellipse->azimuth, false, separator) + "\u00B0\n";
-    } else {
-        text += "no ellipse: a station's readings are scattered\n";
+                       ", N " + Number(fix.northing, true, separator);
+    for (const std::string& line : quality::QualityInWords(fix, fox, confidence, separator)) {
+        text += "\n" + line;
     }
-    text += "flags: " + fix.FlagsText();
     return text;
 }
 
@@ -130,7 +103,9 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
         if (const auto& q = qualities[i]) {
             fix.behindStation = q->behind1 || q->behind2;
             if (q->ellipse) {
-                fix.ellipse = EllipsePoints(fix.position, *q->ellipse);
+                for (const geodesy::ZonePoint& p : quality::EllipseOutline(*q)) {
+                    fix.ellipse.push_back({p.easting, p.northing});
+                }
             }
             fix.quality = QualityText(fox, *q, settings.confidence, decimalSeparator);
         }

@@ -54,10 +54,7 @@ struct HuntScene {
 HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxReadings& readings,
                      const quality::QualitySettings& settings, char decimalSeparator);
 
-// The closed outline of an ellipse around `centre` (points + 1 points, the first repeated at the end).
-std::vector<maps::XY> EllipsePoints(maps::XY centre, const quality::Ellipse& ellipse, int points = 72);
-
-// What hovering a fix shows: position, crossing angle, ranges, ellipse and flags.
+// What hovering a fix shows: its position, then its quality in words (flags first).
 std::string QualityText(int fox, const quality::FixQuality& fix, double confidence, char decimalSeparator);
 
 }  // namespace vantrel::render

@@ -167,8 +167,7 @@ void HuntMap::Rebuild() {
     const core::MeasurementState& state = main_.State();
     const geodesy::UtmZone zone =
         typedZone_ ? *typedZone_ : geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
-    scene_ = render::BuildScene(state, main_.Program().RxReadings, quality::QualitySettings{},
-                                main_.DecimalSeparator());
+    scene_ = render::BuildScene(state, main_.Program().RxReadings, main_.Quality(), main_.DecimalSeparator());
     if (!(zone == zone_)) {
         ChangeZone(zone);
     }

@@ -231,5 +231,31 @@ TEST(AssessFixes, NothingBeforeCalculateOrForBoxesChangedSinceCalculate) {
     EXPECT_TRUE(AssessFixes(s, {}, {}, ',')[2]);
 }
 
+// Semi-axes 200 / 100 m with the major axis pointing 30 degrees east of north, around (500000, 5700000).
+TEST(EllipseOutline, ClosedPolygonOnTheEllipse) {
+    FixQuality q;
+    q.easting = 500000;
+    q.northing = 5700000;
+    EXPECT_TRUE(EllipseOutline(q).empty());
+    q.ellipse = Ellipse{200, 100, 30};
+    EXPECT_TRUE(EllipseOutline(q, 2).empty());
+    const auto outline = EllipseOutline(q);
+    ASSERT_EQ(outline.size(), 73u);
+    EXPECT_EQ(outline.front().easting, outline.back().easting);
+    EXPECT_EQ(outline.front().northing, outline.back().northing);
+    EXPECT_NEAR(outline[0].easting, 500000 + 200 * 0.5, 1e-9);  // 200 sin 30
+    EXPECT_NEAR(outline[0].northing, 5700000 + 200 * std::sqrt(3.0) / 2, 1e-9);
+    // A quarter round: the end of the minor axis, 90 degrees clockwise from the major one.
+    EXPECT_NEAR(outline[18].easting, 500000 + 100 * std::sqrt(3.0) / 2, 1e-9);
+    EXPECT_NEAR(outline[18].northing, 5700000 - 100 * 0.5, 1e-9);
+    for (const auto& p : outline) {  // every point on the ellipse: (along / 200)^2 + (across / 100)^2 = 1
+        const double de = p.easting - 500000;
+        const double dn = p.northing - 5700000;
+        const double along = de * 0.5 + dn * std::sqrt(3.0) / 2;
+        const double across = de * std::sqrt(3.0) / 2 - dn * 0.5;
+        EXPECT_NEAR(along * along / 40000 + across * across / 10000, 1, 1e-9);
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::quality

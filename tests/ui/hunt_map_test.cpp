@@ -161,7 +161,7 @@ class HuntMapTest : public QObject {
         HuntMap& map = Open();
         const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
         const QString tip = map.canvas->FixToolTipAt({f1.x + 2, f1.y - 1});
-        QVERIFY2(tip.startsWith(QStringLiteral("F1")) && tip.contains(QStringLiteral("crossing 90")),
+        QVERIFY2(tip.startsWith(QStringLiteral("F1")) && tip.contains(QStringLiteral("crossing 90 degrees")),
                  qPrintable(tip));
         QVERIFY(map.canvas->FixToolTipAt({f1.x + 40, f1.y + 40}).isEmpty());
         // The cursor over E 501000 N 5601000 of zone 32U.
