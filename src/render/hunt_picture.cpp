@@ -1,7 +1,6 @@
 #include "render/hunt_picture.hpp"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <QRegion>
 
@@ -17,7 +16,6 @@ namespace {
 constexpr double kFixRadius = 6;
 constexpr int kCentreGuard = 1;  // pixels on each side of a disc's centre pixel that nothing covers
 constexpr double kEdgeSamples = 16;
-constexpr int kCurveSegments = 64;  // per line that crosses the view, where the CRS bends it
 constexpr int kMaxGridLines = 200;
 
 QColor FoxColour(int fox, int alpha = 255) {
@@ -45,13 +43,55 @@ std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::V
     return parts;
 }
 
-// A straight hunt-zone segment in pixels, densified when the view's CRS bends it.
+// Appends the pixels of the hunt-zone segment a-b (a's pixel already appended) as the view's CRS bends it:
+// halved until the middle of each piece lies within a quarter pixel of its straight chord, so a nearly
+// straight line costs three transformations and a curved one only what it needs.
+void AppendBent(maps::XY a, QPointF pa, maps::XY b, QPointF pb, const maps::View& view,
+                const ViewProjection& projection, int depth, std::vector<QPolygonF>& parts) {
+    constexpr double kTolerance = 0.25;  // pixels
+    const maps::XY m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const auto pm = PixelOf(view, projection, m);
+    if (!pm) {
+        parts.emplace_back();  // the line cannot be drawn here: it breaks
+        parts.back().append(pb);
+        return;
+    }
+    const QPointF chordMiddle = (pa + pb) / 2;
+    const bool straight =
+        std::abs(pm->x - chordMiddle.x()) <= kTolerance && std::abs(pm->y - chordMiddle.y()) <= kTolerance;
+    if (straight || depth == 0) {
+        parts.back().append(pb);
+        return;
+    }
+    AppendBent(a, pa, m, ToQt(*pm), view, projection, depth - 1, parts);
+    AppendBent(m, ToQt(*pm), b, pb, view, projection, depth - 1, parts);
+}
+
+// A straight hunt-zone segment in pixels, bent as the view's CRS bends it.
 std::vector<QPolygonF> LineToPixels(maps::XY a, maps::XY b, const maps::View& view,
                                     const ViewProjection& projection, const maps::Box& huntBox) {
-    const double step = projection.IsIdentity()
-                            ? std::hypot(b.x - a.x, b.y - a.y) + 1
-                            : std::max(huntBox.Width(), huntBox.Height()) / kCurveSegments;
-    return ToPixels(maps::Densify(a, b, step), view, projection);
+    constexpr int kDepth = 8;  // at most 256 pieces
+    // Long lines are first cut into a few pieces, so a bend in the middle of a line is not missed.
+    const auto pieces = maps::Densify(a, b, std::max(huntBox.Width(), huntBox.Height()) / 4);
+    std::vector<QPolygonF> parts(1);
+    std::optional<QPointF> previous;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto p = PixelOf(view, projection, pieces[i]);
+        if (!p) {
+            previous.reset();
+            if (!parts.back().isEmpty()) {
+                parts.emplace_back();
+            }
+            continue;
+        }
+        if (!previous || projection.IsIdentity()) {
+            parts.back().append(ToQt(*p));
+        } else {
+            AppendBent(pieces[i - 1], *previous, pieces[i], ToQt(*p), view, projection, kDepth, parts);
+        }
+        previous = ToQt(*p);
+    }
+    return parts;
 }
 
 void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
@@ -62,17 +102,17 @@ void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
     }
 }
 
-// Text with a white halo, readable over any map.
+// Text with a white halo, readable over any map: the text drawn around itself in white, then in colour
+// (glyphs come from the font cache; a stroked outline would be built anew for every label).
 void DrawHaloText(QPainter& painter, QPointF baseline, const QString& text, const QColor& colour) {
-    QPainterPath path;
-    path.addText(baseline, painter.font(), text);
     painter.save();
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(255, 255, 255, 220), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPath(path);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    painter.drawPath(path);
+    painter.setPen(QColor(255, 255, 255, 230));
+    for (const QPointF offset : {QPointF(-1, -1), QPointF(1, -1), QPointF(-1, 1), QPointF(1, 1),
+                                 QPointF(0, -1.4), QPointF(0, 1.4), QPointF(-1.4, 0), QPointF(1.4, 0)}) {
+        painter.drawText(baseline + offset, text);
+    }
+    painter.setPen(colour);
+    painter.drawText(baseline, text);
     painter.restore();
 }
 
