@@ -199,6 +199,8 @@ struct RasterMap::Impl {
     const QImage& Tile(const TileKey& key);
     QImage ReadTile(const TileKey& key);
     std::string Probe();
+    core::Outcome LoadGeoreference(const std::string& name);
+    core::Outcome LoadCrs(const std::string& name, geodesy::UtmZone huntZone);
 };
 
 int RasterMap::Impl::ChooseLevel(double fullPixelsPerScreenPixel) const {
@@ -531,6 +533,86 @@ bool IsVectorTiles(const std::string& path) {
 
 }  // namespace
 
+// The place of the raster's pixels: the raster's own georeference, else a world file beside it.
+core::Outcome RasterMap::Impl::LoadGeoreference(const std::string& name) {
+    const std::optional<fs::path> worldFile = FindWorldFile(path);
+    bool fromWorldFile = false;
+    if (worldFile) {
+        const core::Result<std::string> text = persistence::ReadWholeFile(*worldFile);
+        if (!text) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
+        }
+        const core::Result<maps::GeoTransform> read = maps::ReadWorldFile(*text);
+        if (!read) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": the world file " +
+                                       Quoted(worldFile->string()) + " is not valid: " + read.message() +
+                                       ".");
+        }
+        transform = *read;
+        fromWorldFile = true;
+    }
+    if (!fromWorldFile || dataset->GetSpatialRef() != nullptr) {
+        double gt[6];
+        if (dataset->GetGeoTransform(gt) == CE_None) {
+            std::copy(std::begin(gt), std::end(gt), transform.c.begin());
+        } else if (!fromWorldFile) {
+            return core::Outcome::Fail("The picture " + name +
+                                       " has no georeference (no world file beside it): calibrate it with "
+                                       "Calibrate Picture... to place it on the map.");
+        }
+    }
+    const std::optional<maps::GeoTransform> inverted = maps::Invert(transform);
+    if (!inverted) {
+        return core::Outcome::Fail("Cannot open the map " + name +
+                                   ": its georeference is singular (a zero pixel size).");
+    }
+    inverse = *inverted;
+    return core::Outcome::Ok();
+}
+
+// The CRS: the raster's own, else a .prj beside it, else the hunt's UTM zone. It must be one that can be
+// transformed to latitude and longitude.
+core::Outcome RasterMap::Impl::LoadCrs(const std::string& name, geodesy::UtmZone huntZone) {
+    SpatialRef srs = NewSpatialRef();
+    if (const OGRSpatialReference* own = dataset->GetSpatialRef(); own != nullptr && !own->IsEmpty()) {
+        *srs = *own;
+        srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    } else if (const std::optional<fs::path> prj = FindPrj(path)) {
+        const core::Result<std::string> text = persistence::ReadWholeFile(*prj);
+        if (!text) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
+        }
+        if (srs->importFromWkt(text->c_str()) != OGRERR_NONE &&
+            srs->SetFromUserInput(text->c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS) !=
+                OGRERR_NONE) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": the CRS in " +
+                                       Quoted(prj->string()) +
+                                       " is unknown (not a WKT text of a known coordinate system).");
+        }
+    } else {
+        srs = UtmSpatialRef(huntZone);
+    }
+    if (!srs->IsProjected() && !srs->IsGeographic()) {
+        return core::Outcome::Fail("Cannot open the map " + name +
+                                   ": its CRS is unknown (neither projected nor geographic).");
+    }
+    {
+        SpatialRef wgs84 = NewSpatialRef();
+        wgs84->SetWellKnownGeogCS("WGS84");
+        TransformPtr check(OGRCreateCoordinateTransformation(srs.get(), wgs84.get()));
+        if (!check) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": its CRS is unknown (" +
+                                       gdal::LastError("it cannot be transformed to latitude and longitude") +
+                                       ").");
+        }
+    }
+    wkt = ExportWkt(*srs, "FORMAT=WKT2_2018");
+    if (wkt.empty()) {
+        return core::Outcome::Fail("Cannot open the map " + name + ": its CRS cannot be written as WKT.");
+    }
+    return core::Outcome::Ok();
+}
+
 OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
     gdal::EnsureSetUp();
     const std::string name = Quoted(path);
@@ -564,75 +646,11 @@ OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
     map->useMask = map->alphaBand == 0 &&
                    (dataset.GetRasterBand(map->colourBands[0])->GetMaskFlags() & GMF_ALL_VALID) == 0;
 
-    // Georeference: the raster's own, else a world file beside it.
-    const std::optional<fs::path> worldFile = FindWorldFile(path);
-    bool fromWorldFile = false;
-    if (worldFile) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*worldFile);
-        if (!text) {
-            return OpenResult::Fail("Cannot open the map " + name + ": " + text.message());
-        }
-        const core::Result<maps::GeoTransform> read = maps::ReadWorldFile(*text);
-        if (!read) {
-            return OpenResult::Fail("Cannot open the map " + name + ": the world file " +
-                                    Quoted(worldFile->string()) + " is not valid: " + read.message() + ".");
-        }
-        map->transform = *read;
-        fromWorldFile = true;
+    if (core::Outcome georeference = map->LoadGeoreference(name); !georeference) {
+        return OpenResult::Fail(georeference.message());
     }
-    if (!fromWorldFile || dataset.GetSpatialRef() != nullptr) {
-        double gt[6];
-        if (dataset.GetGeoTransform(gt) == CE_None) {
-            std::copy(std::begin(gt), std::end(gt), map->transform.c.begin());
-        } else if (!fromWorldFile) {
-            return OpenResult::Fail("The picture " + name +
-                                    " has no georeference (no world file beside it): calibrate it with "
-                                    "Calibrate Picture... to place it on the map.");
-        }
-    }
-    const std::optional<maps::GeoTransform> inverse = maps::Invert(map->transform);
-    if (!inverse) {
-        return OpenResult::Fail("Cannot open the map " + name +
-                                ": its georeference is singular (a zero pixel size).");
-    }
-    map->inverse = *inverse;
-
-    // CRS: the raster's own, else a .prj beside it, else the hunt's UTM zone.
-    SpatialRef srs = NewSpatialRef();
-    if (const OGRSpatialReference* own = dataset.GetSpatialRef(); own != nullptr && !own->IsEmpty()) {
-        *srs = *own;
-        srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    } else if (const std::optional<fs::path> prj = FindPrj(path)) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*prj);
-        if (!text) {
-            return OpenResult::Fail("Cannot open the map " + name + ": " + text.message());
-        }
-        if (srs->importFromWkt(text->c_str()) != OGRERR_NONE &&
-            srs->SetFromUserInput(text->c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS) !=
-                OGRERR_NONE) {
-            return OpenResult::Fail("Cannot open the map " + name + ": the CRS in " + Quoted(prj->string()) +
-                                    " is unknown (not a WKT text of a known coordinate system).");
-        }
-    } else {
-        srs = UtmSpatialRef(huntZone);
-    }
-    if (!srs->IsProjected() && !srs->IsGeographic()) {
-        return OpenResult::Fail("Cannot open the map " + name +
-                                ": its CRS is unknown (neither projected nor geographic).");
-    }
-    {
-        SpatialRef wgs84 = NewSpatialRef();
-        wgs84->SetWellKnownGeogCS("WGS84");
-        TransformPtr check(OGRCreateCoordinateTransformation(srs.get(), wgs84.get()));
-        if (!check) {
-            return OpenResult::Fail("Cannot open the map " + name + ": its CRS is unknown (" +
-                                    gdal::LastError("it cannot be transformed to latitude and longitude") +
-                                    ").");
-        }
-    }
-    map->wkt = ExportWkt(*srs, "FORMAT=WKT2_2018");
-    if (map->wkt.empty()) {
-        return OpenResult::Fail("Cannot open the map " + name + ": its CRS cannot be written as WKT.");
+    if (core::Outcome crs = map->LoadCrs(name, huntZone); !crs) {
+        return OpenResult::Fail(crs.message());
     }
     map->attribution = FindAttribution(dataset);
     if (const std::string problem = map->Probe(); !problem.empty()) {
