@@ -195,10 +195,12 @@ struct RasterMap::Impl {
     bool Failed(CPLErr result);
     bool ReadBands(Window& window, std::vector<int> bands, unsigned char* data, int pixelSpace,
                    qsizetype lineSpace);
-    bool ReadAlpha(Window& window, unsigned char* data, qsizetype lineSpace);
+    bool ReadAlpha(Window& window, unsigned char* data, int pixelSpace, qsizetype lineSpace);
     const QImage& Tile(const TileKey& key);
     QImage ReadTile(const TileKey& key);
-    bool Probe();
+    std::string Probe();
+    core::Outcome LoadGeoreference(const std::string& name);
+    core::Outcome LoadCrs(const std::string& name, geodesy::UtmZone huntZone);
 };
 
 int RasterMap::Impl::ChooseLevel(double fullPixelsPerScreenPixel) const {
@@ -235,7 +237,8 @@ RasterMap::Impl::Window RasterMap::Impl::LevelWindow(int level, int column, int 
 }
 
 bool RasterMap::Impl::Failed(CPLErr result) {
-    if (result == CE_None) {
+    // Some drivers leave a tile they cannot decode empty, return success and only report the failure.
+    if (result == CE_None && CPLGetLastErrorType() != CE_Failure) {
         return false;
     }
     lastReadError =
@@ -252,13 +255,13 @@ bool RasterMap::Impl::ReadBands(Window& window, std::vector<int> bands, unsigned
                                      &window.extra));
 }
 
-bool RasterMap::Impl::ReadAlpha(Window& window, unsigned char* data, qsizetype lineSpace) {
+bool RasterMap::Impl::ReadAlpha(Window& window, unsigned char* data, int pixelSpace, qsizetype lineSpace) {
     GDALRasterBand* alpha = alphaBand != 0 ? dataset->GetRasterBand(alphaBand)
                                            : dataset->GetRasterBand(colourBands[0])->GetMaskBand();
     gdal::ClearError();
     return !Failed(alpha->RasterIO(GF_Read, window.x0, window.y0, window.x1 - window.x0,
-                                   window.y1 - window.y0, data, window.columns, window.rows, GDT_Byte, 4,
-                                   lineSpace, &window.extra));
+                                   window.y1 - window.y0, data, window.columns, window.rows, GDT_Byte,
+                                   pixelSpace, lineSpace, &window.extra));
 }
 
 QImage RasterMap::Impl::ReadTile(const TileKey& key) {
@@ -272,7 +275,7 @@ QImage RasterMap::Impl::ReadTile(const TileKey& key) {
         image = QImage(columns, rows, QImage::Format_RGBA8888);
         image.fill(QColor(0, 0, 0, 255));
         ok = !image.isNull() && ReadBands(window, colourBands, image.bits(), 4, image.bytesPerLine()) &&
-             (!needsAlpha || ReadAlpha(window, image.bits() + 3, image.bytesPerLine()));
+             (!needsAlpha || ReadAlpha(window, image.bits() + 3, 4, image.bytesPerLine()));
     } else {
         // Gray or palette: one byte a pixel through the colour table.
         image = QImage(columns, rows, QImage::Format_Indexed8);
@@ -280,7 +283,7 @@ QImage RasterMap::Impl::ReadTile(const TileKey& key) {
         image.setColorTable(palette);
         if (ok && needsAlpha) {
             image = image.convertToFormat(QImage::Format_RGBA8888);
-            ok = ReadAlpha(window, image.bits() + 3, image.bytesPerLine());
+            ok = ReadAlpha(window, image.bits() + 3, 4, image.bytesPerLine());
         }
     }
     if (!ok) {
@@ -292,22 +295,40 @@ QImage RasterMap::Impl::ReadTile(const TileKey& key) {
     return image.convertToFormat(opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
 }
 
-// Reads a small sample of the first colour band at the coarsest overview (or one tile at the centre of a
-// raster without overviews, where a coarse level would decode it all), so a map whose tiles cannot be
-// decoded is refused when it is opened instead of drawing empty.
-bool RasterMap::Impl::Probe() {
+// Reads a sample of the coarsest level (the whole of it when it is small, as for MBTiles and rasters with
+// overviews; else the middle of it), so that a map whose tiles cannot be decoded or that holds no tiles at
+// all is refused when it is opened instead of drawing empty. Returns what is wrong, or "".
+std::string RasterMap::Impl::Probe() {
+    constexpr int kProbeSide = 1024;  // level pixels read at most, in each direction
     int level = 0;
     if (dataset->GetRasterBand(colourBands[0])->GetOverviewCount() > 0) {
         while (level < kMaxLevel && (LevelWidth(level) > kTileSize || LevelHeight(level) > kTileSize)) {
             ++level;
         }
     }
-    const int columns = std::min(kTileSize, LevelWidth(level));
-    const int rows = std::min(kTileSize, LevelHeight(level));
+    const int columns = std::min(kProbeSide, LevelWidth(level));
+    const int rows = std::min(kProbeSide, LevelHeight(level));
+    const bool whole = columns == LevelWidth(level) && rows == LevelHeight(level);
     Window window =
         LevelWindow(level, (LevelWidth(level) - columns) / 2, (LevelHeight(level) - rows) / 2, columns, rows);
-    std::vector<unsigned char> sample(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-    return ReadBands(window, {colourBands[0]}, sample.data(), 1, columns);
+    window.columns = std::min(columns, kTileSize);
+    window.rows = std::min(rows, kTileSize);
+    const int lineSpace = 2 * window.columns;
+    std::vector<unsigned char> sample(static_cast<std::size_t>(lineSpace) *
+                                      static_cast<std::size_t>(window.rows));
+    const bool hasAlpha = alphaBand != 0 || useMask;
+    if (!ReadBands(window, {colourBands[0]}, sample.data(), 2, lineSpace) ||
+        (hasAlpha && !ReadAlpha(window, sample.data() + 1, 2, lineSpace))) {
+        return "its picture cannot be read (" + gdal::LastError("damaged") + ")";
+    }
+    bool empty = hasAlpha;
+    for (std::size_t i = 1; empty && i < sample.size(); i += 2) {
+        empty = sample[i] == 0;
+    }
+    if (whole && empty) {
+        return "it holds no map tiles (all of it is empty)";
+    }
+    return {};
 }
 
 const QImage& RasterMap::Impl::Tile(const TileKey& key) {
@@ -490,6 +511,18 @@ std::string FindAttribution(GDALDataset& dataset) {
     return {};
 }
 
+// GDAL's reason for not opening a file, as the user should read it.
+std::string DescribeOpenFailure(const std::string& reason) {
+    if (reason.find("not recognized as a supported file format") != std::string::npos ||
+        reason.find("not recognised as a supported file format") != std::string::npos) {
+        return "it is not in a map format that can be read (a raster picture with georeference, or tiles)";
+    }
+    if (reason.find("malformed") != std::string::npos || reason.find("not a database") != std::string::npos) {
+        return "the file is damaged or cut short (" + reason + ")";
+    }
+    return "it cannot be read as a map (" + reason + ")";
+}
+
 // Whether PATH is something GDAL reads only as vectors: for an MBTiles file, vector tiles.
 bool IsVectorTiles(const std::string& path) {
     const char* drivers[] = {"MBTiles", nullptr};
@@ -499,6 +532,86 @@ bool IsVectorTiles(const std::string& path) {
 }
 
 }  // namespace
+
+// The place of the raster's pixels: the raster's own georeference, else a world file beside it.
+core::Outcome RasterMap::Impl::LoadGeoreference(const std::string& name) {
+    const std::optional<fs::path> worldFile = FindWorldFile(path);
+    bool fromWorldFile = false;
+    if (worldFile) {
+        const core::Result<std::string> text = persistence::ReadWholeFile(*worldFile);
+        if (!text) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
+        }
+        const core::Result<maps::GeoTransform> read = maps::ReadWorldFile(*text);
+        if (!read) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": the world file " +
+                                       Quoted(worldFile->string()) + " is not valid: " + read.message() +
+                                       ".");
+        }
+        transform = *read;
+        fromWorldFile = true;
+    }
+    if (!fromWorldFile || dataset->GetSpatialRef() != nullptr) {
+        double gt[6];
+        if (dataset->GetGeoTransform(gt) == CE_None) {
+            std::copy(std::begin(gt), std::end(gt), transform.c.begin());
+        } else if (!fromWorldFile) {
+            return core::Outcome::Fail("The picture " + name +
+                                       " has no georeference (no world file beside it): calibrate it with "
+                                       "Calibrate Picture... to place it on the map.");
+        }
+    }
+    const std::optional<maps::GeoTransform> inverted = maps::Invert(transform);
+    if (!inverted) {
+        return core::Outcome::Fail("Cannot open the map " + name +
+                                   ": its georeference is singular (a zero pixel size).");
+    }
+    inverse = *inverted;
+    return core::Outcome::Ok();
+}
+
+// The CRS: the raster's own, else a .prj beside it, else the hunt's UTM zone. It must be one that can be
+// transformed to latitude and longitude.
+core::Outcome RasterMap::Impl::LoadCrs(const std::string& name, geodesy::UtmZone huntZone) {
+    SpatialRef srs = NewSpatialRef();
+    if (const OGRSpatialReference* own = dataset->GetSpatialRef(); own != nullptr && !own->IsEmpty()) {
+        *srs = *own;
+        srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    } else if (const std::optional<fs::path> prj = FindPrj(path)) {
+        const core::Result<std::string> text = persistence::ReadWholeFile(*prj);
+        if (!text) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
+        }
+        if (srs->importFromWkt(text->c_str()) != OGRERR_NONE &&
+            srs->SetFromUserInput(text->c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS) !=
+                OGRERR_NONE) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": the CRS in " +
+                                       Quoted(prj->string()) +
+                                       " is unknown (not a WKT text of a known coordinate system).");
+        }
+    } else {
+        srs = UtmSpatialRef(huntZone);
+    }
+    if (!srs->IsProjected() && !srs->IsGeographic()) {
+        return core::Outcome::Fail("Cannot open the map " + name +
+                                   ": its CRS is unknown (neither projected nor geographic).");
+    }
+    {
+        SpatialRef wgs84 = NewSpatialRef();
+        wgs84->SetWellKnownGeogCS("WGS84");
+        TransformPtr check(OGRCreateCoordinateTransformation(srs.get(), wgs84.get()));
+        if (!check) {
+            return core::Outcome::Fail("Cannot open the map " + name + ": its CRS is unknown (" +
+                                       gdal::LastError("it cannot be transformed to latitude and longitude") +
+                                       ").");
+        }
+    }
+    wkt = ExportWkt(*srs, "FORMAT=WKT2_2018");
+    if (wkt.empty()) {
+        return core::Outcome::Fail("Cannot open the map " + name + ": its CRS cannot be written as WKT.");
+    }
+    return core::Outcome::Ok();
+}
 
 OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
     gdal::EnsureSetUp();
@@ -521,8 +634,7 @@ OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
             return OpenResult::Fail("Cannot open the map " + name +
                                     ": vector tiles are not supported (only raster maps).");
         }
-        return OpenResult::Fail("Cannot open the map " + name + ": it is no map file that can be read (" +
-                                reason + ").");
+        return OpenResult::Fail("Cannot open the map " + name + ": " + DescribeOpenFailure(reason) + ".");
     }
     GDALDataset& dataset = *map->dataset;
     map->width = dataset.GetRasterXSize();
@@ -534,80 +646,15 @@ OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
     map->useMask = map->alphaBand == 0 &&
                    (dataset.GetRasterBand(map->colourBands[0])->GetMaskFlags() & GMF_ALL_VALID) == 0;
 
-    // Georeference: the raster's own, else a world file beside it.
-    const std::optional<fs::path> worldFile = FindWorldFile(path);
-    bool fromWorldFile = false;
-    if (worldFile) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*worldFile);
-        if (!text) {
-            return OpenResult::Fail("Cannot open the map " + name + ": " + text.message());
-        }
-        const core::Result<maps::GeoTransform> read = maps::ReadWorldFile(*text);
-        if (!read) {
-            return OpenResult::Fail("Cannot open the map " + name + ": the world file " +
-                                    Quoted(worldFile->string()) + " is not valid: " + read.message() + ".");
-        }
-        map->transform = *read;
-        fromWorldFile = true;
+    if (core::Outcome georeference = map->LoadGeoreference(name); !georeference) {
+        return OpenResult::Fail(georeference.message());
     }
-    if (!fromWorldFile || dataset.GetSpatialRef() != nullptr) {
-        double gt[6];
-        if (dataset.GetGeoTransform(gt) == CE_None) {
-            std::copy(std::begin(gt), std::end(gt), map->transform.c.begin());
-        } else if (!fromWorldFile) {
-            return OpenResult::Fail("The picture " + name +
-                                    " has no georeference (no world file beside it): calibrate it with "
-                                    "Calibrate Picture... to place it on the map.");
-        }
-    }
-    const std::optional<maps::GeoTransform> inverse = maps::Invert(map->transform);
-    if (!inverse) {
-        return OpenResult::Fail("Cannot open the map " + name +
-                                ": its georeference is singular (a zero pixel size).");
-    }
-    map->inverse = *inverse;
-
-    // CRS: the raster's own, else a .prj beside it, else the hunt's UTM zone.
-    SpatialRef srs = NewSpatialRef();
-    if (const OGRSpatialReference* own = dataset.GetSpatialRef(); own != nullptr && !own->IsEmpty()) {
-        *srs = *own;
-        srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    } else if (const std::optional<fs::path> prj = FindPrj(path)) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*prj);
-        if (!text) {
-            return OpenResult::Fail("Cannot open the map " + name + ": " + text.message());
-        }
-        if (srs->importFromWkt(text->c_str()) != OGRERR_NONE &&
-            srs->SetFromUserInput(text->c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS) !=
-                OGRERR_NONE) {
-            return OpenResult::Fail("Cannot open the map " + name + ": the CRS in " + Quoted(prj->string()) +
-                                    " is unknown (not a WKT text of a known coordinate system).");
-        }
-    } else {
-        srs = UtmSpatialRef(huntZone);
-    }
-    if (!srs->IsProjected() && !srs->IsGeographic()) {
-        return OpenResult::Fail("Cannot open the map " + name +
-                                ": its CRS is unknown (neither projected nor geographic).");
-    }
-    {
-        SpatialRef wgs84 = NewSpatialRef();
-        wgs84->SetWellKnownGeogCS("WGS84");
-        TransformPtr check(OGRCreateCoordinateTransformation(srs.get(), wgs84.get()));
-        if (!check) {
-            return OpenResult::Fail("Cannot open the map " + name + ": its CRS is unknown (" +
-                                    gdal::LastError("it cannot be transformed to latitude and longitude") +
-                                    ").");
-        }
-    }
-    map->wkt = ExportWkt(*srs, "FORMAT=WKT2_2018");
-    if (map->wkt.empty()) {
-        return OpenResult::Fail("Cannot open the map " + name + ": its CRS cannot be written as WKT.");
+    if (core::Outcome crs = map->LoadCrs(name, huntZone); !crs) {
+        return OpenResult::Fail(crs.message());
     }
     map->attribution = FindAttribution(dataset);
-    if (!map->Probe()) {
-        return OpenResult::Fail("Cannot open the map " + name + ": its picture cannot be read (" +
-                                gdal::LastError("damaged") + ").");
+    if (const std::string problem = map->Probe(); !problem.empty()) {
+        return OpenResult::Fail("Cannot open the map " + name + ": " + problem + ".");
     }
     return std::unique_ptr<RasterMap>(new RasterMap(std::move(map)));
 }

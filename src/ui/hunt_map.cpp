@@ -19,6 +19,7 @@
 #include "platform/locations.hpp"
 #include "quality/fix_quality.hpp"
 #include "render/position_text.hpp"
+#include "ui/calibrate_picture_dialog.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/map_canvas.hpp"
 #include "ui/messages.hpp"
@@ -105,7 +106,7 @@ void HuntMap::BuildMenus() {
     connect(mnuSavePng2x, &QAction::triggered, this, [this] { AskAndSavePng(2); });
     connect(mnuPrint, &QAction::triggered, this, &HuntMap::Print);
     connect(mnuClose, &QAction::triggered, this, &QWidget::close);
-    mnuCalibrate->setEnabled(false);
+    connect(mnuCalibrate, &QAction::triggered, this, &HuntMap::CalibratePicture);
 }
 
 void HuntMap::BuildToolBar() {
@@ -280,6 +281,15 @@ void HuntMap::AskAndOpenMap() {
             main_.AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open Map"), preset, kMapFilter)) {
         ReportOutcome(this, OpenMap(*path));
     }
+}
+
+void HuntMap::CalibratePicture() {
+    // A dialog of its own, not blocking: the calibrated picture becomes the map when it is accepted.
+    auto* dialog = new CalibratePictureDialog(zone_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { ReportOutcome(this, OpenMap(platform::ToPath(dialog->picturePath()))); });
+    dialog->open();
 }
 
 void HuntMap::SaveSettings() {

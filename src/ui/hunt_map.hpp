@@ -82,6 +82,7 @@ class HuntMap : public QMainWindow {
     void ShowPosition(std::optional<QPointF> pixel);
     void SaveSettings();
     void AskAndOpenMap();
+    void CalibratePicture();
     void AskAndSavePng(double scale);
     void Print();
     [[nodiscard]] render::Layers CheckedLayers() const;

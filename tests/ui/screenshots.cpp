@@ -14,6 +14,7 @@
 #include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
+#include "ui/calibrate_picture_dialog.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -114,6 +115,8 @@ int main(int argc, char* argv[]) {
     std::filesystem::remove(database);
     vantrel::platform::CreateObjectDatabase(database);
     program.settings.DataBaseFilename = database;
+    // A fresh settings file: nothing remembered from an earlier run (the Hunt Map's map).
+    QFile::remove(QDir::tempPath() + QStringLiteral("/vantrel-screenshots.ini"));
     MainFrm main(program, {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
     main.StartDatabase();
     main.Calculate();
@@ -193,10 +196,53 @@ int main(int argc, char* argv[]) {
             }
             QTest::qWait(500);
             ok = Save(onScene, folder, QStringLiteral("HuntMapOnScene")) && ok;
+
+            // The same scene as a picture without georeference, turned by 12 degrees as a scan would be,
+            // calibrated with four points and then the hunt's map.
+            const QImage scene(example + QStringLiteral("/maps/olinda.png"));
+            const QTransform turn = QTransform().rotate(12);
+            const QImage scan = scene.transformed(turn, Qt::SmoothTransformation);
+            const QString scanPath = QDir::tempPath() + QStringLiteral("/vantrel-scan.png");
+            QFile::remove(QDir::tempPath() + QStringLiteral("/vantrel-scan.pgw"));
+            scan.save(scanPath);
+            const QTransform onScan = QImage::trueMatrix(turn, scene.width(), scene.height());
+            vantrel::ui::CalibratePictureDialog calibrateScan(vantrel::geodesy::UtmZone{25, 'M'});
+            calibrateScan.OpenPicture(scanPath);
+            const double places[4][2] = {{20, 20}, {320, 40}, {60, 330}, {300, 300}};
+            for (int i = 0; i < 4; ++i) {
+                calibrateScan.AddPoint(onScan.map(QPointF(places[i][0], places[i][1])));
+                calibrateScan.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnFirst)
+                    ->setText(QString::number(288776.25 + 28.5 * places[i][0], 'f', 1));
+                calibrateScan.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnSecond)
+                    ->setText(QString::number(9120761.0 - 28.5 * places[i][1], 'f', 1));
+            }
+            calibrateScan.accept();
+            const auto calibrated = onScene.OpenMap(scanPath.toStdString());
+            if (!calibrated) {
+                std::fprintf(stderr, "%s\n", calibrated.message().c_str());
+                ok = false;
+            }
+            QTest::qWait(500);
+            ok = Save(onScene, folder, QStringLiteral("HuntMapCalibratedScan")) && ok;
         }
     }
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
+
+    // Calibrating the real scene's picture with four points, one typed 100 m off.
+    vantrel::ui::CalibratePictureDialog calibrate(vantrel::geodesy::UtmZone{25, 'M'});
+    calibrate.OpenPicture(QStringLiteral(VANTREL_TESTDATA_DIR "/maps/l7_321.png"));
+    const double points[4][2] = {{10, 10}, {300, 20}, {150, 330}, {150, 120}};
+    for (int i = 0; i < 4; ++i) {
+        calibrate.AddPoint(QPointF(points[i][0] + 0.5, points[i][1] + 0.5));
+        const double easting = 288776.25 + 28.5 * (points[i][0] + 0.5) + (i == 3 ? 100 : 0);
+        const double northing = 9120760.75 - 28.5 * (points[i][1] + 0.5);
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnFirst)
+            ->setText(QString::number(easting, 'f', 1));
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnSecond)
+            ->setText(QString::number(northing, 'f', 1));
+    }
+    ok = Save(calibrate, folder, QStringLiteral("CalibratePictureDialog")) && ok;
     return ok ? 0 : 1;
 }
