@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -14,6 +15,7 @@
 #include "file_bytes.hpp"
 #include "persistence/ini_file.hpp"
 #include "temp_dir.hpp"
+#include "ui/calibrate_picture_dialog.hpp"
 #include "ui/hunt_map.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/map_canvas.hpp"
@@ -228,6 +230,32 @@ class HuntMapTest : public QObject {
         QVERIFY2(std::abs(sea.red() - 65) <= 4 && std::abs(sea.green() - 90) <= 4 &&
                      std::abs(sea.blue() - 96) <= 4,
                  qPrintable(sea.name()));
+    }
+
+    // Calibrate Picture... opens the dialog; the picture it calibrates becomes the map.
+    void CalibratedPictureBecomesTheMap() {
+        program_.main.txtZone = {"25M", ""};
+        HuntMap& map = Open();
+        const auto picture = (*dir_) / "scan.png";
+        std::filesystem::copy_file(kMaps + "/l7_321.png", picture);
+        map.mnuCalibrate->trigger();
+        auto* dialog = map.findChild<CalibratePictureDialog*>();
+        QVERIFY(dialog != nullptr && dialog->isVisible());
+        QVERIFY(dialog->OpenPicture(QString::fromStdString(picture.string())));
+        // Three corners of the scene's pixel grid (28.5 m pixels from E 288776.25 N 9120761).
+        const double places[3][2] = {{0, 0}, {349, 0}, {0, 352}};
+        for (int i = 0; i < 3; ++i) {
+            dialog->AddPoint(QPointF(places[i][0], places[i][1]));
+            dialog->pointTable->item(i, CalibratePictureDialog::kColumnFirst)
+                ->setText(QString::number(288776.25 + 28.5 * places[i][0], 'f', 2));
+            dialog->pointTable->item(i, CalibratePictureDialog::kColumnSecond)
+                ->setText(QString::number(9120761 - 28.5 * places[i][1], 'f', 2));
+        }
+        dialog->accept();
+        QVERIFY(map.Map().has_value());
+        QCOMPARE(QString::fromStdString(map.Map()->map->path()), QString::fromStdString(picture.string()));
+        const maps::Box extent = map.Map()->Extent();
+        QVERIFY(std::abs(extent.x0 - 288776.25) < 0.01 && std::abs(extent.y1 - 9120761) < 0.01);
     }
 
     void SavesThePictureAt1xAnd2x() {
