@@ -104,6 +104,8 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     BuildMenus();
     SetTabOrder();
     statusBar()->setSizeGripEnabled(false);
+    // A note longer than the window is cut off; the pointer on the status bar shows all of it.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     if (!quality.problems.empty()) {

@@ -44,7 +44,8 @@ std::map<std::string, std::vector<Reference>> ZoneReferences() {
 }
 
 // Stations 1 km apart at (east, north) and (east + 1000, north); F1 45 / 315 meets 500 m east and north of
-// station 1; F2 225 / 135 meets 500 m south of the stations' middle, behind both. Bearings typed: sigma 5.
+// station 1; F2 225 / 135 points away from there, so its lines meet at the same place, behind both stations.
+// Bearings typed: sigma 5.
 std::string Hunt(double east, double north) {
     persistence::ScedRecord s1;
     s1.North = north;

@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                      135.48, 21.53, "approximate"},
         GeometryCase{"ShallowCrossing", 80, 5, 280, 5, 500500, 5700088.163, 507.713, 507.713, 160, 441.62,
                      77.87, 90, "acute,approximate"},
-        // The bearings point away from each other: they meet south of both stations.
-        GeometryCase{"BehindBoth", 225, 5, 135, 5, 500500, 5699500, -707.107, -707.107, 90, 151.04, 151.04, 0,
+        // The bearings point away from each other: their lines meet at F1's point, behind both stations.
+        GeometryCase{"BehindBoth", 225, 5, 135, 5, 500500, 5700500, -707.107, -707.107, 90, 151.04, 151.04, 0,
                      "behind1,behind2"}),
     testing_support::ParamName{});
 
