@@ -417,8 +417,13 @@ void MainFrm::Import() {
 }
 
 void MainFrm::Export() {
+    // Beside the measurement file, named after it, when there is one.
+    std::filesystem::path preset = platform::ToPath(QString::fromStdString(State().DataFileName));
+    std::error_code error;
+    preset = std::filesystem::is_directory(preset.parent_path(), error) ? preset.replace_extension(".kml")
+                                                                        : std::filesystem::path("hunt.kml");
     const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Export"),
-                              QStringLiteral("hunt.kml"), kExportFilter);
+                              platform::FromPath(preset), kExportFilter);
     if (!path) {
         return;
     }
