@@ -114,6 +114,11 @@ Hunt HuntOf(const core::MeasurementState& state, const HuntExportRequest& reques
             continue;
         }
         const auto& q = request.quality[fox];
+        if (!q) {
+            warnings.push_back(place->name +
+                               " exported without its quality: the boxes no longer give this fix "
+                               "(Calculate again)");
+        }
         hunt.fixes.push_back(
             {*place, q,
              q ? Joined(quality::QualityInWords(*q, static_cast<int>(fox), request.confidence, '.'))

@@ -50,7 +50,7 @@ struct HuntExportRequest {
 struct HuntExport {
     std::string bytes;
     // What was left out, one line each: "F2 left out: northing ..., easting ... is not a position on the
-    // earth", "F3's ellipse left out: ...".
+    // earth", "F3's ellipse left out: ...", "F4 exported without its quality: ..." (a fox without one).
     std::vector<std::string> warnings;
 };
 

@@ -72,7 +72,7 @@ std::optional<Ellipse> EllipseOf(double a, double b, double c, double confidence
         if (azimuth < 0) {
             azimuth += 180;
         }
-        e.azimuth = azimuth >= 180 ? azimuth - 180 : azimuth;
+        e.azimuth = azimuth >= 180 ? azimuth - 180 : azimuth + 0.0;  // + 0.0: never -0
     }
     if (!std::isfinite(e.semiMajor) || !std::isfinite(e.semiMinor) || !std::isfinite(e.azimuth)) {
         return std::nullopt;

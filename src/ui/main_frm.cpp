@@ -105,6 +105,8 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     BuildMenus();
     SetTabOrder();
     statusBar()->setSizeGripEnabled(false);
+    // A note longer than the window is cut off; the pointer on the status bar shows all of it.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     if (!quality.problems.empty()) {
@@ -421,8 +423,13 @@ void MainFrm::Import() {
 }
 
 void MainFrm::Export() {
+    // Beside the measurement file, named after it, when there is one.
+    std::filesystem::path preset = platform::ToPath(QString::fromStdString(State().DataFileName));
+    std::error_code error;
+    preset = std::filesystem::is_directory(preset.parent_path(), error) ? preset.replace_extension(".kml")
+                                                                        : std::filesystem::path("hunt.kml");
     const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Export"),
-                              QStringLiteral("hunt.kml"), kExportFilter);
+                              platform::FromPath(preset), kExportFilter);
     if (!path) {
         return;
     }

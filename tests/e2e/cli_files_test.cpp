@@ -194,6 +194,7 @@ TEST_F(CliFiles, UsageErrors) {
              {"export", "@hunt.fh2", "-o", "@x"},
              {"export", "@hunt.fh2", "--format", "shp", "-o", "@x"},
              {"export", "@hunt.fh2", "--format", "kml"},
+             {"export", "@hunt.fh2", "--format", "kml", "-o", "@x", "--zone", "32"},
          }) {
         const auto r = Run(args);
         EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args.size();
@@ -310,6 +311,10 @@ TEST_F(CliFiles, ExportKml) {
     ASSERT_EQ(kml.coordinates.size(), 11 + 3);
     EXPECT_EQ(kml.coordinates[2], QStringLiteral("9.00719631,51.45567788"));  // longitude first, point always
     EXPECT_EQ(kml.coordinates[10], QStringLiteral("9.01439121,51.45118132 9.00000000,51.46017400"));
+    // F3 lies on station 2: its flag among the fix's and its ellipse's data.
+    EXPECT_NE(
+        ReadBytes(dir_ / "hunt.kml").find("<Data name=\"flags\">\n                    <value>unreliable"),
+        std::string::npos);
 }
 
 TEST_F(CliFiles, ExportGpx) {

@@ -43,19 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
         QualityIniCase{"PercentIsNoProbability", "Confidence=95\r\nBearingSigma=\r\n", {5, 3, 0.95}, 2}),
     testing_support::ParamName{});
 
-TEST(QualitySettings, TheProblemNamesKeyValueAndDefault) {
-    const auto read = QualitySettingsFromIni(IniFile::Parse("[Quality]\nConfidence=1.5\n"));
-    ASSERT_EQ(read.problems.size(), 1u);
-    EXPECT_EQ(read.problems[0], "[Quality] Confidence=1.5 is not between 0 and 1 (exclusive); 0.95 is used");
-}
-
 // Reading leaves the file alone, and writing the seven settings keeps the section.
 TEST(QualitySettings, TheSevenSettingsAndTheSectionLiveSideBySide) {
     const testing_support::TempDir dir;
     const auto ini = dir / "Vantrel.ini";
-    const std::string before = "[Quality]\r\nBearingSigma=7\r\n[Comm]\r\nGPS-Port=4\r\n";
+    const std::string before = "[Quality]\r\nBearingSigma=7\r\nConfidence=1.5\r\n[Comm]\r\nGPS-Port=4\r\n";
     testing_support::WriteBytes(ini, before);
-    EXPECT_EQ(ReadQualitySettings(ini).settings.bearingSigma, 7);
+    const QualitySettingsRead read = ReadQualitySettings(ini);
+    EXPECT_EQ(read.settings, (quality::QualitySettings{7, 3, 0.95}));
+    EXPECT_EQ(read.problems,
+              std::vector<std::string>{
+                  "[Quality] Confidence=1.5 is not between 0 and 1 (exclusive); 0.95 is used"});
     EXPECT_EQ(testing_support::ReadBytes(ini), before);
     Settings settings = GetIniData(ini);
     settings.GonPort = "5";
