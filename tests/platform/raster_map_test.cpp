@@ -224,5 +224,47 @@ TEST(RasterMapRotated, CalibratedPictureIsDrawnTurned) {
     }
 }
 
+// A paletted picture (8-bit PNG with a colour table, as many scanned and tile maps are) with a transparent
+// entry: each index is drawn in its table colour, the transparent one not at all.
+TEST(RasterMapPalette, IndexedPictureIsDrawnThroughItsColourTable) {
+    testing_support::TempDir dir;
+    QImage picture(4, 2, QImage::Format_Indexed8);
+    picture.setColorTable({qRgba(0, 0, 0, 0), qRgb(200, 30, 40), qRgb(10, 160, 70), qRgb(250, 250, 250)});
+    for (int x = 0; x < 4; ++x) {
+        picture.setPixel(x, 0, static_cast<uint>(x));
+        picture.setPixel(x, 1, static_cast<uint>(3 - x));
+    }
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "legend.png").string()), "PNG"));
+    // 10 m pixels, upper-left pixel centre at E 500005, N 5000095: the picture covers 500000..500040,
+    // 5000080..5000100.
+    std::ofstream(dir / "legend.pgw") << "10\n0\n0\n-10\n500005\n5000095\n";
+    auto opened = RasterMap::Open((dir / "legend.png").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const QImage image = Draw(**opened, {500000, 5000080, 500040, 5000100}, 4, 2);
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(1, 0), QColor(200, 30, 40));
+    EXPECT_EQ(image.pixelColor(2, 0), QColor(10, 160, 70));
+    EXPECT_EQ(image.pixelColor(0, 1), QColor(250, 250, 250));
+    EXPECT_EQ(image.pixelColor(3, 1).alpha(), 0);
+}
+
+// However much is drawn, the decoded tiles kept stay within the cache's limit (one 256 x 256 tile of 4
+// bytes a pixel over it at most, the tile being drawn).
+TEST(RasterMapCache, StaysWithinItsLimit) {
+    auto map = OpenMap("L7_ETMs.tif");
+    ASSERT_TRUE(map);
+    constexpr std::size_t kTile = 256 * 256 * 4;
+    map->setCacheLimit(kTile);
+    for (double zoom : {0.25, 0.5, 1.0, 2.0, 4.0}) {
+        const double s = kPixel / zoom;
+        for (int step = 0; step < 4; ++step) {
+            const double x0 = kOriginX + step * 2000;
+            Draw(*map, {x0, kOriginY - 300 * s, x0 + 400 * s, kOriginY}, 400, 300);
+            EXPECT_LE(map->cachedBytes(), 2 * kTile);
+        }
+    }
+    EXPECT_GT(map->cachedBytes(), 0u);
+}
+
 }  // namespace
 }  // namespace vantrel::platform
