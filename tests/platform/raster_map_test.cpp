@@ -266,5 +266,63 @@ TEST(RasterMapCache, StaysWithinItsLimit) {
     EXPECT_GT(map->cachedBytes(), 0u);
 }
 
+// A VRT mosaic of two sheets (the scene's upper and lower halves, bands 3, 2, 1 as red, green, blue): the
+// land point lies on the upper sheet, the sea point on the lower.
+TEST(RasterMapVrt, MosaicOfTwoSheetsShowsTheScene) {
+    testing_support::TempDir dir;
+    const std::string tif = MapFile("L7_ETMs.tif");
+    std::string bands;
+    for (const auto& [band, colour] : {std::pair{3, "Red"}, {2, "Green"}, {1, "Blue"}}) {
+        bands += "<VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(4 - band) + "\"><ColorInterp>" +
+                 colour + "</ColorInterp>";
+        for (const auto& [row, rows] : {std::pair{0, 176}, {176, 176}}) {
+            const std::string rect = "xOff=\"0\" yOff=\"" + std::to_string(row) +
+                                     "\" xSize=\"349\" ySize=\"" + std::to_string(rows) + "\"";
+            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + tif +
+                     "</SourceFilename><SourceBand>" + std::to_string(band) + "</SourceBand><SrcRect " +
+                     rect + "/><DstRect " + rect + "/></SimpleSource>";
+        }
+        bands += "</VRTRasterBand>";
+    }
+    std::ofstream(dir / "sheets.vrt")
+        << "<VRTDataset rasterXSize=\"349\" rasterYSize=\"352\"><SRS>EPSG:32725</SRS>"
+           "<GeoTransform>288776.25, 28.5, 0, 9120760.75, 0, -28.5</GeoTransform>"
+        << bands << "</VRTDataset>";
+    auto opened = RasterMap::Open((dir / "sheets.vrt").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const MapBounds view{kOriginX, kOriginY - 352 * kPixel, kOriginX + 349 * kPixel, kOriginY};
+    const QImage image = Draw(**opened, view, 349, 352);
+    for (const GroundTruth& truth : {kSea, kLand}) {
+        SCOPED_TRACE(truth.name);
+        const QColor colour = image.pixelColor(static_cast<int>((truth.easting - kOriginX) / kPixel),
+                                               static_cast<int>((kOriginY - truth.northing) / kPixel));
+        EXPECT_EQ(colour, QColor(truth.band3, truth.band2, truth.band1));
+    }
+}
+
+// Values other than bytes are stretched from the band's lowest to its highest value: a gray ramp of 0, 85,
+// 170, 255 stored as 16-bit 1000 + 100 v (a VRT over a PNG) is drawn as the ramp again.
+TEST(RasterMapVrt, SixteenBitValuesAreStretchedToTheirRange) {
+    testing_support::TempDir dir;
+    QImage ramp(4, 1, QImage::Format_Grayscale8);
+    for (int x = 0; x < 4; ++x) {
+        ramp.scanLine(0)[x] = static_cast<uchar>(85 * x);
+    }
+    ASSERT_TRUE(ramp.save(QString::fromStdString((dir / "ramp.png").string()), "PNG"));
+    std::ofstream(dir / "ramp.vrt")
+        << "<VRTDataset rasterXSize=\"4\" rasterYSize=\"1\"><SRS>EPSG:32632</SRS>"
+           "<GeoTransform>500000, 10, 0, 5000010, 0, -10</GeoTransform>"
+           "<VRTRasterBand dataType=\"UInt16\" band=\"1\"><ColorInterp>Gray</ColorInterp><ComplexSource>"
+           "<SourceFilename relativeToVRT=\"1\">ramp.png</SourceFilename><SourceBand>1</SourceBand>"
+           "<ScaleOffset>1000</ScaleOffset><ScaleRatio>100</ScaleRatio></ComplexSource></VRTRasterBand>"
+           "</VRTDataset>";
+    auto opened = RasterMap::Open((dir / "ramp.vrt").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const QImage image = Draw(**opened, {500000, 5000000, 500040, 5000010}, 4, 1);
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(image.pixelColor(x, 0), QColor(85 * x, 85 * x, 85 * x)) << x;
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::platform
