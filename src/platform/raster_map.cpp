@@ -176,6 +176,7 @@ struct RasterMap::Impl {
     int alphaBand = 0;             // 0: none
     bool useMask = false;          // no alpha band, but a nodata value or mask says where the map is empty
     QList<QRgb> palette;
+    std::vector<std::pair<double, double>> stretch;  // per colour band, for values other than bytes
     TileCache cache;
 
     // Size of level `level` (each level halves the one below; level 0 is the full raster).
@@ -199,6 +200,7 @@ struct RasterMap::Impl {
     const QImage& Tile(const TileKey& key);
     QImage ReadTile(const TileKey& key);
     std::string Probe();
+    bool FindStretch();
     core::Outcome LoadGeoreference(const std::string& name);
     core::Outcome LoadCrs(const std::string& name, geodesy::UtmZone huntZone);
 };
@@ -249,10 +251,70 @@ bool RasterMap::Impl::Failed(CPLErr result) {
 bool RasterMap::Impl::ReadBands(Window& window, std::vector<int> bands, unsigned char* data, int pixelSpace,
                                 qsizetype lineSpace) {
     gdal::ClearError();
-    return !Failed(dataset->RasterIO(GF_Read, window.x0, window.y0, window.x1 - window.x0,
-                                     window.y1 - window.y0, data, window.columns, window.rows, GDT_Byte,
-                                     static_cast<int>(bands.size()), bands.data(), pixelSpace, lineSpace, 1,
-                                     &window.extra));
+    if (stretch.empty()) {
+        return !Failed(dataset->RasterIO(GF_Read, window.x0, window.y0, window.x1 - window.x0,
+                                         window.y1 - window.y0, data, window.columns, window.rows, GDT_Byte,
+                                         static_cast<int>(bands.size()), bands.data(), pixelSpace, lineSpace,
+                                         1, &window.extra));
+    }
+    // Values other than bytes (16-bit scans, elevations): read as they are, then stretched linearly from
+    // the band's lowest to its highest value.
+    const auto count = static_cast<std::size_t>(window.columns) * static_cast<std::size_t>(window.rows);
+    std::vector<float> values(count * bands.size());
+    const int bandCount = static_cast<int>(bands.size());
+    if (Failed(dataset->RasterIO(GF_Read, window.x0, window.y0, window.x1 - window.x0, window.y1 - window.y0,
+                                 values.data(), window.columns, window.rows, GDT_Float32, bandCount,
+                                 bands.data(), 4 * bandCount, 4LL * bandCount * window.columns, 4,
+                                 &window.extra))) {
+        return false;
+    }
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        const auto [low, high] = stretch[static_cast<std::size_t>(
+            std::find(colourBands.begin(), colourBands.end(), bands[b]) - colourBands.begin())];
+        const double factor = high > low ? 255.0 / (high - low) : 0.0;
+        for (int row = 0; row < window.rows; ++row) {
+            unsigned char* out = data + row * lineSpace + static_cast<std::ptrdiff_t>(b);
+            const float* in =
+                values.data() +
+                static_cast<std::size_t>(row) * static_cast<std::size_t>(window.columns) * bands.size() + b;
+            for (int column = 0; column < window.columns; ++column, out += pixelSpace, in += bands.size()) {
+                const double level = (static_cast<double>(*in) - low) * factor;
+                *out = static_cast<unsigned char>(std::isfinite(level) ? std::clamp(level + 0.5, 0.0, 255.0)
+                                                                       : 0.0);
+            }
+        }
+    }
+    return true;
+}
+
+// For colour bands that hold other values than bytes: each band's lowest and highest value (from the
+// overviews when there are some), which the drawing stretches to 0..255.
+bool RasterMap::Impl::FindStretch() {
+    stretch.clear();
+    bool bytes = true;
+    for (int band : colourBands) {
+        bytes = bytes && dataset->GetRasterBand(band)->GetRasterDataType() == GDT_Byte;
+    }
+    if (bytes) {
+        return true;
+    }
+    for (int band : colourBands) {
+        double range[2] = {0, 0};
+        gdal::ClearError();
+        if (dataset->GetRasterBand(band)->ComputeRasterMinMax(TRUE, range) != CE_None) {
+            stretch.clear();
+            return false;
+        }
+        stretch.emplace_back(range[0], range[1]);
+    }
+    if (form == ColourForm::Palette) {
+        form = ColourForm::Gray;  // a colour table of more than 256 entries cannot be shown as one
+        palette.clear();
+        for (int i = 0; i < 256; ++i) {
+            palette.push_back(qRgb(i, i, i));
+        }
+    }
+    return true;
 }
 
 bool RasterMap::Impl::ReadAlpha(Window& window, unsigned char* data, int pixelSpace, qsizetype lineSpace) {
@@ -642,6 +704,10 @@ OpenResult RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
     if (map->width <= 0 || map->height <= 0 || dataset.GetRasterCount() == 0 ||
         !ChooseBands(dataset, map->colourBands, map->alphaBand, map->form, map->palette)) {
         return OpenResult::Fail("Cannot open the map " + name + ": it holds no picture (no raster bands).");
+    }
+    if (!map->FindStretch()) {
+        return OpenResult::Fail("Cannot open the map " + name + ": its values cannot be read (" +
+                                gdal::LastError("no statistics") + ").");
     }
     map->useMask = map->alphaBand == 0 &&
                    (dataset.GetRasterBand(map->colourBands[0])->GetMaskFlags() & GMF_ALL_VALID) == 0;

@@ -224,5 +224,105 @@ TEST(RasterMapRotated, CalibratedPictureIsDrawnTurned) {
     }
 }
 
+// A paletted picture (8-bit PNG with a colour table, as many scanned and tile maps are) with a transparent
+// entry: each index is drawn in its table colour, the transparent one not at all.
+TEST(RasterMapPalette, IndexedPictureIsDrawnThroughItsColourTable) {
+    testing_support::TempDir dir;
+    QImage picture(4, 2, QImage::Format_Indexed8);
+    picture.setColorTable({qRgba(0, 0, 0, 0), qRgb(200, 30, 40), qRgb(10, 160, 70), qRgb(250, 250, 250)});
+    for (int x = 0; x < 4; ++x) {
+        picture.setPixel(x, 0, static_cast<uint>(x));
+        picture.setPixel(x, 1, static_cast<uint>(3 - x));
+    }
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "legend.png").string()), "PNG"));
+    // 10 m pixels, upper-left pixel centre at E 500005, N 5000095: the picture covers 500000..500040,
+    // 5000080..5000100.
+    std::ofstream(dir / "legend.pgw") << "10\n0\n0\n-10\n500005\n5000095\n";
+    auto opened = RasterMap::Open((dir / "legend.png").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const QImage image = Draw(**opened, {500000, 5000080, 500040, 5000100}, 4, 2);
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(1, 0), QColor(200, 30, 40));
+    EXPECT_EQ(image.pixelColor(2, 0), QColor(10, 160, 70));
+    EXPECT_EQ(image.pixelColor(0, 1), QColor(250, 250, 250));
+    EXPECT_EQ(image.pixelColor(3, 1).alpha(), 0);
+}
+
+// However much is drawn, the decoded tiles kept stay within the cache's limit (one 256 x 256 tile of 4
+// bytes a pixel over it at most, the tile being drawn).
+TEST(RasterMapCache, StaysWithinItsLimit) {
+    auto map = OpenMap("L7_ETMs.tif");
+    ASSERT_TRUE(map);
+    constexpr std::size_t kTile = 256 * 256 * 4;
+    map->setCacheLimit(kTile);
+    for (double zoom : {0.25, 0.5, 1.0, 2.0, 4.0}) {
+        const double s = kPixel / zoom;
+        for (int step = 0; step < 4; ++step) {
+            const double x0 = kOriginX + step * 2000;
+            Draw(*map, {x0, kOriginY - 300 * s, x0 + 400 * s, kOriginY}, 400, 300);
+            EXPECT_LE(map->cachedBytes(), 2 * kTile);
+        }
+    }
+    EXPECT_GT(map->cachedBytes(), 0u);
+}
+
+// A VRT mosaic of two sheets (the scene's upper and lower halves, bands 3, 2, 1 as red, green, blue): the
+// land point lies on the upper sheet, the sea point on the lower.
+TEST(RasterMapVrt, MosaicOfTwoSheetsShowsTheScene) {
+    testing_support::TempDir dir;
+    const std::string tif = MapFile("L7_ETMs.tif");
+    std::string bands;
+    for (const auto& [band, colour] : {std::pair{3, "Red"}, {2, "Green"}, {1, "Blue"}}) {
+        bands += "<VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(4 - band) + "\"><ColorInterp>" +
+                 colour + "</ColorInterp>";
+        for (const auto& [row, rows] : {std::pair{0, 176}, {176, 176}}) {
+            const std::string rect = "xOff=\"0\" yOff=\"" + std::to_string(row) +
+                                     "\" xSize=\"349\" ySize=\"" + std::to_string(rows) + "\"";
+            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + tif +
+                     "</SourceFilename><SourceBand>" + std::to_string(band) + "</SourceBand><SrcRect " +
+                     rect + "/><DstRect " + rect + "/></SimpleSource>";
+        }
+        bands += "</VRTRasterBand>";
+    }
+    std::ofstream(dir / "sheets.vrt")
+        << "<VRTDataset rasterXSize=\"349\" rasterYSize=\"352\"><SRS>EPSG:32725</SRS>"
+           "<GeoTransform>288776.25, 28.5, 0, 9120760.75, 0, -28.5</GeoTransform>"
+        << bands << "</VRTDataset>";
+    auto opened = RasterMap::Open((dir / "sheets.vrt").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const MapBounds view{kOriginX, kOriginY - 352 * kPixel, kOriginX + 349 * kPixel, kOriginY};
+    const QImage image = Draw(**opened, view, 349, 352);
+    for (const GroundTruth& truth : {kSea, kLand}) {
+        SCOPED_TRACE(truth.name);
+        const QColor colour = image.pixelColor(static_cast<int>((truth.easting - kOriginX) / kPixel),
+                                               static_cast<int>((kOriginY - truth.northing) / kPixel));
+        EXPECT_EQ(colour, QColor(truth.band3, truth.band2, truth.band1));
+    }
+}
+
+// Values other than bytes are stretched from the band's lowest to its highest value: a gray ramp of 0, 85,
+// 170, 255 stored as 16-bit 1000 + 100 v (a VRT over a PNG) is drawn as the ramp again.
+TEST(RasterMapVrt, SixteenBitValuesAreStretchedToTheirRange) {
+    testing_support::TempDir dir;
+    QImage ramp(4, 1, QImage::Format_Grayscale8);
+    for (int x = 0; x < 4; ++x) {
+        ramp.scanLine(0)[x] = static_cast<uchar>(85 * x);
+    }
+    ASSERT_TRUE(ramp.save(QString::fromStdString((dir / "ramp.png").string()), "PNG"));
+    std::ofstream(dir / "ramp.vrt")
+        << "<VRTDataset rasterXSize=\"4\" rasterYSize=\"1\"><SRS>EPSG:32632</SRS>"
+           "<GeoTransform>500000, 10, 0, 5000010, 0, -10</GeoTransform>"
+           "<VRTRasterBand dataType=\"UInt16\" band=\"1\"><ColorInterp>Gray</ColorInterp><ComplexSource>"
+           "<SourceFilename relativeToVRT=\"1\">ramp.png</SourceFilename><SourceBand>1</SourceBand>"
+           "<ScaleOffset>1000</ScaleOffset><ScaleRatio>100</ScaleRatio></ComplexSource></VRTRasterBand>"
+           "</VRTDataset>";
+    auto opened = RasterMap::Open((dir / "ramp.vrt").string(), geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(opened) << opened.message();
+    const QImage image = Draw(**opened, {500000, 5000000, 500040, 5000010}, 4, 1);
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(image.pixelColor(x, 0), QColor(85 * x, 85 * x, 85 * x)) << x;
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::platform
