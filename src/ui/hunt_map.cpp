@@ -325,9 +325,13 @@ void HuntMap::Print() {
     printer.setPageOrientation(canvas->width() >= canvas->height() ? QPageLayout::Landscape
                                                                    : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
+    if (dialog.exec() == QDialog::Accepted) {
+        PrintTo(printer);
     }
+}
+
+void HuntMap::PrintTo(QPrinter& printer) const {
+    // The view at twice its size, as large as the page allows.
     const QImage picture = RenderPicture(2);
     QPainter painter(&printer);
     const QRect page = painter.viewport();

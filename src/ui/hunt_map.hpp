@@ -20,6 +20,7 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 
 namespace vantrel::ui {
@@ -60,6 +61,8 @@ class HuntMap : public QMainWindow {
     void FitAll();
     // The whole picture of the current view, `scale` times its size (1 or 2).
     [[nodiscard]] QImage RenderPicture(double scale) const;
+    // Prints the view on one page (a printer set to PDF writes a PDF file).
+    void PrintTo(QPrinter& printer) const;
     // Writes the picture as a PNG, atomically.
     core::Outcome SavePicture(const std::filesystem::path& path, double scale) const;
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -271,6 +272,12 @@ class HuntMapTest : public QObject {
         nextFile_ = QString::fromStdString(((*dir_) / "two.png").string());
         map.mnuSavePng2x->trigger();
         QCOMPARE(QImage(*nextFile_).size(), map.canvas->size() * 2);
+        // Printing to a PDF file.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(((*dir_) / "map.pdf").string()));
+        map.PrintTo(printer);
+        QVERIFY(testing_support::ReadBytes((*dir_) / "map.pdf").rfind("%PDF", 0) == 0);
     }
 };
 
