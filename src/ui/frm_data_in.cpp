@@ -216,6 +216,7 @@ void frmDataIn::RefreshFromForm() {
     // "Start RX" while the port is open and no loop runs; "Stop RX" while one runs.
     cmdRX->setEnabled(session_.IsPortOpen() && !session_.IsReceiving());
     cmdStopRX->setEnabled(session_.IsReceiving());
+    Q_EMIT main_.StateChanged();  // the readings may have changed: a window that draws them follows
 }
 
 frmDataIn::Selection frmDataIn::CurrentSelection() const {
