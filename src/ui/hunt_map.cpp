@@ -166,8 +166,7 @@ void HuntMap::ScheduleRebuild() {
 
 void HuntMap::Rebuild() {
     const core::MeasurementState& state = main_.State();
-    const geodesy::UtmZone zone =
-        typedZone_ ? *typedZone_ : geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
+    const geodesy::UtmZone zone = geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
     scene_ = render::BuildScene(state, main_.Program().RxReadings, main_.Quality(), main_.DecimalSeparator());
     if (!(zone == zone_)) {
         ChangeZone(zone);
@@ -221,10 +220,18 @@ void HuntMap::ZoneEdited() {
         txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
         return;
     }
-    typedZone_ = *zone;
     settings_.zone = geodesy::ZoneText(*zone);
     SaveSettings();
     Rebuild();
+    if (!(zone_ == *zone)) {
+        // A zone box names the zone; what was typed is kept for hunts whose boxes hold none.
+        statusBar()->showMessage(
+            QStringLiteral(
+                "The hunt stays in %1: a Scedule zone box holds it, and comes before the Zone field")
+                .arg(QString::fromStdString(geodesy::ZoneText(zone_))),
+            10000);
+    }
+    txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
 }
 
 void HuntMap::UpdateCanvas(bool mapChanged) {
@@ -263,7 +270,7 @@ core::Outcome HuntMap::OpenMap(const std::filesystem::path& path) {
     // Nothing names the hunt's zone yet (no zone box, nothing typed or remembered): a map drawn in a UTM
     // zone names it, so a hunt from that map's area lands on it.
     const core::MeasurementState& state = main_.State();
-    const bool zoneNamed = typedZone_ || geodesy::ParseUtmZone(state.txtZone[0]) ||
+    const bool zoneNamed = geodesy::ParseUtmZone(state.txtZone[0]) ||
                            geodesy::ParseUtmZone(state.txtZone[1]) || geodesy::ParseUtmZone(settings_.zone);
     if (const auto mapZone = map_->UtmZoneOfMap(); mapZone && !zoneNamed) {
         settings_.zone = geodesy::ZoneText(*mapZone);

@@ -93,7 +93,6 @@ class HuntMap : public QMainWindow {
 
     MainFrm& main_;
     persistence::MapSettings settings_;
-    std::optional<geodesy::UtmZone> typedZone_;  // what the user typed into the zone field this session
     geodesy::UtmZone zone_;
     render::HuntScene scene_;
     std::optional<render::MapSource> map_;

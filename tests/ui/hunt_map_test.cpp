@@ -215,6 +215,10 @@ class HuntMapTest : public QObject {
         QTest::keyClick(map.txtMapZone, Qt::Key_Return);
         QCOMPARE(map.Zone(), (geodesy::UtmZone{33, 'T'}));
         QCOMPARE(map.txtMapZone->text(), QStringLiteral("33T"));
+        // A zone in a station's zone box comes first.
+        QTest::keyClicks(main_->txtZone[1], QStringLiteral("31U"));
+        QTRY_COMPARE(map.Zone(), (geodesy::UtmZone{31, 'U'}));
+        QCOMPARE(map.txtMapZone->text(), QStringLiteral("31U"));
     }
 
     // The example hunt's map names zone 25 south in its .prj: with no zone anywhere else it becomes the
