@@ -150,14 +150,29 @@ QRect GuardRect(QPointF centre) {
     return {x - kCentreGuard, y - kCentreGuard, 2 * kCentreGuard + 1, 2 * kCentreGuard + 1};
 }
 
-// The whole picture except the guarded centres of the solid discs (other than `except`).
-QRegion OutsideCentres(const maps::View& view, const std::vector<FixPixel>& fixes,
-                       std::optional<std::size_t> except = std::nullopt) {
+// The whole picture except the guarded centres of the solid discs.
+QRegion OutsideCentres(const maps::View& view, const std::vector<FixPixel>& fixes) {
     QRegion region(0, 0, view.width, view.height);
     for (const FixPixel& fix : fixes) {
-        if (fix.solid && fix.index != except) {
+        if (fix.solid) {
             region -= QRegion(GuardRect(fix.centre));
         }
+    }
+    return region;
+}
+
+// Where the disc fixes[k] may paint: everywhere except the guarded centres of the other solid discs. Two
+// fixes in (nearly) the same place cannot both keep their whole guard: where the guards overlap, the disc
+// drawn later wins, so each keeps its centre unless the two centres share a pixel.
+QRegion DiscRegion(const maps::View& view, const std::vector<FixPixel>& fixes, std::size_t k) {
+    QRegion region(0, 0, view.width, view.height);
+    const QRegion own(GuardRect(fixes[k].centre));
+    for (std::size_t j = 0; j < fixes.size(); ++j) {
+        if (j == k || !fixes[j].solid) {
+            continue;
+        }
+        const QRegion guard(GuardRect(fixes[j].centre));
+        region -= j < k ? guard - own : guard;
     }
     return region;
 }
@@ -249,9 +264,10 @@ void DrawEllipses(QPainter& painter, const maps::View& view, const PictureInput&
 
 void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& input,
                const std::vector<FixPixel>& pixels) {
-    for (const FixPixel& pixel : pixels) {
+    for (std::size_t k = 0; k < pixels.size(); ++k) {
+        const FixPixel& pixel = pixels[k];
         const SceneFix& fix = input.scene->fixes[pixel.index];
-        painter.setClipRegion(OutsideCentres(view, pixels, pixel.index));
+        painter.setClipRegion(DiscRegion(view, pixels, k));
         if (pixel.solid) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(FoxColour(fix.fox));

@@ -79,6 +79,16 @@ TEST_F(CliMap, EveryFixCentreIsItsFoxColour) {
     EXPECT_EQ(Pixel(image, x(500000) - 3, y(5602000) - 3), QColor(250, 0, 0));
 }
 
+// F4 with F1's bearings lies on F1: both centres cannot keep their colour, and the fox drawn later does.
+TEST_F(CliMap, OfTwoFixesInOnePlaceTheLaterKeepsTheCentre) {
+    testing_support::WriteBytes(
+        dir_ / "hunt.fh2", persistence::EncodeDataFile(Station(500000, {45, 0, 315, 45, 45}),
+                                                       Station(502000, {315, 315, 225, 315, 315.5}), {}));
+    const QImage image = Render();
+    EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), QColor(255, 255, 0));  // F4 over F1
+    EXPECT_EQ(Pixel(image, 800 - 1000 / 3.0, 100), QColor(250, 0, 0));   // F2 as before
+}
+
 TEST_F(CliMap, SizeChangesTheScaleAsTheFormulaSays) {
     // 400 x 900: s = max(2600 / 400, 3600 / 900) = 6.5.
     const QImage image = Render({"--size", "400x900"});
