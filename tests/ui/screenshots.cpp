@@ -23,6 +23,7 @@
 #include "ui/frm_setup.hpp"
 #include "ui/hunt_map.hpp"
 #include "ui/main_frm.hpp"
+#include "ui/map_canvas.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
 
@@ -254,6 +255,16 @@ int main(int argc, char* argv[]) {
                 ok = false;
             }
             QTest::qWait(500);
+            // The cursor on F2: its position in the status bar.
+            if (!onScene.Scene().fixes.empty()) {
+                const auto& f2 = onScene.Scene().fixes[1].position;
+                const auto at = vantrel::render::PixelOf(onScene.canvas->View(),
+                                                         *onScene.canvas->Picture().projection, f2);
+                if (at) {
+                    QTest::mouseMove(onScene.canvas,
+                                     QPoint(static_cast<int>(at->x) + 20, static_cast<int>(at->y)));
+                }
+            }
             ok = Save(onScene, folder, QStringLiteral("HuntMapOnScene")) && ok;
 
             // The same scene as a picture without georeference, turned by 12 degrees as a scan would be,
