@@ -235,6 +235,12 @@ class HuntMapTest : public QObject {
         QVERIFY2(std::abs(sea.red() - 65) <= 4 && std::abs(sea.green() - 90) <= 4 &&
                      std::abs(sea.blue() - 96) <= 4,
                  qPrintable(sea.name()));
+        // The overlay changing keeps the map image; a new view has a new one drawn on the worker thread.
+        map.chkRays->setChecked(false);
+        QVERIFY(!map.canvas->MapPending());
+        map.canvas->SetView(map.canvas->View().Panned(40, 0));
+        QVERIFY(map.canvas->MapPending());
+        QTRY_VERIFY(!map.canvas->MapPending());
     }
 
     // Calibrate Picture... opens the dialog; the picture it calibrates becomes the map.
