@@ -65,7 +65,8 @@ class InstrumentWindowsTest : public QObject {
             f.window->statusBar()->currentMessage().startsWith(QStringLiteral("Waiting for GPS on COM1")));
         QVERIFY(f.window->statusBar()->currentMessage().endsWith(QStringLiteral("Esc cancels")));
         QVERIFY(f.window->cmdGetPos[1]->isDown());
-        QTest::qWait(200);  // the port opens after its short settling wait
+        // The port opens after its short settling wait; what was queued before is thrown away first.
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->GPSComm.IsListening(), 10000);
         f.pty.SendInChunks(testing_support::ReadBytes(VANTREL_TESTDATA_DIR "/nmea/rx210.log"), 512);
         QTRY_COMPARE_WITH_TIMEOUT(f.window->txtZone[1]->text(), QStringLiteral("32U"), 10000);
         // The reference fix of this capture, converted and written as the station boxes show positions.
