@@ -94,17 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                     WaitingCase{"NoFixWithChecksum", kLangenNoFix + "\r\n", kNoFix},
                     WaitingCase{"NoFixWithoutChecksum", "$GPRMC,,V,,,,\r\n", kNoFix},
                     WaitingCase{"NoFixWithWrongChecksum", "$GPRMC,,V,,,,,,,,,,N*54\r\n", kReceiving},
-                    WaitingCase{"NoFixOfUnknownTalker", "$XXRMC,,V,,,,,,,,,,N*55\r\n", kReceiving},
                     WaitingCase{"StatusVFieldOnlyInTime", "$GPRMC,V\r\n", kReceiving},
-                    WaitingCase{"LineNotEndedYet", kLangenNoFix, kReceiving},
                     // Once said, it stays said: a later sentence without the status changes nothing.
                     WaitingCase{"NoFixThenOther", kLangenNoFix + "\r\n$GPGSV,1,1,00*79\r\n", kNoFix}),
     vantrel::testing_support::ParamName());
-
-TEST(GpsFixNote, NamesStationPortAndZone) {
-    EXPECT_EQ(GpsFixNote(0, "COM1", "32U"), "Scedule 1: position from COM1, zone 32U");
-    EXPECT_EQ(GpsFixNote(1, "COM3", "10T"), "Scedule 2: position from COM3, zone 10T");
-}
 
 }  // namespace
 }  // namespace vantrel::instruments

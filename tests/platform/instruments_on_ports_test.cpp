@@ -111,25 +111,6 @@ INSTANTIATE_TEST_SUITE_P(Backlogs, GpsStaleInput,
                                          StaleCase{"MoreThanTheKernelHoldsTheRestInSocat", 20000}),
                          testing_support::ParamName());
 
-TEST(GpsPositionRequest, TellsWhatItHasHeard) {
-    TempDir dir;
-    SocatPair pair(dir.path().string());
-    ASSERT_TRUE(pair.ready());
-    GpsPositionRequest request;
-    QSignalSpy listening(&request, &GpsPositionRequest::listening);
-    QSignalSpy progressed(&request, &GpsPositionRequest::progressed);
-    ASSERT_TRUE(request.Start(Device(pair)));
-    ASSERT_TRUE(listening.wait(kPatienceMs));
-    ASSERT_TRUE(pair.Send("$GPGSV,1,1,00*79\r\n"));
-    ASSERT_TRUE(progressed.wait(kPatienceMs));
-    EXPECT_TRUE(request.Request().receivedAny());
-    EXPECT_FALSE(request.Request().receiverReportsNoFix());
-    ASSERT_TRUE(pair.Send("$GPRMC,,V,,,,,,,,,,N*53\r\n"));
-    ASSERT_TRUE(progressed.wait(kPatienceMs));
-    EXPECT_TRUE(request.Request().receiverReportsNoFix());
-    EXPECT_TRUE(request.IsRunning());
-}
-
 struct Receiver {
     TempDir dir;
     SocatPair pair{dir.path().string()};

@@ -1,6 +1,6 @@
 // What the windows say without a message box: the status-line notes and zone warnings after the main
-// window's commands, the keyboard shortcuts of Open and Save, boxes that show the start of a long text, and
-// the hints of the empty picture windows.
+// window's commands (Open and Save also by Ctrl+O and Ctrl+S), boxes that show the start of a long text,
+// and the hints of the empty picture windows.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-
-#include <functional>
 
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
@@ -22,240 +20,142 @@
 #include "ui_test_support.hpp"
 
 using vantrel::testing_support::MessageBoxAnswer;
-using vantrel::testing_support::TempDir;
 
 namespace vantrel::ui {
-
-namespace {
-
-const QString kGrid = QStringLiteral(
-    "; the overlay files and the database use zone 32, the map application's grid: positions there will be "
-    "wrong.");
-
-struct Fixture {
-    TempDir dir;
-    persistence::ProgramState program;
-    std::optional<QString> nextAnswer;  // what the file dialog answers
-    std::vector<FileDialogRequest> asked;
-    std::unique_ptr<MainFrm> window;
-    bool active = false;
-
-    Fixture() {
-        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
-        program.settings.FoxesFileLocation = (dir / "foxies.ovl").string();
-        program.settings.RaysFileLocation = (dir / "rays.ovl").string();
-        program.settings.PreviewOverlayFileLocation = (dir / "preview.ovl").string();
-        MainFrmEnvironment environment{dir / "Vantrel.ini", ','};
-        environment.fileDialog = [this](QWidget*, const FileDialogRequest& request) {
-            asked.push_back(request);
-            return nextAnswer;
-        };
-        window = std::make_unique<MainFrm>(program, environment);
-        window->show();
-        window->activateWindow();  // shortcuts reach the active window
-        active = QTest::qWaitForWindowActive(window.get());
-    }
-    [[nodiscard]] QString Path(const char* name) const {
-        return QString::fromStdString((dir / name).string());
-    }
-    [[nodiscard]] QString Status() const { return window->statusBar()->currentMessage(); }
-    void TypeZones(const char* zone1, const char* zone2) const {
-        for (const auto& [box, zone] :
-             {std::pair{window->txtZone[0], zone1}, std::pair{window->txtZone[1], zone2}}) {
-            box->selectAll();
-            QTest::keyClicks(box, QString::fromLatin1(zone));
-        }
-    }
-    void Click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
-};
-
-const QString kExample = QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-vogelsberg.fh2");
-const QString kLegacyExample = QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-kassel.fhd");
-
-struct NoteCase {
-    const char* name;
-    std::function<void(Fixture&)> act;
-    std::function<QString(const Fixture&)> note;
-};
-
-std::vector<NoteCase> NoteCases() {
-    const auto calculate = [](Fixture& f) { f.Click(f.window->CalcCMD); };
-    const auto overlays = [](const Fixture& f) {
-        return QStringLiteral("Overlays written: %1 and %2").arg(f.Path("foxies.ovl"), f.Path("rays.ovl"));
-    };
-    return {
-        {"CtrlSSaves",
-         [](Fixture& f) {
-             f.nextAnswer = f.Path("hunt.fh2");
-             QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
-         },
-         [](const Fixture& f) { return QStringLiteral("Saved to ") + f.Path("hunt.fh2"); }},
-        {"CtrlOOpensBeforeAnyCalculate",
-         [](Fixture& f) {
-             f.nextAnswer = kExample;
-             QTest::keyClick(f.window.get(), Qt::Key_O, Qt::ControlModifier);
-         },
-         [](const Fixture&) { return QStringLiteral("Opened ") + kExample; }},
-        {"OpenAfterACalculate",
-         [calculate](Fixture& f) {
-             calculate(f);
-             f.nextAnswer = kExample;
-             f.window->mnuOpen->trigger();
-         },
-         [](const Fixture&) {
-             return QStringLiteral("Opened ") + kExample +
-                    QStringLiteral("; results are from before this file: press Calculate");
-         }},
-        {"ImportAfterACalculate",
-         [calculate](Fixture& f) {
-             calculate(f);
-             f.nextAnswer = kLegacyExample;
-             f.window->mnuImport->trigger();
-         },
-         [](const Fixture&) {
-             return QStringLiteral("Imported ") + kLegacyExample +
-                    QStringLiteral("; results are from before this file: press Calculate");
-         }},
-        {"CalculateInZone32SaysNothing",
-         [calculate](Fixture& f) {
-             f.TypeZones("32U", "32T");
-             calculate(f);
-         },
-         [](const Fixture&) { return QString(); }},
-        {"CalculateInTwoZones",
-         [calculate](Fixture& f) {
-             f.TypeZones("32U", "33U");
-             calculate(f);
-         },
-         [](const Fixture&) {
-             return QStringLiteral(
-                        "Warning: The stations are in different zones, 32U and 33U: the two UTM planes do "
-                        "not "
-                        "meet, so the fixes are wrong. Scedule 2 is in zone 33U") +
-                    kGrid;
-         }},
-        {"WriteOverlays",
-         [calculate](Fixture& f) {
-             calculate(f);
-             f.Click(f.window->cmdWriteOvl);
-         },
-         overlays},
-        {"WriteOverlaysInZone10T",
-         [calculate](Fixture& f) {
-             f.TypeZones("10T", "10t");
-             calculate(f);
-             f.Click(f.window->cmdWriteOvl);
-         },
-         [overlays](const Fixture& f) {
-             return QStringLiteral("Warning: The stations are in zone 10T") + kGrid + QLatin1Char(' ') +
-                    overlays(f) + QLatin1Char('.');
-         }},
-        {"WritePreviewOverlay", [](Fixture& f) { f.Click(f.window->cmdWritePreview); },
-         [](const Fixture& f) {
-             return QStringLiteral("Preview overlay written: ") + f.Path("preview.ovl");
-         }},
-        {"UpdateDatabase",
-         [calculate](Fixture& f) {
-             QVERIFY(platform::CreateObjectDatabase(f.dir / "objects.sqlite").ok());
-             QVERIFY(f.window->NavData.Start(f.dir / "objects.sqlite", std::nullopt).ok());
-             calculate(f);
-             f.Click(f.window->upd_db_cmd);
-         },
-         [](const Fixture& f) { return QStringLiteral("Database updated: ") + f.Path("objects.sqlite"); }},
-        {"AFailureClearsTheLastNote",
-         [](Fixture& f) {
-             f.Click(f.window->cmdWritePreview);
-             f.nextAnswer = f.Path("missing/hunt.fh2");
-             MessageBoxAnswer answer(QMessageBox::Ok);
-             f.window->mnuSave->trigger();
-             QVERIFY(answer.answered());
-         },
-         [](const Fixture&) { return QString(); }},
-    };
-}
-
-// Fills the data window's fox 1 and fox 4 with readings of station 1 and averages them.
-frmDataIn* AveragedDataWindow(Fixture& f) {
-    f.program.RxReadings(0, 0, 0) = {40, -10, 1};
-    f.program.RxReadings(0, 0, 1) = {41, -12, 1};
-    f.program.RxReadings(0, 3, 0) = {45.1, -60, 1};
-    f.program.RxReadings(0, 3, 1) = {45.2, -61, 1};
-    f.program.RxReadings(0, 3, 2) = {45.5, -61, 1};
-    MessageBoxAnswer noReceiver(QMessageBox::Ok);  // there is no receiver port here: the window says so
-    f.Click(f.window->cmdAq[0]);
-    if (!QTest::qWaitFor([&noReceiver] { return noReceiver.answered(); })) {
-        return nullptr;
-    }
-    frmDataIn* data = f.window->dataInWindow.Get();
-    QTest::mouseClick(data->cmdUPD, Qt::LeftButton);
-    return data;
-}
-
-}  // namespace
 
 class StatusNotesTest : public QObject {
     Q_OBJECT
 
+    struct Fixture {
+        testing_support::TempDir dir;
+        persistence::ProgramState program;
+        std::optional<QString> answer;  // what the file dialog answers
+        std::unique_ptr<MainFrm> window;
+        Fixture() {
+            program.settings.FoxesFileLocation = (dir / "foxies.ovl").string();
+            program.settings.RaysFileLocation = (dir / "rays.ovl").string();
+            program.settings.PreviewOverlayFileLocation = (dir / "preview.ovl").string();
+            MainFrmEnvironment environment{dir / "Vantrel.ini", ','};
+            environment.fileDialog = [this](QWidget*, const FileDialogRequest&) { return answer; };
+            window = std::make_unique<MainFrm>(program, environment);
+            window->show();
+            window->activateWindow();  // shortcuts reach the active window
+        }
+    };
+
   private Q_SLOTS:
     void CommandsLeaveANoteAndNoMessageBox() {
-        for (const NoteCase& c : NoteCases()) {
+        const QString example = QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-vogelsberg.fh2");
+        const QString legacy = QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-kassel.fhd");
+        const QString grid = QStringLiteral(
+            "; the overlay files and the database use zone 32, the map application's grid: positions there "
+            "will be wrong.");
+        const QString older = QStringLiteral("; results are from before this file: press Calculate");
+        // In the notes, %1 is the test's folder.
+        struct Row {
+            const char* command;  // Ctrl+S, Ctrl+O, Import, Calculate, Overlays, Preview, Database, BadSave
+            const char* zones;    // the two zone boxes as typed
+            bool calculateFirst;
+            QString file;  // the file dialog's answer
+            QString note;
+        };
+        const std::vector<Row> rows{
+            {"Ctrl+S", "", false, "%1/hunt.fh2", "Saved to %1/hunt.fh2"},
+            {"Ctrl+O", "", false, example, "Opened " + example},
+            {"Ctrl+O", "", true, example, "Opened " + example + older},
+            {"Import", "", true, legacy, "Imported " + legacy + older},
+            {"Calculate", "32U32T", false, {}, ""},
+            {"Calculate",
+             "32U33U",
+             false,
+             {},
+             "Warning: The stations are in different zones, 32U and 33U: the two UTM planes do not meet, so "
+             "the "
+             "fixes are wrong. Scedule 2 is in zone 33U" +
+                 grid},
+            {"Overlays", "", true, {}, "Overlays written: %1/foxies.ovl and %1/rays.ovl"},
+            {"Overlays",
+             "10T10t",
+             true,
+             {},
+             "Warning: The stations are in zone 10T" + grid +
+                 " Overlays written: %1/foxies.ovl and %1/rays.ovl."},
+            {"Preview", "", false, {}, "Preview overlay written: %1/preview.ovl"},
+            {"Database", "", true, {}, "Database updated: %1/objects.sqlite"},
+            {"BadSave", "", true, "%1/missing/hunt.fh2", ""},  // the failure's box, and the note goes
+        };
+        for (const Row& row : rows) {
             Fixture f;
-            c.act(f);
-            QVERIFY2(QApplication::activeModalWidget() == nullptr, c.name);
-            QVERIFY2(f.Status() == c.note(f),
-                     qPrintable(QStringLiteral("%1: \"%2\"").arg(c.name, f.Status())));
+            QCOMPARE(f.window->mnuOpen->text() + f.window->mnuSave->text(), QStringLiteral("&Open&Save"));
+            const QString dir = QString::fromStdString(f.dir.path().string());
+            QVERIFY(platform::CreateObjectDatabase(f.dir / "objects.sqlite").ok());
+            QVERIFY(f.window->NavData.Start(f.dir / "objects.sqlite", std::nullopt).ok());
+            const QString zones = QString::fromLatin1(row.zones);
+            QTest::keyClicks(f.window->txtZone[0], zones.left(3));
+            QTest::keyClicks(f.window->txtZone[1], zones.mid(3));
+            if (row.calculateFirst) {
+                f.window->CalcCMD->click();
+            }
+            f.answer = row.file.arg(dir);
+            const QString command = QString::fromLatin1(row.command);
+            MessageBoxAnswer failure(QMessageBox::Ok);
+            if (command.startsWith(QStringLiteral("Ctrl+"))) {
+                QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+                QTest::keySequence(f.window.get(), QKeySequence(command));
+            } else if (command == QStringLiteral("BadSave")) {
+                f.window->cmdWritePreview->click();  // a note the failure clears
+                f.window->mnuSave->trigger();
+            } else {
+                QObject* target = command == QStringLiteral("Import")
+                                      ? static_cast<QObject*>(f.window->mnuImport)
+                                  : command == QStringLiteral("Calculate") ? f.window->CalcCMD
+                                  : command == QStringLiteral("Overlays")  ? f.window->cmdWriteOvl
+                                  : command == QStringLiteral("Preview")   ? f.window->cmdWritePreview
+                                                                           : f.window->upd_db_cmd;
+                QMetaObject::invokeMethod(target, qobject_cast<QAction*>(target) ? "trigger" : "click");
+            }
+            QVERIFY2(failure.answered() == (command == QStringLiteral("BadSave")), row.command);
+            const QString shown = f.window->statusBar()->currentMessage();
+            QVERIFY2(shown == row.note.arg(dir), qPrintable(command + QStringLiteral(": ") + shown));
         }
     }
 
-    void OpenAndSaveShortcutsKeepTheirCaptions() {
-        Fixture f;
-        QVERIFY(f.active);
-        QCOMPARE(f.window->mnuOpen->text(), QStringLiteral("&Open"));
-        QCOMPARE(f.window->mnuSave->text(), QStringLiteral("&Save"));
-        QTest::keyClick(f.window.get(), Qt::Key_O, Qt::ControlModifier);
-        QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(f.asked.size(), 2u);
-        QCOMPARE(f.asked[0].kind, FileDialogRequest::Kind::Open);
-        QCOMPARE(f.asked[0].title, QStringLiteral("Open"));
-        QCOMPARE(f.asked[1].kind, FileDialogRequest::Kind::Save);
-    }
-
-    // Boxes a command fills show the start of their text; a text too long for the box is the tooltip.
+    // Long texts a command wrote show their start, and the whole as the tooltip; short ones have none, and a
+    // tooltip of the box's own stays.
     void LongTextsShowTheirStartAndTheWholeAsTooltip() {
         Fixture f;
-        frmDataIn* window = AveragedDataWindow(f);
-        QVERIFY(window != nullptr);
-        frmDataIn& data = *window;
-        QTest::mouseClick(data.cmdTrans, Qt::LeftButton);
-        f.window->ResLat[0]->setToolTip(QStringLiteral("a tooltip of its own"));
-        f.Click(f.window->CalcCMD);
-        struct Row {
-            const char* name;
-            QLineEdit* box;
-            QString text;
-            QString toolTip;
-        };
+        const std::pair<double, double> readings[] = {
+            {40, -10}, {41, -12}, {45.1, -60}, {45.2, -61}, {45.5, -61}};
+        for (int i = 0; i < 5; ++i) {
+            f.program.RxReadings(0, i < 2 ? 0 : 3, i < 2 ? i : i - 2) = {readings[i].first,
+                                                                         readings[i].second, 1};
+        }
+        MessageBoxAnswer noReceiver(QMessageBox::Ok);  // there is no receiver port here: the window says so
+        f.window->cmdAq[0]->click();
+        QTRY_VERIFY(noReceiver.answered());
+        frmDataIn& data = *f.window->dataInWindow.Get();
+        data.cmdUPD->click();
+        data.cmdTrans->click();
+        QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("F1-F5 of Scedule 1 transferred"));
+        f.window->ResLat[0]->setToolTip(QStringLiteral("its own"));
+        f.window->CalcCMD->click();
         // (45.1 + 45.2 + 45.5) / 3 and (-60 - 61 - 61) / 3 to 15 digits; (40 + 41) / 2 fits its box.
         const QString mean = QStringLiteral("45,2666666666667");
         const QString signal = QStringLiteral("-60,6666666666667");
-        const std::vector<Row> rows{
-            {"DataWindowAverage", data.txtRes[3], mean, mean},
-            {"DataWindowAttenuation", data.txtDB[3], signal, signal},
-            {"DataWindowShortAverage", data.txtRes[0], QStringLiteral("40,5"), QString()},
-            {"MainBearingAfterTransfer", f.window->S1Ang[3], mean, mean},
-            {"MainSignalAfterTransfer", f.window->S1Sig[3], signal, signal},
-            {"MainShortBearing", f.window->S1Ang[0], QStringLiteral("40,5"), QString()},
-            {"ResultBoxKeepsItsOwnTooltip", f.window->ResLat[0], f.window->ResLat[0]->text(),
-             QStringLiteral("a tooltip of its own")},
-        };
-        for (const Row& row : rows) {
-            QVERIFY2(row.box->text() == row.text, row.name);
-            QVERIFY2(row.box->cursorPosition() == 0, row.name);
-            QVERIFY2(row.box->toolTip() == row.toolTip, row.name);
+        const std::vector<std::tuple<QLineEdit*, QString, QString>> rows{
+            {data.txtRes[3], mean, mean},
+            {data.txtDB[3], signal, signal},
+            {data.txtRes[0], "40,5", {}},
+            {f.window->S1Ang[3], mean, mean},
+            {f.window->S1Sig[3], signal, signal},
+            {f.window->S1Ang[0], "40,5", {}},
+            {f.window->ResLat[0], f.window->ResLat[0]->text(), "its own"}};
+        for (const auto& [box, text, toolTip] : rows) {
+            QVERIFY2(box->text() == text && box->cursorPosition() == 0 && box->toolTip() == toolTip,
+                     qPrintable(box->objectName()));
         }
-        // Typed over with a short text, the box drops the tooltip of the long one.
         f.window->S1Ang[3]->selectAll();
-        QTest::keyClicks(f.window->S1Ang[3], QStringLiteral("45"));
+        QTest::keyClicks(f.window->S1Ang[3], QStringLiteral("45"));  // typed over: the tooltip follows
         QCOMPARE(f.window->S1Ang[3]->toolTip(), QString());
         MessageBoxAnswer no(QMessageBox::No);
         data.close();
@@ -269,26 +169,18 @@ class StatusNotesTest : public QObject {
         PictureCanvas* rays = f.window->raysWindow.Get()->PicBox;
         PictureCanvas* angle = f.window->angleWindow.Get()->Pict;
         for (PictureCanvas* canvas : {rays, angle}) {
+            // Shown on the screen, not drawn into the picture.
             QVERIFY(canvas->HintShown());
-            // The hint is on the screen, not in the picture.
             const QImage shown = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
-            const QImage background = canvas->Canvas();
-            QCOMPARE(background.pixel(0, 0),
-                     background.pixel(background.width() / 2, background.height() / 2));
-            bool differs = false;
-            for (int y = 0; y < shown.height() && !differs; ++y) {
-                for (int x = 0; x < shown.width() && !differs; ++x) {
-                    differs = shown.pixel(x, y) != background.pixel(0, 0);
-                }
-            }
-            QVERIFY(differs);
+            QVERIFY(shown != canvas->Canvas());
+            QCOMPARE(canvas->Canvas().pixel(10, 10), canvas->Canvas().pixel(300, 200));
         }
         f.window->raysWindow.Get()->MouseDown(QPointF(100, 200));  // rays on the blank box: the hint goes
         QVERIFY(!rays->HintShown());
         QImage picture(50, 50, QImage::Format_RGB32);
         picture.fill(Qt::darkGreen);
         QGuiApplication::clipboard()->setImage(picture);
-        QTest::mouseClick(f.window->angleWindow.Get()->cmdInsClpbd, Qt::LeftButton);
+        f.window->angleWindow.Get()->cmdInsClpbd->click();
         QVERIFY(!angle->HintShown());
     }
 };
