@@ -22,6 +22,8 @@
 #include "ui/picture_canvas.hpp"
 
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -135,6 +137,13 @@ int main(int argc, char* argv[]) {
     main.Calculate();
     main.UpdateDatabase();
     ok = Save(main, folder, QStringLiteral("MainFrm")) && ok;
+
+    // The File menu with its shortcuts.
+    if (auto* file = main.menuBar()->findChild<QMenu*>(QStringLiteral("MNU_FILE"))) {
+        file->popup(main.mapToGlobal(QPoint(0, main.menuBar()->height())));
+        ok = Save(*file, folder, QStringLiteral("MainFrm-file-menu")) && ok;
+        file->hide();
+    }
 
     main.mnuShowRays->trigger();
     vantrel::ui::PicFrame& rays = *main.raysWindow.Get();
