@@ -46,8 +46,12 @@ void GpsPositionRequest::OpenPort() {
 }
 
 void GpsPositionRequest::OnQuiet() {
-    // Bytes that came during the quiet wait but were not read yet are stale too; reading them restarts it.
-    if (!running_ || port_.PollInput() || listening_) {
+    if (!running_) {
+        return;
+    }
+    // Bytes that came during the quiet wait but were not read yet are stale too: reading them (through
+    // OnReceived) starts the wait again. Reading may also find the device gone, which ends the request.
+    if (port_.PollInput() || !running_ || listening_) {
         return;
     }
     StartListening();
