@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QStyle>
+#include <QTextDocument>
 
 namespace vantrel::ui {
 namespace {
@@ -16,7 +17,7 @@ void UpdateWholeTextTip(QLineEdit& box) {
     if (!ours) {
         return;
     }
-    const QString tip = TextFitsBox(box, box.text()) ? QString() : box.text();
+    const QString tip = TextFitsBox(box, box.text()) ? QString() : PlainToolTip(box.text());
     box.setToolTip(tip);
     box.setProperty(kWholeTextTip, tip);
 }
@@ -30,6 +31,13 @@ bool TextFitsBox(const QLineEdit& box, const QString& text) {
     const QMargins margins = box.textMargins();
     const int room = box.width() - 2 * (frame + 2) - margins.left() - margins.right();
     return box.fontMetrics().horizontalAdvance(text) <= room;
+}
+
+QString PlainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) {
+        return text;
+    }
+    return QStringLiteral("<qt style=\"white-space:pre-wrap\">%1</qt>").arg(text.toHtmlEscaped());
 }
 
 void SetBoxText(QLineEdit& box, const QString& text) {

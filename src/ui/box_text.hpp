@@ -15,4 +15,8 @@ void SetBoxText(QLineEdit& box, const QString& text);
 // Whether the box is wide enough for the whole text.
 bool TextFitsBox(const QLineEdit& box, const QString& text);
 
+// A tooltip that shows the text exactly as it is: a text that looks like markup ("<b>", a file named so) is
+// not rendered as rich text.
+QString PlainToolTip(const QString& text);
+
 }  // namespace vantrel::ui

@@ -334,7 +334,7 @@ void MainFrm::RefreshFromState() {
 
 void MainFrm::ShowStatusNote(const QString& note) {
     statusBar()->showMessage(note);
-    statusBar()->setToolTip(note);  // the whole of a note longer than the window is wide
+    statusBar()->setToolTip(PlainToolTip(note));  // the whole of a note longer than the window is wide
 }
 
 bool MainFrm::RunCommand(const core::Outcome& outcome) {

@@ -154,6 +154,10 @@ class StatusNotesTest : public QObject {
             QVERIFY2(box->text() == text && box->cursorPosition() == 0 && box->toolTip() == toolTip,
                      qPrintable(box->objectName()));
         }
+        // A received text that looks like markup is shown as it is, also in the tooltip.
+        f.program.main.txtTest = "$GPRMC,<b>" + std::string(200, '9') + "</b>";
+        f.window->RefreshFromState();
+        QVERIFY(f.window->txtTest->toolTip().contains(QStringLiteral("&lt;b&gt;999")));
         f.window->S1Ang[3]->selectAll();
         QTest::keyClicks(f.window->S1Ang[3], QStringLiteral("45"));  // typed over: the tooltip follows
         QCOMPARE(f.window->S1Ang[3]->toolTip(), QString());
