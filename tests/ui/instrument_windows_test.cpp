@@ -61,6 +61,10 @@ class InstrumentWindowsTest : public QObject {
     void GetPosFillsTheStationFromACapture() {
         Fixture f;
         QVERIFY(f.pty.ready());
+        // A position sent while nobody listened (Munich) is not taken.
+        QVERIFY(f.pty.WatchDevice());
+        QVERIFY(f.pty.Send("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
+        QVERIFY(f.pty.WaitForQueuedOnDevice(70, std::chrono::milliseconds(10000)));
         QTest::mouseClick(f.window->cmdGetPos[1], Qt::LeftButton);
         const QString waiting =
             QStringLiteral("Waiting for GPS on COM1 (%1): ").arg(QString::fromStdString(f.pty.device()));
