@@ -20,7 +20,9 @@
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
+#include "ui/status_notes.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -184,6 +186,7 @@ int main(int argc, char* argv[]) {
     main.cmdAq[0]->click();
     vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
     data.CalcAverages();
+    data.lblNote->setText(vantrel::ui::ReceiveStartedNote());  // as "Start RX" says it (no receiver here)
     ok = Save(data, folder, QStringLiteral("frmDataIn")) && ok;
     data.TransferToMain();
     ok = Save(main, folder, QStringLiteral("MainFrm-after-transfer")) && ok;
