@@ -64,7 +64,7 @@ class StatusNotesTest : public QObject {
             {"Ctrl+O", "", false, example, "Opened " + example},
             {"Ctrl+O", "", true, example, "Opened " + example + older},
             {"Import", "", true, legacy, "Imported " + legacy + older},
-            {"Calculate", "32U32T", false, {}, ""},
+            {"Calculate", "32U32T", false, {}, "No fix flagged"},
             {"Calculate",
              "32U33U",
              false,
@@ -72,7 +72,7 @@ class StatusNotesTest : public QObject {
              "Warning: The stations are in different zones, 32U and 33U: the two UTM planes do not meet, so "
              "the "
              "fixes are wrong. Scedule 2 is in zone 33U" +
-                 grid},
+                 grid + " No fix flagged."},
             {"Overlays", "", true, {}, "Overlays written: %1/foxies.ovl and %1/rays.ovl"},
             {"Overlays",
              "10T10t",
@@ -120,8 +120,7 @@ class StatusNotesTest : public QObject {
         }
     }
 
-    // Long texts a command wrote show their start, and the whole as the tooltip; short ones have none, and a
-    // tooltip of the box's own stays.
+    // Long texts a command wrote show their start, and the whole as the tooltip; short ones have none.
     void LongTextsShowTheirStartAndTheWholeAsTooltip() {
         Fixture f;
         const std::pair<double, double> readings[] = {
@@ -137,19 +136,14 @@ class StatusNotesTest : public QObject {
         data.cmdUPD->click();
         data.cmdTrans->click();
         QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("F1-F5 of Scedule 1 transferred"));
-        f.window->ResLat[0]->setToolTip(QStringLiteral("its own"));
         f.window->CalcCMD->click();
         // (45.1 + 45.2 + 45.5) / 3 and (-60 - 61 - 61) / 3 to 15 digits; (40 + 41) / 2 fits its box.
         const QString mean = QStringLiteral("45,2666666666667");
         const QString signal = QStringLiteral("-60,6666666666667");
         const std::vector<std::tuple<QLineEdit*, QString, QString>> rows{
-            {data.txtRes[3], mean, mean},
-            {data.txtDB[3], signal, signal},
-            {data.txtRes[0], "40,5", {}},
-            {f.window->S1Ang[3], mean, mean},
-            {f.window->S1Sig[3], signal, signal},
-            {f.window->S1Ang[0], "40,5", {}},
-            {f.window->ResLat[0], f.window->ResLat[0]->text(), "its own"}};
+            {data.txtRes[3], mean, mean},         {data.txtDB[3], signal, signal},
+            {data.txtRes[0], "40,5", {}},         {f.window->S1Ang[3], mean, mean},
+            {f.window->S1Sig[3], signal, signal}, {f.window->S1Ang[0], "40,5", {}}};
         for (const auto& [box, text, toolTip] : rows) {
             QVERIFY2(box->text() == text && box->cursorPosition() == 0 && box->toolTip() == toolTip,
                      qPrintable(box->objectName()));
