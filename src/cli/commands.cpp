@@ -41,7 +41,8 @@ const std::vector<Command>& AllCommands() {
          RunUpdateDb,
          {"db"}},
         {"map",
-         "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH]",
+         "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
+         "[--confidence P]",
          "the hunt drawn as a PNG, on a map when given (as the Hunt Map window)",
          RunMap,
          {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence"}},

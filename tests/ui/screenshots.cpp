@@ -286,6 +286,7 @@ int main(int argc, char* argv[]) {
             second.Calculate();
             second.mnuHuntMap->trigger();
             vantrel::ui::HuntMap& onScene = *second.huntMapWindow.Get();
+            ok = Save(onScene, folder, QStringLiteral("HuntMapExampleWithoutMap")) && ok;
             const auto opened = onScene.OpenMap((example + QStringLiteral("/maps/olinda.png")).toStdString());
             if (!opened) {
                 std::fprintf(stderr, "%s\n", opened.message().c_str());
