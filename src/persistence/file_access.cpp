@@ -47,6 +47,10 @@ core::Outcome WriteRefused(const std::filesystem::path& target, const std::strin
                                "; nothing was written");
 }
 
+core::Result<std::filesystem::path> Refusal(const std::string& reason) {
+    return core::Result<std::filesystem::path>::Fail(reason);
+}
+
 template <class T>
 core::Result<T> ReadRefused(const std::filesystem::path& path, const std::string& reason) {
     return core::Result<T>::Fail("Could not read \"" + DisplayPath(path) + "\": " + reason);
@@ -193,7 +197,7 @@ std::string KindText(FileKind kind) {
     return "an unknown kind of file";
 }
 
-core::Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& target) {
+core::Result<std::filesystem::path> FollowToFileTarget(const std::filesystem::path& target) {
     std::filesystem::path current = target;
     for (int links = 0; links <= kMostSymlinks; ++links) {
         std::error_code ec;
@@ -207,19 +211,27 @@ core::Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::pa
         }
         if (kind != FileKind::Symlink) {
             if (current == target) {
-                return WriteRefused(target, NotRegular(kind));
+                return Refusal(NotRegular(kind));
             }
-            return WriteRefused(target, "it leads to \"" + DisplayPath(current) +
-                                            "\", which is not a regular file (" + KindText(kind) + ")");
+            return Refusal("it leads to \"" + DisplayPath(current) + "\", which is not a regular file (" +
+                           KindText(kind) + ")");
         }
         const std::filesystem::path link = std::filesystem::read_symlink(current, ec);
         if (ec) {
-            return WriteRefused(target, ec.message());
+            return Refusal(ec.message());
         }
         current = link.is_absolute() ? link : current.parent_path() / link;
     }
     // In the system's own words, as a reader of the same path says it.
-    return WriteRefused(target, SystemReason(ELOOP));
+    return Refusal(SystemReason(ELOOP));
+}
+
+core::Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& target) {
+    auto resolved = FollowToFileTarget(target);
+    if (!resolved) {
+        return WriteRefused(target, resolved.message());
+    }
+    return resolved;
 }
 
 core::Result<FileHead> ReadFileHead(const std::filesystem::path& path, std::size_t limit) {

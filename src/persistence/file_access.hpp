@@ -43,6 +43,10 @@ inline constexpr int kMostSymlinks = 40;
 // and links that lead round in a loop.
 core::Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& target);
 
+// The same, for a file that is appended to instead: the message is the reason alone ("it is not a regular
+// file (a named pipe)"), for the caller to put into its own words.
+core::Result<std::filesystem::path> FollowToFileTarget(const std::filesystem::path& target);
+
 // The start of a regular file: at most `limit` bytes from its beginning, and its size when it was opened.
 struct FileHead {
     std::string bytes;
