@@ -185,16 +185,6 @@ TEST(RasterMapCrs, HuntZoneToWebMercatorAndLatitudeLongitude) {
     EXPECT_NEAR(y, kLand.northing, 1e-3);
 }
 
-TEST(RasterMapExtent, IsTheScenesFootprint) {
-    auto map = OpenMap("L7_ETMs.tif");
-    ASSERT_TRUE(map);
-    const MapBounds extent = map->extent();
-    EXPECT_NEAR(extent.minX, kOriginX, 1e-3);
-    EXPECT_NEAR(extent.maxY, kOriginY, 1e-3);
-    EXPECT_NEAR(extent.maxX, kOriginX + 349 * kPixel, 1e-3);
-    EXPECT_NEAR(extent.minY, kOriginY - 352 * kPixel, 1e-3);
-}
-
 // The picture with a world file turned a quarter: its top edge runs north to south along the east side,
 // X = 300000 - 28.5 row, Y = 9000000 - 28.5 column (world file: 0, -28.5, -28.5, 0, then the centre of
 // the first pixel). No .prj: the hunt's zone.
