@@ -312,6 +312,9 @@ TEST(RasterMapVrt, SixteenBitValuesAreStretchedToTheirRange) {
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(image.pixelColor(x, 0), QColor(85 * x, 85 * x, 85 * x)) << x;
     }
+    // Maps are only read: the statistics are not stored beside them (no .aux.xml).
+    opened->reset();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 }  // namespace
