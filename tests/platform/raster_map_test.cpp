@@ -195,7 +195,7 @@ TEST(RasterMapRotated, CalibratedPictureIsDrawnTurned) {
     auto opened = RasterMap::Open((dir / "turned.png").string(), kZone25South);
     ASSERT_TRUE(opened) << opened.message();
     RasterMap& map = **opened;
-    EXPECT_EQ(map.crsWkt(), UtmZoneWkt(kZone25South));
+    EXPECT_EQ(map.crsWkt(), *UtmZoneWkt(kZone25South));
     const MapBounds extent = map.extent();
     EXPECT_NEAR(extent.maxX, 300000, 1e-6);
     EXPECT_NEAR(extent.minX, 300000 - 352 * kPixel, 1e-6);
