@@ -5,6 +5,7 @@
 #include <QLibrary>
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/raster_backend.hpp"
@@ -27,11 +28,13 @@ QStringList ModuleCandidates() {
 #ifdef VANTREL_GDAL_MODULE_BUILT
     candidates << QStringLiteral(VANTREL_GDAL_MODULE_BUILT);
 #endif
-    if (QCoreApplication::instance() != nullptr) {
-        const QDir programDir(QCoreApplication::applicationDirPath());
-        candidates << programDir.filePath(QStringLiteral("libvantrel_gdal.so"))
-                   << programDir.filePath(QStringLiteral("../lib/vantrel/libvantrel_gdal.so"));
-    }
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const QDir programDir = QCoreApplication::instance() != nullptr
+                                ? QDir(QCoreApplication::applicationDirPath())
+                                : QDir(QString::fromStdString(program.parent_path().string()));
+    candidates << programDir.filePath(QStringLiteral("libvantrel_gdal.so"))
+               << programDir.filePath(QStringLiteral("../lib/vantrel/libvantrel_gdal.so"));
     return candidates;
 }
 
