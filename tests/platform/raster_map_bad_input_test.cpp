@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -173,6 +174,27 @@ INSTANTIATE_TEST_SUITE_P(
                              },
                              "scene.prj", "is unknown"}),
     testing_support::ParamName());
+
+}  // namespace
+}  // namespace vantrel::platform
+
+namespace vantrel::platform {
+namespace {
+
+// Run by its own test entry with VANTREL_GDAL_MODULE naming a file that is not there (tests/platform's
+// CMakeLists): without the map module, opening a map is refused with a message, nothing crashes.
+TEST(RasterMapModule, MissingModuleIsReported) {
+    const char* module = std::getenv("VANTREL_GDAL_MODULE");
+    if (module == nullptr || fs::exists(module)) {
+        GTEST_SKIP() << "needs VANTREL_GDAL_MODULE naming a missing file";
+    }
+    const auto opened = RasterMap::Open(MapFile("L7_ETMs.tif").string(), geodesy::UtmZone{25, 'M'});
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.message().find("the map module (GDAL) cannot be loaded"), std::string::npos)
+        << opened.message();
+    EXPECT_FALSE(UtmZonePrjText(geodesy::UtmZone{25, 'M'}));
+    EXPECT_FALSE(CrsTransform::Create(geodesy::UtmZone{25, 'M'}, "PROJCS[]"));
+}
 
 }  // namespace
 }  // namespace vantrel::platform
