@@ -1,3 +1,12 @@
+// The GDAL module: maps opened and drawn through GDAL, coordinate transformations through GDAL's
+// OGRCoordinateTransformation (PROJ underneath). Built as its own shared object (vantrel_gdal) that
+// raster_map.cpp loads with the first map; the only file besides gdal_session.cpp that includes GDAL.
+//
+// Drawing: the raster is seen as a pyramid of levels, each half the size of the one below (GDAL maps them
+// onto the file's overviews or MBTiles zoom levels); a view reads the coarsest level that still has a
+// pixel per screen pixel, in tiles of 256 x 256 level pixels that an LRU cache keeps decoded, and draws
+// each tile with the affine transform from its pixels to the screen (rotated for a turned picture).
+
 #include "platform/raster_backend.hpp"
 
 #include <QImage>
@@ -167,7 +176,7 @@ struct GdalRasterMap final : detail::RasterMapBackend {
     int pixelWidth() const override { return width; }
     int pixelHeight() const override { return height; }
     const maps::GeoTransform& geoTransform() const override { return transform; }
-    void Draw(QPainter& painter, const MapBounds& view, int width, int height) override;
+    void Draw(QPainter& painter, const MapBounds& view, int screenWidth, int screenHeight) override;
     const std::string& lastReadError() const override { return readError; }
     void setCacheLimit(std::size_t bytes) override { cache.SetLimit(bytes); }
     std::size_t cachedBytes() const override { return cache.bytes(); }
