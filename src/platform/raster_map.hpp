@@ -1,6 +1,8 @@
 #pragma once
 
-// Raster maps read through GDAL: the one place the program talks to GDAL. A map is any georeferenced raster
+// Raster maps read through GDAL: the one place the program talks to GDAL. GDAL itself lives in a module
+// (vantrel_gdal) loaded when the first map or transformation is asked for, so that starting the programs
+// does not load GDAL and the libraries it depends on. A map is any georeferenced raster
 // GDAL opens (GeoTIFF, MBTiles raster tiles, VRT mosaics, PNG / JPEG / TIFF with a world file, ...). The view
 // works in the map's own CRS: the map is never warped; what is drawn over it is transformed point by point
 // with CrsTransform.
@@ -16,6 +18,10 @@
 class QPainter;
 
 namespace vantrel::platform {
+namespace detail {
+class RasterMapBackend;
+class CrsTransformBackend;
+}  // namespace detail
 
 struct MapBounds {  // in a CRS, y grows north
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
@@ -55,10 +61,10 @@ class RasterMap {  // a map opened read-only; move-only
     void setCacheLimit(std::size_t bytes);
     std::size_t cachedBytes() const;
 
+    explicit RasterMap(std::unique_ptr<detail::RasterMapBackend> backend);
+
   private:
-    struct Impl;
-    explicit RasterMap(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<detail::RasterMapBackend> backend_;  // in the GDAL module
 };
 
 // Hunt UTM zone <-> another CRS (GDAL's OGRCoordinateTransformation, PROJ underneath; traditional GIS axis
@@ -75,15 +81,16 @@ class CrsTransform {
     bool FromMap(double& x, double& y) const;  // map CRS -> hunt UTM
     bool MapToLatLon(double x, double y, double& lat, double& lon) const;  // for the status bar
 
+    explicit CrsTransform(std::unique_ptr<detail::CrsTransformBackend> backend);
+
   private:
-    struct Impl;
-    explicit CrsTransform(std::unique_ptr<Impl> impl);
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<detail::CrsTransformBackend> backend_;  // in the GDAL module
 };
 
-// The WKT (WKT2) of WGS 84 / UTM in `zone` (EPSG 326zz north of the equator, 327zz south).
-std::string UtmZoneWkt(geodesy::UtmZone zone);
+// The WKT (WKT2) of WGS 84 / UTM in `zone` (EPSG 326zz north of the equator, 327zz south); the message
+// when the GDAL module cannot be loaded.
+core::Result<std::string> UtmZoneWkt(geodesy::UtmZone zone);
 // The same CRS as the text of a .prj file beside a picture (ESRI's WKT1, which every GIS reads).
-std::string UtmZonePrjText(geodesy::UtmZone zone);
+core::Result<std::string> UtmZonePrjText(geodesy::UtmZone zone);
 
 }  // namespace vantrel::platform

@@ -441,7 +441,8 @@ void CalibratePictureDialog::accept() {
     core::Outcome written =
         persistence::WriteFileAtomically(ToPath(worldFile), maps::WorldFileText(fit_->transform));
     if (written) {
-        written = persistence::WriteFileAtomically(ToPath(prj), platform::UtmZonePrjText(huntZone_));
+        const core::Result<std::string> prjText = platform::UtmZonePrjText(huntZone_);
+        written = prjText ? persistence::WriteFileAtomically(ToPath(prj), *prjText) : prjText.outcome();
     }
     if (!ReportOutcome(this, written)) {
         return;

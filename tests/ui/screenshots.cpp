@@ -337,6 +337,8 @@ int main(int argc, char* argv[]) {
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
+    main.aboutWindow.Get()->hide();
+    ok = SaveQualityPictures(folder) && ok;
 
     // Calibrating the real scene's picture with four points, one typed 100 m off.
     vantrel::ui::CalibratePictureDialog calibrate(vantrel::geodesy::UtmZone{25, 'M'});
@@ -352,7 +354,5 @@ int main(int argc, char* argv[]) {
             ->setText(QString::number(northing, 'f', 1));
     }
     ok = Save(calibrate, folder, QStringLiteral("CalibratePictureDialog")) && ok;
-    main.aboutWindow.Get()->hide();
-    ok = SaveQualityPictures(folder) && ok;
     return ok ? 0 : 1;
 }
