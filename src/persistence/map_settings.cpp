@@ -1,6 +1,7 @@
 #include "persistence/map_settings.hpp"
 
 #include "persistence/atomic_file.hpp"
+#include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
 namespace {
@@ -14,8 +15,8 @@ MapSettings MapSettingsFromIni(const IniFile& ini) {
 }
 
 MapSettings ReadMapSettings(const std::filesystem::path& iniPath) {
-    const auto content = ReadWholeFile(iniPath);
-    return content ? MapSettingsFromIni(IniFile::Parse(*content)) : MapSettings{};
+    const auto ini = ReadSettingsFile(iniPath);
+    return ini ? MapSettingsFromIni(*ini) : MapSettings{};
 }
 
 core::Outcome WriteMapSettings(const MapSettings& settings, const std::filesystem::path& iniPath) {
@@ -29,11 +30,11 @@ core::Outcome WriteMapSettings(const MapSettings& settings, const std::filesyste
     IniFile ini;
     std::error_code ec;
     if (std::filesystem::exists(iniPath, ec)) {
-        const auto content = ReadWholeFile(iniPath);
-        if (!content) {
-            return content.outcome();  // never replace a file that could not be read
+        auto read = ReadSettingsFile(iniPath);
+        if (!read) {
+            return read.outcome();  // never replace a file that could not be read
         }
-        ini = IniFile::Parse(*content);
+        ini = std::move(*read);
     }
     ini.Set(kSection, "File", settings.file);
     ini.Set(kSection, "Zone", settings.zone);
