@@ -114,7 +114,7 @@ void CalibratePictureDialogTest::threeClickedPointsGiveTheScenesWorldFile() {
     QTest::mouseClick(dialog.buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
-    const auto text = persistence::ReadWholeFile(dir / "scan.pgw");
+    const auto text = persistence::ReadWholeFile(dir / "scan.pgw", 4096, "a world file");
     QVERIFY(text);
     const auto transform = maps::ReadWorldFile(*text);
     QVERIFY(transform);
