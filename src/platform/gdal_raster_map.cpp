@@ -27,6 +27,7 @@
 
 #include "maps/world_file.hpp"
 #include "persistence/atomic_file.hpp"
+#include "persistence/file_access.hpp"
 #include "platform/gdal_session.hpp"
 
 namespace vantrel::platform {
@@ -37,6 +38,9 @@ namespace fs = std::filesystem;
 constexpr int kTileSize = 256;                         // level pixels per cached tile side
 constexpr std::size_t kDefaultCacheBytes = 48u << 20;  // decoded tiles kept between draws
 constexpr int kMaxLevel = 30;
+// Six numbers need a few hundred bytes, a CRS's WKT a few thousand: anything far larger is no such file.
+constexpr std::size_t kMostWorldFileBytes = 64 * 1024;
+constexpr std::size_t kMostPrjBytes = 1024 * 1024;
 
 using SpatialRef = std::unique_ptr<OGRSpatialReference>;
 
@@ -582,7 +586,8 @@ core::Outcome GdalRasterMap::LoadGeoreference(const std::string& name) {
     const std::optional<fs::path> worldFile = FindWorldFile(mapPath);
     bool fromWorldFile = false;
     if (worldFile) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*worldFile);
+        const core::Result<std::string> text =
+            persistence::ReadWholeFile(*worldFile, kMostWorldFileBytes, "a world file");
         if (!text) {
             return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
         }
@@ -622,7 +627,7 @@ core::Outcome GdalRasterMap::LoadCrs(const std::string& name, geodesy::UtmZone h
         *srs = *own;
         srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     } else if (const std::optional<fs::path> prj = FindPrj(mapPath)) {
-        const core::Result<std::string> text = persistence::ReadWholeFile(*prj);
+        const core::Result<std::string> text = persistence::ReadWholeFile(*prj, kMostPrjBytes, "a .prj file");
         if (!text) {
             return core::Outcome::Fail("Cannot open the map " + name + ": " + text.message());
         }

@@ -61,6 +61,7 @@ class RasterMap {  // a map opened read-only; move-only
     void setCacheLimit(std::size_t bytes);
     std::size_t cachedBytes() const;
 
+    // Made by Open only (public for std::make_unique; the backend type is internal to src/platform).
     explicit RasterMap(std::unique_ptr<detail::RasterMapBackend> backend);
 
   private:
@@ -81,6 +82,7 @@ class CrsTransform {
     bool FromMap(double& x, double& y) const;  // map CRS -> hunt UTM
     bool MapToLatLon(double x, double y, double& lat, double& lon) const;  // for the status bar
 
+    // Made by Create only (public for std::make_unique; the backend type is internal to src/platform).
     explicit CrsTransform(std::unique_ptr<detail::CrsTransformBackend> backend);
 
   private:

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -44,7 +45,6 @@ std::filesystem::path ToPath(const QString& path) {
 
 CalibrationPictureView::CalibrationPictureView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(320, 240);
-    setMouseTracking(false);
     setCursor(Qt::CrossCursor);
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -201,6 +201,12 @@ CalibratePictureDialog::CalibratePictureDialog(geodesy::UtmZone huntZone, QWidge
     layout->addWidget(buttons);
     resize(900, 760);
 
+    // The keys of every desktop program: Ctrl+O, Ctrl+V, and Delete in the point table.
+    openButton->setShortcut(QKeySequence::Open);
+    pasteButton->setShortcut(QKeySequence::Paste);
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, pointTable);
+    deleteKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &CalibratePictureDialog::RemoveSelectedPoints);
     connect(openButton, &QPushButton::clicked, this, &CalibratePictureDialog::ChooseAndOpen);
     connect(pasteButton, &QPushButton::clicked, this, &CalibratePictureDialog::PasteFromClipboard);
     connect(removeButton, &QPushButton::clicked, this, &CalibratePictureDialog::RemoveSelectedPoints);
