@@ -69,6 +69,7 @@ int RunExport(const Context& context);
 int RunUpdateDb(const Context& context);
 int RunGps(const Context& context);
 int RunRx(const Context& context);
+int RunSchedule(const Context& context);
 int RunAverage(const Context& context);
 
 }  // namespace vantrel::cli
