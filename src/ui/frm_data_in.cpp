@@ -12,10 +12,12 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "persistence/instrument_settings.hpp"
 #include "platform/receiver_log.hpp"
 #include "platform/serial_ports.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
+#include "ui/schedule_frame.hpp"
 #include "ui/twips.hpp"
 
 namespace vantrel::ui {
@@ -24,6 +26,8 @@ namespace {
 constexpr int kRowNumberColumnWidth = 350;  // twips
 constexpr int kFoxColumnWidth = 1180;       // twips
 constexpr int kGridWidth = 6540;            // the columns and the vertical scroll bar
+constexpr int kScheduleLeft = 9660;         // the frame "Schedule" right of the buttons
+constexpr int kScheduleWidth = 2880;
 
 }  // namespace
 
@@ -44,18 +48,14 @@ frmDataIn::frmDataIn(MainFrm& main, QWidget* parent)
     : QWidget(parent), main_(main), session_(main.Program(), form_, main.DecimalSeparator()) {
     setObjectName(QStringLiteral("frmDataIn"));
     setWindowTitle(QStringLiteral("Data Processing"));
-    setFixedSize(TwipsToPixels(*this, 9660), TwipsToPixels(*this, 6420));
+    setFixedSize(TwipsToPixels(*this, kScheduleLeft + kScheduleWidth + 120), TwipsToPixels(*this, 6420));
     BuildGrid();
     BuildControls();
+    BuildSchedule();
 
     // Opening: the receiver's port, the table of the station, the log.
     QStringList problems;
-    const auto device =
-        platform::GonDevice(main_.Program().settings, main_.SettingsFileContent(), main_.DecimalSeparator());
-    const core::Outcome port = device ? session_.OpenPort(*device) : device.outcome();
-    if (!port) {
-        problems << QString::fromStdString(port.message());
-    }
+    OpenReceiver(problems);
     instruments::ShowStationReadings(form_, main_.Program().RxReadings, Station(), main_.DecimalSeparator());
     const core::Outcome log = session_.OpenLog(platform::ReceiverLogCandidates());
     if (!log) {
@@ -77,6 +77,37 @@ frmDataIn::frmDataIn(MainFrm& main, QWidget* parent)
 }
 
 frmDataIn::~frmDataIn() = default;
+
+void frmDataIn::OpenReceiver(QStringList& problems) {
+    const persistence::IniFile ini = main_.SettingsFileContent();
+    auto receiver = persistence::ReceiverSettingsFromIni(ini);
+    if (!receiver) {
+        problems << QString::fromStdString(receiver.message() + "; reading fixed columns at 2400 baud");
+        receiver = persistence::ReceiverSettings{};
+    }
+    session_.SetFormat(receiver->format, receiver->intervalSeconds);
+    const auto device = platform::GonDevice(main_.Program().settings, ini, main_.DecimalSeparator());
+    const core::Outcome port = device ? session_.OpenPort(*device, receiver->baudRate) : device.outcome();
+    if (!port) {
+        problems << QString::fromStdString(port.message());
+    }
+}
+
+void frmDataIn::BuildSchedule() {
+    schedule = new ScheduleFrame(main_.SettingsFile(), main_.SettingsFileContent(), this);
+    PlaceTwips(*schedule, kScheduleLeft, 120, kScheduleWidth, 5160);
+    // While the schedule runs, the fox on the air when a line arrives is the one it is filed under.
+    session_.SetFoxOnAirSource([this] { return schedule->FoxOnAir(); });
+    connect(schedule, &ScheduleFrame::clockTicked, this, [this] {
+        const int before = form_.ActiveFox;
+        session_.FollowSchedule();
+        if (form_.ActiveFox != before) {
+            RefreshFromForm();
+        }
+    });
+    connect(schedule, &ScheduleFrame::problem, this,
+            [this](const QString& message) { ShowMessage(this, message, QMessageBox::Warning); });
+}
 
 int frmDataIn::Station() const {
     return main_.Program().RxStation;

@@ -21,6 +21,7 @@ class QTableWidget;
 namespace vantrel::ui {
 
 class MainFrm;
+class ScheduleFrame;
 
 // The cell editor: one value and "OK".
 class dlgEdit : public QDialog {
@@ -49,7 +50,8 @@ class frmDataIn : public QWidget {
     QPushButton* cmdUPD = nullptr;
     QPushButton* cmdTrans = nullptr;
     QPushButton* cmdClear = nullptr;
-    dlgEdit* editor = nullptr;  // exists from a double click to its "OK"
+    dlgEdit* editor = nullptr;          // exists from a double click to its "OK"
+    ScheduleFrame* schedule = nullptr;  // the fox schedule
 
     [[nodiscard]] const instruments::DataInForm& Form() const { return form_; }
     [[nodiscard]] platform::ReceiverSession& Session() { return session_; }
@@ -64,6 +66,9 @@ class frmDataIn : public QWidget {
   private:
     void BuildGrid();
     void BuildControls();
+    void BuildSchedule();
+    // Opens the receiver's port at the speed of its format; a problem is added to `problems`.
+    void OpenReceiver(QStringList& problems);
     void ReportOpeningProblems();
     void RefreshFromForm();
     void ClickCell(int row, int column);
