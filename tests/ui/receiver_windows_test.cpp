@@ -1,20 +1,27 @@
-// The fox schedule in the "Data Processing" window: a Doppler unit streaming 15 Agrelo lines a second through
-// a socat pseudo-terminal while the schedule's clock (a clock the test moves) crosses a Sprint slot change.
+// The fox schedule in the "Data Processing" window (a Doppler unit streaming 15 Agrelo lines a second through
+// a socat pseudo-terminal while the schedule's clock, moved by the test, crosses a Sprint slot change) and
+// the receiver's device, format and speed chosen in "Setup Com-Ports".
+#include <QAction>
 #include <QCheckBox>
-#include <QPushButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+
+#include <termios.h>
 
 #include "file_bytes.hpp"
 #include "instruments/fox_schedule.hpp"
 #include "persistence/settings.hpp"
 #include "platform/receiver_log.hpp"
+#include "platform/serial_devices.hpp"
 #include "support/background_process.hpp"
 #include "temp_dir.hpp"
 #include "ui/frm_data_in.hpp"
+#include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/schedule_frame.hpp"
 #include "ui_test_support.hpp"
@@ -27,7 +34,7 @@ using vantrel::testing_support::WriteBytes;
 
 namespace vantrel::ui {
 
-class ScheduleWindowTest : public QObject {
+class ReceiverWindowsTest : public QObject {
     Q_OBJECT
 
     static instruments::Nanoseconds At(const char* time) { return instruments::ParseClockTime(time)->ns; }
@@ -152,9 +159,89 @@ class ScheduleWindowTest : public QObject {
         QVERIFY(!data->schedule->TimerRunning());  // no clock while nobody looks
         QVERIFY(ReadBytes(dir / "Vantrel.ini").find("Guard=1\r\n") != std::string::npos);
     }
+
+    void SetupStoresTheDeviceAndTheReceiversFormatInPorts() {
+        TempDir dir;
+        SocatPair pty(dir.path().string());
+        QVERIFY(pty.ready());
+        const std::string before =
+            "[Comm]\r\nGPS-Port=1\r\nGON-Port=2\r\n[Ports]\r\nCOM2=" + pty.device() + "\r\n";
+        WriteBytes(dir / "Vantrel.ini", before);
+        persistence::ProgramState program;
+        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+        MainFrm window(program, {dir / "Vantrel.ini", ','});
+        window.mnuSetup->trigger();
+        frmSetup* setup = window.setupWindow.Get();
+        QCOMPARE(setup->cboGonDevice->currentText(), QString::fromStdString(pty.device()));
+        QCOMPARE(setup->lblGonDevice->text(),
+                 QStringLiteral("COM2 stands for %1 (present)").arg(QString::fromStdString(pty.device())));
+        QCOMPARE(setup->cboGpsDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(setup->cboGonFormat->currentText(), QStringLiteral("fixed"));
+        QCOMPARE(setup->cboGonBaud->currentText(), QStringLiteral("2400"));
+
+        // Ready without a change: the file keeps its bytes (the seven keys are rewritten as they were).
+        QTest::mouseClick(setup->cmdRdy, Qt::LeftButton);
+        QCOMPARE(ReadBytes(dir / "Vantrel.ini").substr(0, before.size()), before);
+
+        // A Bluetooth GPS typed for COM3, and an Agrelo unit on the receiver's port.
+        window.mnuSetup->trigger();
+        setup = window.setupWindow.Get();
+        QTest::mouseClick(setup->optCOM_GPS[2], Qt::LeftButton, {},
+                          QPoint(8, setup->optCOM_GPS[2]->height() / 2));
+        QCOMPARE(setup->cboGpsDevice->currentText(), QStringLiteral("/dev/ttyUSB2"));
+        setup->cboGpsDevice->lineEdit()->clear();
+        QTest::keyClicks(setup->cboGpsDevice->lineEdit(), QStringLiteral("/dev/rfcomm0"));
+        QCOMPARE(setup->lblGpsDevice->text(),
+                 QStringLiteral("COM3 stands for /dev/rfcomm0 (not present now)"));
+        setup->cboGonFormat->setCurrentText(QStringLiteral("agrelo"));
+        QCOMPARE(setup->cboGonBaud->currentText(), QStringLiteral("4800"));
+        setup->txtGonInterval->setText(QStringLiteral("0.5"));
+        QTest::mouseClick(setup->cmdRdy, Qt::LeftButton);
+        const std::string after = ReadBytes(dir / "Vantrel.ini");
+        QCOMPARE(after, "[Comm]\r\nGPS-Port=3\r\nGON-Port=2\r\n[Ports]\r\nCOM2=" + pty.device() +
+                            "\r\nCOM3=/dev/rfcomm0\r\nGON-Format=agrelo\r\nGON-Interval=0.5\r\n[File]\r\n" +
+                            after.substr(after.find("[File]\r\n") + 8));
+        QCOMPARE(program.settings.GpsPort, std::string("3"));
+
+        // The receiver's window now opens the port at the Agrelo units' 4800 baud.
+        QVERIFY(pty.WatchDevice());
+        QTest::mouseClick(window.cmdAq[0], Qt::LeftButton);
+        QVERIFY(pty.WaitForDeviceSpeed(B4800, std::chrono::seconds(30)));
+        QVERIFY(window.dataInWindow.Get()->cmdRX->isEnabled());
+    }
+
+    void SetupRefusesTwoDevicesForOnePort() {
+        TempDir dir;
+        persistence::ProgramState program;
+        MainFrm window(program, {dir / "Vantrel.ini", ','});
+        window.mnuSetup->trigger();
+        frmSetup* setup = window.setupWindow.Get();
+        setup->cboGpsDevice->setCurrentText(QStringLiteral("/dev/ttyACM0"));
+        MessageBoxAnswer ok(QMessageBox::Ok);
+        QTest::mouseClick(setup->cmdRdy, Qt::LeftButton);
+        QTRY_VERIFY(ok.answered());
+        QVERIFY(ok.text().contains(QStringLiteral("both on COM1")));
+        QVERIFY(!std::filesystem::exists(dir / "Vantrel.ini"));
+        QVERIFY(setup->isVisible());
+    }
+
+    void DevicesGoByTheirStableNames() {
+        const std::vector<platform::SerialDevice> present{
+            {"/dev/ttyACM0", "/dev/ttyACM0", "u-blox GNSS receiver", "u-blox AG"},
+            {"/dev/rfcomm0", "/dev/rfcomm0", "", ""}};
+        const auto named = platform::WithStableNames(
+            present, {{"/dev/serial/by-id/usb-u-blox_AG_GNSS-if00", "/dev/ttyACM0"}});
+        QCOMPARE(named[0].path, QStringLiteral("/dev/serial/by-id/usb-u-blox_AG_GNSS-if00"));
+        QCOMPARE(named[1].path, QStringLiteral("/dev/rfcomm0"));
+        QCOMPARE(
+            platform::DeviceLabel(named[0]),
+            QStringLiteral("/dev/serial/by-id/usb-u-blox_AG_GNSS-if00 (/dev/ttyACM0) - u-blox GNSS receiver "
+                           "(u-blox AG)"));
+        QCOMPARE(platform::DeviceLabel(named[1]), QStringLiteral("/dev/rfcomm0"));
+    }
 };
 
 }  // namespace vantrel::ui
 
-QTEST_MAIN(vantrel::ui::ScheduleWindowTest)
-#include "schedule_window_test.moc"
+QTEST_MAIN(vantrel::ui::ReceiverWindowsTest)
+#include "receiver_windows_test.moc"
