@@ -137,7 +137,7 @@ void frmSetup::BuildReceiver(QWidget* frame) {
                               instruments::RxFormat::Kn5r, instruments::RxFormat::Aprs}) {
         cboGonFormat->addItem(QString::fromLatin1(instruments::RxFormatName(format)));
     }
-    PlaceTwips(*cboGonFormat, kRightColumn + 1560, kTop - 30, 1500, 315);
+    PlaceTwips(*cboGonFormat, kRightColumn + 1860, kTop - 30, 1500, 315);
     Label(QStringLiteral("Speed (baud)"), frame, kRightColumn, kTop + 390, 1500);
     cboGonBaud = new QComboBox(frame);
     cboGonBaud->setObjectName(QStringLiteral("cboGonBaud"));
@@ -145,13 +145,13 @@ void frmSetup::BuildReceiver(QWidget* frame) {
     for (const char* speed : {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}) {
         cboGonBaud->addItem(QString::fromLatin1(speed));
     }
-    PlaceTwips(*cboGonBaud, kRightColumn + 1560, kTop + 360, 1500, 315);
-    Label(QStringLiteral("One mean every (s)"), frame, kRightColumn, kTop + 780, 1560);
+    PlaceTwips(*cboGonBaud, kRightColumn + 1860, kTop + 360, 1500, 315);
+    Label(QStringLiteral("One mean every (s)"), frame, kRightColumn, kTop + 780, 1800);
     txtGonInterval = new QLineEdit(frame);
     txtGonInterval->setObjectName(QStringLiteral("txtGonInterval"));
     txtGonInterval->setToolTip(
         QStringLiteral("Units that send many lines a second file the mean of each interval"));
-    PlaceTwips(*txtGonInterval, kRightColumn + 1560, kTop + 750, 1500, 285);
+    PlaceTwips(*txtGonInterval, kRightColumn + 1860, kTop + 750, 1500, 285);
 
     auto receiver = persistence::ReceiverSettingsFromIni(ini_);
     if (!receiver) {
