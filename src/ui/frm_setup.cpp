@@ -55,7 +55,9 @@ void FillDevices(QComboBox& box, const std::vector<platform::SerialDevice>& devi
 // The path in the box: the device of a chosen entry, or the text typed.
 QString ChosenPath(const QComboBox& box) {
     const int index = box.findText(box.currentText());
-    return index >= 0 ? box.itemData(index).toString() : box.currentText().trimmed();
+    // A typed path loses line breaks: they would split the settings file's entry.
+    return index >= 0 ? box.itemData(index).toString()
+                      : box.currentText().remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).trimmed();
 }
 
 QLabel* Label(const QString& text, QWidget* parent, int left, int top, int width) {

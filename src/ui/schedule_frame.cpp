@@ -113,7 +113,10 @@ void ScheduleFrame::ShowSettings(const persistence::ScheduleSettings& s) {
 }
 
 persistence::ScheduleSettings ScheduleFrame::TypedSettings() const {
-    const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
+    // Line breaks (pasted) would split a value of the settings file into lines of its own.
+    const auto text = [](const QLineEdit* box) {
+        return box->text().remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).trimmed().toStdString();
+    };
     return {chkSchedule->isChecked(), text(txtStart),  text(txtSlot),  text(txtSlots),
             text(txtOrder),           text(txtOnTime), text(txtGuard), text(txtOffset)};
 }
