@@ -50,6 +50,8 @@ class ReceiverSession : public QObject {
     // Makes the active fox follow the schedule now: called at every arrival and by the window's clock. When
     // the fox on the air changes, the mean collected so far is filed under the fox it was collected for.
     void FollowSchedule();
+    // Files the mean of the bearings collected so far (a streaming unit's interval not yet over).
+    void EndInterval() { FileOpenInterval(); }
     core::Outcome OpenLog(const std::vector<std::filesystem::path>& candidates);
 
     // "Start RX": ignored while the loop runs; refused (false) while the port is not open.

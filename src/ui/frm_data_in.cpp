@@ -328,6 +328,7 @@ bool frmDataIn::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmDataIn::closeEvent(QCloseEvent* event) {
+    session_.EndInterval();  // the bearings of the last second count too
     if (AskYesNo(this, QStringLiteral("Do you want to update the values for main-calculation?"))) {
         CalcAverages();
         TransferToMain();
