@@ -151,8 +151,14 @@ void ScheduleFrame::Apply() {
     } else if (wrong.isEmpty()) {
         schedule_ = *schedule;
     }
-    lblOnAir->setStyleSheet(wrong.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
-    lblOnAir->setWordWrap(!wrong.isEmpty());
+    // What is wrong takes the room of the clock lines, in the plain font; the fox on the air stands out.
+    const bool showProblem = typed.on && !wrong.isEmpty();
+    lblOnAir->setStyleSheet(
+        showProblem
+            ? QStringLiteral("color: #b00000; font-weight: normal; font-size: %1pt").arg(font().pointSizeF())
+            : QString());
+    lblOnAir->setWordWrap(showProblem);
+    PlaceTwips(*lblOnAir, 120, 570, 2640, showProblem ? 915 : 375);
     if (!typed.on) {
         lblOnAir->setText(QStringLiteral("Fox chosen by hand"));
     } else if (!wrong.isEmpty()) {

@@ -131,6 +131,9 @@ bool ScheduleScreenshots(const QString& folder) {
     until(10500);  // 12:00:17: fox 2
     ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-3-fox2")) && ok;
     unit.stop();
+    data.schedule->txtGuard->setText(QStringLiteral("6"));  // twice 6 s leaves nothing of a 12 s slot
+    data.schedule->Apply();
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-4-wrong-guard")) && ok;
     data.close();
     ::close(master);
     ::close(slave);
