@@ -230,7 +230,7 @@ std::optional<std::vector<int>> ParseFoxOrder(std::string_view text) {
 std::string ClockTimeText(Nanoseconds timeOfDay) {
     const Nanoseconds t = Modulo(timeOfDay, kDay);
     const Nanoseconds seconds = t / kSecond;
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
                   static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
     const std::string fraction = SecondsText(t % kSecond);  // "0" or "0.25"
@@ -243,7 +243,7 @@ std::string SecondsText(Nanoseconds duration) {
     if (fraction == 0) {
         return text;
     }
-    char digits[16];
+    char digits[32];
     std::snprintf(digits, sizeof digits, "%09lld", static_cast<long long>(fraction));
     std::string decimals = digits;
     decimals.erase(decimals.find_last_not_of('0') + 1);

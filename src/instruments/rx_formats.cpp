@@ -11,7 +11,14 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The number written by `count` digits at `at`; nullopt when one of them is not a digit.
+// Whether the `count` characters at `at` are all digits.
+bool AllDigits(std::string_view text, std::size_t at, std::size_t count) {
+    return at + count <= text.size() &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at),
+                       text.begin() + static_cast<std::ptrdiff_t>(at + count), IsDigit);
+}
+
+// The number written by `count` (at most 4) digits at `at`; nullopt when one of them is not a digit.
 std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) {
         return std::nullopt;
@@ -127,7 +134,7 @@ RxLineReading ReadKn5rLine(std::string_view line) {
     }
     const auto tenths = Digits(line, 1, 4);
     const auto magnitude = Digits(line, 6, 4);
-    if (!tenths || !magnitude || !Digits(line, 11, 4) || !Digits(line, 16, 10)) {
+    if (!tenths || !magnitude || !AllDigits(line, 11, 4) || !AllDigits(line, 16, 10)) {
         return {};
     }
     return Reading(*tenths / 10.0, *magnitude / 1000);
