@@ -17,15 +17,19 @@
 #include <vector>
 
 #include "core/cross_fix.hpp"
+#include "geodesy/utm_zone.hpp"
 #include "instruments/gps_request.hpp"
 #include "instruments/port_numbers.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
+#include "persistence/quality_settings.hpp"
 #include "persistence/settings.hpp"
+#include "platform/hunt_export.hpp"
 #include "platform/locations.hpp"
 #include "platform/serial_ports.hpp"
+#include "quality/quality_text.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -65,6 +69,8 @@ void MakeResultBox(QLineEdit* box) {
 
 const QString kDataFileFilter = QStringLiteral("ZarUvariziRozu (*.fh2)");
 const QString kImportFileFilter = QStringLiteral("ZarUvariziRozu (*.fhd)");
+const QString kExportFilter =
+    QStringLiteral("KML (*.kml);;GeoJSON (*.geojson *.json);;GPX (*.gpx);;All files (*)");
 // The map application's Access files, and the SQLite files the program makes for itself elsewhere.
 const QString kDatabaseFilter = QStringLiteral("Access Data (*.mdb);;SQLite database (*.sqlite *.db)");
 
@@ -84,6 +90,8 @@ std::optional<QString> ShowFileDialog(QWidget* parent, const FileDialogRequest& 
 MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environment, QWidget* parent)
     : QMainWindow(parent), program_(program), environment_(std::move(environment)) {
     setObjectName(QStringLiteral("MainFrm"));
+    const persistence::QualitySettingsRead quality = persistence::ReadQualitySettings(SettingsFile());
+    qualitySettings_ = quality.settings;
     setWindowTitle(QStringLiteral("Vantrel"));
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -96,8 +104,13 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     BuildMenus();
     SetTabOrder();
     statusBar()->setSizeGripEnabled(false);
+    // A note longer than the window is cut off; the pointer on the status bar shows all of it.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (!quality.problems.empty()) {
+        statusBar()->showMessage(QString::fromStdString(quality.problems.front()));
+    }
 
     connect(&GPSComm, &platform::GpsPositionRequest::finished, this, [this](const instruments::RmcFix& fix) {
         instruments::ApplyGpsFix(State(), gpsStation_, fix, DecimalSeparator());
@@ -117,8 +130,10 @@ MainFrm::~MainFrm() = default;
 QLineEdit* MainFrm::BindBox(QWidget* parent, core::BoxId id) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromStdString(core::BoxName(id)));
-    connect(box, &QLineEdit::textEdited, this,
-            [this, id](const QString& text) { core::Box(State(), id) = text.toStdString(); });
+    connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+        core::Box(State(), id) = text.toStdString();
+        RefreshQuality();  // a fix whose boxes changed is no longer vouched for
+    });
     return box;
 }
 
@@ -257,12 +272,13 @@ void MainFrm::BuildMenus() {
     mnuOpen = action("mnuOpen", QStringLiteral("&Open"));
     mnuSave = action("mnuSave", QStringLiteral("&Save"));
     mnuImport = action("mnuImport", QStringLiteral("&Import"));
+    mnuExport = action("mnuExport", QStringLiteral("&Export..."));
     mnuViewDb = action("mnuViewDb", QStringLiteral("&View Database"));
     mnuSetDbFname = action("mnuSetDbFname", QStringLiteral("Set Database File"));
     MNU_QUIT = action("MNU_QUIT", QStringLiteral("Quit"));
     MNU_QUIT->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MNU_QUIT->setShortcutContext(Qt::ApplicationShortcut);
-    file->addActions({mnuOpen, mnuSave, mnuImport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
+    file->addActions({mnuOpen, mnuSave, mnuImport, mnuExport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
 
     QMenu* graphic = menuBar()->addMenu(QStringLiteral("Graphic"));
     graphic->setObjectName(QStringLiteral("mnuGraphic"));
@@ -280,6 +296,7 @@ void MainFrm::BuildMenus() {
     connect(mnuOpen, &QAction::triggered, this, &MainFrm::Open);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::Save);
     connect(mnuImport, &QAction::triggered, this, &MainFrm::Import);
+    connect(mnuExport, &QAction::triggered, this, &MainFrm::Export);
     connect(mnuSetDbFname, &QAction::triggered, this, &MainFrm::SetDatabaseFile);
     connect(mnuViewDb, &QAction::triggered, this, [this] { dataWindow.Show(NavData); });
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
@@ -319,6 +336,27 @@ void MainFrm::RefreshFromState() {
         txtZone[k]->setText(QString::fromStdString(s.txtZone[k]));
     }
     txtTest->setText(QString::fromStdString(s.txtTest));
+    RefreshQuality();
+}
+
+void MainFrm::RefreshQuality() {
+    const core::MeasurementState& s = State();
+    const auto fixes = quality::AssessFixes(s, program_.RxReadings, qualitySettings_, DecimalSeparator());
+    for (std::size_t i = 0; i < fixes.size(); ++i) {
+        QString tip;
+        if (fixes[i]) {
+            for (const std::string& line : quality::QualityInWords(
+                     *fixes[i], static_cast<int>(i), qualitySettings_.confidence, DecimalSeparator())) {
+                tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(line);
+            }
+        } else if (s.ResultsValid && s.ResLat[i] == "no Match") {
+            tip = QStringLiteral("No fix: the bearings do not cross");
+        } else if (s.ResultsValid) {
+            tip = QStringLiteral("The boxes changed since Calculate: Calculate again for this fix's quality");
+        }
+        ResLat[i]->setToolTip(tip);
+        ResLon[i]->setToolTip(tip);
+    }
 }
 
 void MainFrm::RunCommand(const core::Outcome& outcome) {
@@ -327,7 +365,14 @@ void MainFrm::RunCommand(const core::Outcome& outcome) {
 }
 
 void MainFrm::Calculate() {
-    RunCommand(core::Calculate(State(), DecimalSeparator()));
+    const core::Outcome outcome = core::Calculate(State(), DecimalSeparator());
+    if (outcome) {
+        const std::string flagged = quality::FlaggedFixesNote(
+            quality::AssessFixes(State(), program_.RxReadings, qualitySettings_, DecimalSeparator()));
+        statusBar()->showMessage(flagged.empty() ? QStringLiteral("No fix flagged")
+                                                 : QString::fromStdString(flagged));
+    }
+    RunCommand(outcome);
 }
 
 void MainFrm::WriteOverlays() {
@@ -368,6 +413,46 @@ void MainFrm::Import() {
                               QStringLiteral("*.fhd"), kImportFileFilter);
     if (path) {
         RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()));
+    }
+}
+
+void MainFrm::Export() {
+    // Beside the measurement file, named after it, when there is one.
+    std::filesystem::path preset = platform::ToPath(QString::fromStdString(State().DataFileName));
+    std::error_code error;
+    preset = std::filesystem::is_directory(preset.parent_path(), error) ? preset.replace_extension(".kml")
+                                                                        : std::filesystem::path("hunt.kml");
+    const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Export"),
+                              platform::FromPath(preset), kExportFilter);
+    if (!path) {
+        return;
+    }
+    const auto format = platform::ExportFormatOfPath(*path);
+    if (!format) {
+        ShowMessage(this,
+                    QStringLiteral("Cannot export to \"%1\": choose a name ending in .kml, .geojson or .gpx")
+                        .arg(platform::FromPath(*path)),
+                    QMessageBox::Warning);
+        return;
+    }
+    const core::MeasurementState& s = State();
+    const persistence::IniFile settings = SettingsFileContent();
+    const geodesy::UtmZone zone =
+        geodesy::HuntZone(s.txtZone[0], s.txtZone[1], settings.Get("Map", "Zone").value_or(""));
+    const auto warnings =
+        platform::ExportHunt(program_, qualitySettings_, zone, *format, *path, DecimalSeparator());
+    if (!ReportOutcome(this, warnings.outcome())) {
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("Exported in zone %1 to %2")
+            .arg(QString::fromStdString(geodesy::ZoneText(zone)), platform::FromPath(*path)));
+    if (!warnings->empty()) {
+        QString text;
+        for (const std::string& warning : *warnings) {
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(warning);
+        }
+        ShowMessage(this, text, QMessageBox::Information);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "persistence/program_state.hpp"
 #include "platform/gps_position_request.hpp"
 #include "platform/nav_data.hpp"
+#include "quality/fix_quality.hpp"
 #include "ui/single_window.hpp"
 
 class QAction;
@@ -104,6 +105,7 @@ class MainFrm : public QMainWindow {
     QAction* mnuOpen = nullptr;
     QAction* mnuSave = nullptr;
     QAction* mnuImport = nullptr;
+    QAction* mnuExport = nullptr;
     QAction* mnuViewDb = nullptr;
     QAction* mnuSetDbFname = nullptr;
     QAction* MNU_QUIT = nullptr;
@@ -127,6 +129,8 @@ class MainFrm : public QMainWindow {
     void Open();
     void Save();
     void Import();
+    // File > Export...: KML, GeoJSON or GPX of the current state, by the chosen file's extension.
+    void Export();
     void UpdateDatabase();
     void SetDatabaseFile();
     // "Get Pos" of station index 0 or 1; Esc on the focused button cancels it.
@@ -150,7 +154,10 @@ class MainFrm : public QMainWindow {
                                                  const QString& presetName, const QString& filter);
 
     void EndGpsRequest(const QString& status);
+    // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
+    void RefreshQuality();
 
+    quality::QualitySettings qualitySettings_;  // [Quality] of Vantrel.ini, read at start
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;
     int gpsStation_ = -1;  // the station whose "Get Pos" waits, -1 when none

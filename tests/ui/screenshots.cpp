@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
@@ -33,8 +34,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -140,6 +143,62 @@ bool ScheduleScreenshots(const QString& folder) {
     return ok;
 }
 
+// The main window with the tooltip of fox `fox`'s Results boxes shown, grabbed from the screen with the
+// tooltip (a window of its own).
+bool SaveWithTooltip(MainFrm& window, int fox, const QString& folder, const QString& name) {
+    window.show();
+    window.raise();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        return false;
+    }
+    QLineEdit* box = window.ResLat[static_cast<std::size_t>(fox)];
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        std::fprintf(stderr, "the main window did not become active\n");
+    }
+    // What Qt sends when the pointer rests on the box.
+    const QPoint centre = box->rect().center();
+    QHelpEvent rest(QEvent::ToolTip, centre, box->mapToGlobal(centre));
+    QApplication::sendEvent(box, &rest);
+    if (!QToolTip::isVisible()) {
+        std::fprintf(stderr, "the tooltip of F%d did not show\n", fox + 1);
+    }
+    QTest::qWait(300);
+    const QRect frame = window.frameGeometry();
+    const QPixmap shot =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width() + 520, frame.height() + 40);
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    std::printf("%s\n", qPrintable(path));
+    return shot.save(path);
+}
+
+// The fixes' quality: the example hunt, and a hunt whose F2 lies behind both stations.
+bool SaveQualityPictures(const QString& folder) {
+    const std::string ini = QDir::tempPath().toStdString() + "/vantrel-screenshots-quality.ini";
+    vantrel::persistence::ProgramState example;
+    vantrel::ui::MainFrmEnvironment environment{ini, ','};
+    environment.fileDialog = [](QWidget*, const vantrel::ui::FileDialogRequest&) {
+        return std::optional<QString>(QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-vogelsberg.fh2"));
+    };
+    MainFrm exampleWindow(example, environment);
+    exampleWindow.mnuOpen->trigger();
+    exampleWindow.Calculate();
+    bool ok = SaveWithTooltip(exampleWindow, 3, folder, QStringLiteral("MainFrm-quality"));
+    exampleWindow.hide();
+
+    vantrel::persistence::ProgramState behind;
+    auto& s = behind.main;
+    s.Sced1Lat = s.Sced2Lat = "5700000";
+    s.Sced1Lon = "500000";
+    s.Sced2Lon = "501000";
+    s.S1Ang = {"45", "225", "80", "30", "0"};
+    s.S2Ang = {"315", "135", "280", "320", "0"};
+    MainFrm behindWindow(behind, {ini, ','});
+    behindWindow.Calculate();
+    ok = SaveWithTooltip(behindWindow, 1, folder, QStringLiteral("MainFrm-behind")) && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -236,6 +295,8 @@ int main(int argc, char* argv[]) {
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
+    main.aboutWindow.Get()->hide();
+    ok = SaveQualityPictures(folder) && ok;
     ok = ScheduleScreenshots(folder) && ok;
     return ok ? 0 : 1;
 }
