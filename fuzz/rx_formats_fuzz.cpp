@@ -27,7 +27,8 @@ std::vector<std::string> Frame(RxFormat format, const std::vector<std::string_vi
     RxReader reader(format);
     for (const std::string_view chunk : chunks) {
         reader.Feed(chunk, [&](std::string_view line, const RxLineReading& read) {
-            Check(!line.empty() && line.size() <= AnyLineEndFramer::kMaxLine, "a line is 1 to kMaxLine bytes");
+            Check(!line.empty() && line.size() <= AnyLineEndFramer::kMaxLine,
+                  "a line is 1 to kMaxLine bytes");
             Check(line.find_first_of("\r\n") == std::string_view::npos, "no line end inside a line");
             Check(read.signal == 0, "these formats carry no signal");
             if (read.bearing) {
