@@ -13,6 +13,7 @@
 #include "platform/receiver_session.hpp"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -50,6 +51,8 @@ class frmDataIn : public QWidget {
     QPushButton* cmdUPD = nullptr;
     QPushButton* cmdTrans = nullptr;
     QPushButton* cmdClear = nullptr;
+    QLabel* lblStation = nullptr;       // "Scedule 1": the station whose readings the window handles
+    QLabel* lblNote = nullptr;          // what the receive loop does
     dlgEdit* editor = nullptr;          // exists from a double click to its "OK"
     ScheduleFrame* schedule = nullptr;  // the fox schedule
 
@@ -58,6 +61,8 @@ class frmDataIn : public QWidget {
 
     void CalcAverages();
     void TransferToMain();
+    // Names the station RxStation chooses now (a press of "Aquire from RX" may switch it while open).
+    void ShowStation();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

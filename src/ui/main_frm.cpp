@@ -30,6 +30,7 @@
 #include "platform/locations.hpp"
 #include "platform/serial_ports.hpp"
 #include "quality/quality_text.hpp"
+#include "ui/box_text.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -37,6 +38,7 @@
 #include "ui/frm_setup.hpp"
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
+#include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 #include "ui/wrapping_button.hpp"
 
@@ -113,10 +115,14 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     }
 
     connect(&GPSComm, &platform::GpsPositionRequest::finished, this, [this](const instruments::RmcFix& fix) {
-        instruments::ApplyGpsFix(State(), gpsStation_, fix, DecimalSeparator());
+        const int station = gpsStation_;
+        instruments::ApplyGpsFix(State(), station, fix, DecimalSeparator());
         RefreshFromState();
-        EndGpsRequest(QString());
+        EndGpsRequest(QString::fromStdString(instruments::GpsFixNote(station, gpsPortName_.toStdString(),
+                                                                     State().txtZone[station == 0 ? 0 : 1])));
     });
+    connect(&GPSComm, &platform::GpsPositionRequest::listening, this, &MainFrm::ShowGpsProgress);
+    connect(&GPSComm, &platform::GpsPositionRequest::progressed, this, &MainFrm::ShowGpsProgress);
     connect(&GPSComm, &platform::GpsPositionRequest::failed, this, [this](const QString& message) {
         EndGpsRequest(QString());
         ShowMessage(this, message, QMessageBox::Warning);
@@ -183,7 +189,7 @@ void MainFrm::BuildStationFrame(int station) {
     // The station is noted for the data window; an open window switches to it without reloading its table.
     connect(aq, &QPushButton::clicked, this, [this, k] {
         program_.RxStation = k;
-        dataInWindow.Show(*this);
+        dataInWindow.Show(*this).ShowStation();
     });
 
     auto& angles = station == 1 ? S1Ang : S2Ang;
@@ -275,6 +281,8 @@ void MainFrm::BuildMenus() {
     mnuExport = action("mnuExport", QStringLiteral("&Export..."));
     mnuViewDb = action("mnuViewDb", QStringLiteral("&View Database"));
     mnuSetDbFname = action("mnuSetDbFname", QStringLiteral("Set Database File"));
+    mnuOpen->setShortcut(QKeySequence::Open);
+    mnuSave->setShortcut(QKeySequence::Save);
     MNU_QUIT = action("MNU_QUIT", QStringLiteral("Quit"));
     MNU_QUIT->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MNU_QUIT->setShortcutContext(Qt::ApplicationShortcut);
@@ -324,18 +332,21 @@ void MainFrm::SetTabOrder() {
 
 void MainFrm::RefreshFromState() {
     const core::MeasurementState& s = State();
+    const auto show = [](QLineEdit* box, const std::string& text) {
+        SetBoxText(*box, QString::fromStdString(text));
+    };
     for (const core::BoxId& id : core::StationBoxesInListingOrder()) {
-        auto* box = centralWidget()->findChild<QLineEdit*>(QString::fromStdString(core::BoxName(id)));
-        box->setText(QString::fromStdString(core::Box(s, id)));
+        show(centralWidget()->findChild<QLineEdit*>(QString::fromStdString(core::BoxName(id))),
+             core::Box(s, id));
     }
     for (std::size_t i = 0; i < ResLat.size(); ++i) {
-        ResLat[i]->setText(QString::fromStdString(s.ResLat[i]));
-        ResLon[i]->setText(QString::fromStdString(s.ResLon[i]));
+        show(ResLat[i], s.ResLat[i]);
+        show(ResLon[i], s.ResLon[i]);
     }
     for (std::size_t k = 0; k < txtZone.size(); ++k) {
-        txtZone[k]->setText(QString::fromStdString(s.txtZone[k]));
+        show(txtZone[k], s.txtZone[k]);
     }
-    txtTest->setText(QString::fromStdString(s.txtTest));
+    show(txtTest, s.txtTest);
     RefreshQuality();
 }
 
@@ -359,28 +370,46 @@ void MainFrm::RefreshQuality() {
     }
 }
 
-void MainFrm::RunCommand(const core::Outcome& outcome) {
+void MainFrm::ShowStatusNote(const QString& note) {
+    statusBar()->showMessage(note);
+    statusBar()->setToolTip(PlainToolTip(note));  // the whole of a note longer than the window is wide
+}
+
+bool MainFrm::RunCommand(const core::Outcome& outcome) {
     RefreshFromState();
-    ReportOutcome(this, outcome);
+    if (!outcome) {
+        ShowStatusNote(QString());
+    }
+    return ReportOutcome(this, outcome);
+}
+
+std::string MainFrm::ZoneWarning(geodesy::ZoneCheck check) const {
+    return geodesy::ZoneWarning(check, program_.main.txtZone[0], program_.main.txtZone[1]);
 }
 
 void MainFrm::Calculate() {
-    const core::Outcome outcome = core::Calculate(State(), DecimalSeparator());
-    if (outcome) {
+    if (RunCommand(core::Calculate(State(), DecimalSeparator()))) {
         const std::string flagged = quality::FlaggedFixesNote(
             quality::AssessFixes(State(), program_.RxReadings, qualitySettings_, DecimalSeparator()));
-        statusBar()->showMessage(flagged.empty() ? QStringLiteral("No fix flagged")
-                                                 : QString::fromStdString(flagged));
+        ShowStatusNote(
+            WithWarning(flagged.empty() ? QStringLiteral("No fix flagged") : QString::fromStdString(flagged),
+                        ZoneWarning(geodesy::ZoneCheck::Calculate)));
     }
-    RunCommand(outcome);
 }
 
 void MainFrm::WriteOverlays() {
-    RunCommand(map_outputs::WriteOverlays(State(), program_.settings));
+    if (RunCommand(map_outputs::WriteOverlays(State(), program_.settings))) {
+        const auto& settings = program_.settings;
+        ShowStatusNote(WithWarning(OverlaysNote(settings.FoxesFileLocation, settings.RaysFileLocation),
+                                   ZoneWarning(geodesy::ZoneCheck::Overlays)));
+    }
 }
 
 void MainFrm::WritePreviewOverlay() {
-    RunCommand(map_outputs::WritePreviewOverlay(State(), program_.settings, DecimalSeparator()));
+    if (RunCommand(map_outputs::WritePreviewOverlay(State(), program_.settings, DecimalSeparator()))) {
+        ShowStatusNote(WithWarning(PreviewOverlayNote(program_.settings.PreviewOverlayFileLocation),
+                                   ZoneWarning(geodesy::ZoneCheck::PreviewOverlay)));
+    }
 }
 
 std::optional<std::filesystem::path> MainFrm::AskFile(FileDialogRequest::Kind kind, const QString& title,
@@ -395,24 +424,24 @@ std::optional<std::filesystem::path> MainFrm::AskFile(FileDialogRequest::Kind ki
 void MainFrm::Open() {
     const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
-    if (path) {
-        RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    if (path && RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
+        ShowStatusNote(OpenedNote(QStringLiteral("Opened"), *path, State().ResultsValid));
     }
 }
 
 void MainFrm::Save() {
     const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Save"),
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
-    if (path) {
-        RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    if (path && RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
+        ShowStatusNote(SavedNote(*path));
     }
 }
 
 void MainFrm::Import() {
     const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Import"),
                               QStringLiteral("*.fhd"), kImportFileFilter);
-    if (path) {
-        RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()));
+    if (path && RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()))) {
+        ShowStatusNote(OpenedNote(QStringLiteral("Imported"), *path, State().ResultsValid));
     }
 }
 
@@ -463,7 +492,10 @@ void MainFrm::StartDatabase() {
 }
 
 void MainFrm::UpdateDatabase() {
-    RunCommand(NavData.UpdateDatabase(State()));
+    if (RunCommand(NavData.UpdateDatabase(State()))) {
+        ShowStatusNote(
+            WithWarning(DatabaseNote(NavData.DatabasePath()), ZoneWarning(geodesy::ZoneCheck::Database)));
+    }
 }
 
 void MainFrm::SetDatabaseFile() {
@@ -504,9 +536,16 @@ void MainFrm::GetPos(int stationIndex) {
     QPushButton* button = cmdGetPos[stationIndex == 0 ? 0 : 1];
     button->setDown(true);
     button->setFocus();
-    statusBar()->showMessage(
-        QStringLiteral("Waiting for GPS on %1 (%2) ... Esc cancels").arg(portName, *device));
+    gpsPortName_ = portName;
+    gpsDevice_ = *device;
     GPSComm.Start(*device);
+    ShowGpsProgress();
+}
+
+void MainFrm::ShowGpsProgress() {
+    const std::string progress = instruments::GpsWaitingText(GPSComm.Request(), gpsPortName_.toStdString());
+    statusBar()->showMessage(QStringLiteral("Waiting for GPS on %1 (%2): %3 ... Esc cancels")
+                                 .arg(gpsPortName_, gpsDevice_, QString::fromStdString(progress)));
 }
 
 void MainFrm::EndGpsRequest(const QString& status) {
@@ -514,11 +553,7 @@ void MainFrm::EndGpsRequest(const QString& status) {
         button->setDown(false);
     }
     gpsStation_ = -1;
-    if (status.isEmpty()) {
-        statusBar()->clearMessage();
-    } else {
-        statusBar()->showMessage(status, 5000);
-    }
+    ShowStatusNote(status);
 }
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event) {

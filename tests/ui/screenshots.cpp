@@ -30,8 +30,12 @@
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
 #include "ui/schedule_frame.hpp"
+#include "ui/status_notes.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -212,7 +216,7 @@ int main(int argc, char* argv[]) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    QGuiApplication::clipboard()->setImage(MapPicture());
+    QGuiApplication::clipboard()->clear();
 
     vantrel::persistence::ProgramState program;
     program.settings = vantrel::persistence::SettingsFromIni({});
@@ -241,9 +245,35 @@ int main(int argc, char* argv[]) {
     program.settings.DataBaseFilename = database;
     MainFrm main(program, {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
     main.StartDatabase();
+
+    // The picture windows before a map picture was copied: they say what to do.
+    bool ok = true;
+    {
+        vantrel::ui::PicFrame emptyRays(program);
+        ok = Save(emptyRays, folder, QStringLiteral("PicFrame-without-picture")) && ok;
+        vantrel::ui::frmAngle emptyAngle(main);
+        ok = Save(emptyAngle, folder, QStringLiteral("frmAngle-without-picture")) && ok;
+    }
+    QGuiApplication::clipboard()->setImage(MapPicture());
+
+    // Stations in two zones: Calculate warns in the status line.
+    s.txtZone = {"32U", "33U"};
+    main.RefreshFromState();
+    main.Calculate();
+    ok = Save(main, folder, QStringLiteral("MainFrm-zone-warning")) && ok;
+    s.txtZone = {"32U", "32U"};
+    main.RefreshFromState();
+
     main.Calculate();
     main.UpdateDatabase();
-    bool ok = Save(main, folder, QStringLiteral("MainFrm"));
+    ok = Save(main, folder, QStringLiteral("MainFrm")) && ok;
+
+    // The File menu with its shortcuts.
+    if (auto* file = main.menuBar()->findChild<QMenu*>(QStringLiteral("MNU_FILE"))) {
+        file->popup(main.mapToGlobal(QPoint(0, main.menuBar()->height())));
+        ok = Save(*file, folder, QStringLiteral("MainFrm-file-menu")) && ok;
+        file->hide();
+    }
 
     main.mnuShowRays->trigger();
     vantrel::ui::PicFrame& rays = *main.raysWindow.Get();
@@ -277,10 +307,17 @@ int main(int argc, char* argv[]) {
     }
     program.RxReadings(0, 2, 0) = {358, -8, 1};
     program.RxReadings(0, 2, 1) = {3.5, -9, 1};
+    // A mean with many digits: the boxes show its start.
+    program.RxReadings(0, 3, 0) = {45.1, -60, 1};
+    program.RxReadings(0, 3, 1) = {45.2, -61, 1};
+    program.RxReadings(0, 3, 2) = {45.5, -61, 1};
     main.cmdAq[0]->click();
     vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
     data.CalcAverages();
+    data.lblNote->setText(vantrel::ui::ReceiveStartedNote());  // as "Start RX" says it (no receiver here)
     ok = Save(data, folder, QStringLiteral("frmDataIn")) && ok;
+    data.TransferToMain();
+    ok = Save(main, folder, QStringLiteral("MainFrm-after-transfer")) && ok;
     const QPoint cell = data.Grid->visualItemRect(data.Grid->item(2, 2)).center();
     QTest::mouseClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
