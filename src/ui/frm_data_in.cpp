@@ -91,6 +91,7 @@ void frmDataIn::OpenReceiver(QStringList& problems) {
         receiver = persistence::ReceiverSettings{};
     }
     session_.SetFormat(receiver->format, receiver->intervalSeconds);
+    receiver_ = *receiver;
     const auto device = platform::GonDevice(main_.Program().settings, ini, main_.DecimalSeparator());
     const core::Outcome port = device ? session_.OpenPort(*device, receiver->baudRate) : device.outcome();
     if (!port) {
@@ -112,6 +113,24 @@ void frmDataIn::BuildSchedule() {
     });
     connect(schedule, &ScheduleFrame::problem, this,
             [this](const QString& message) { ShowMessage(this, message, QMessageBox::Warning); });
+}
+
+QString frmDataIn::StartedNote() const {
+    const bool streaming = instruments::IsStreaming(receiver_.format);
+    const bool scheduled = schedule->FoxOnAir().has_value();
+    if (!streaming && !scheduled) {
+        return ReceiveStartedNote();
+    }
+    const QString what =
+        streaming ? QStringLiteral("the mean of the bearings of every %1 s")
+                        .arg(QString::fromStdString(instruments::SecondsText(
+                            static_cast<instruments::Nanoseconds>(receiver_.intervalSeconds * 1e9 + 0.5))))
+                  : QStringLiteral("each line after it");
+    const QString where = scheduled
+                              ? QStringLiteral("the fox on the air (nothing while no fox is on the air)")
+                              : QStringLiteral("the active fox");
+    return QStringLiteral("Receiving: the first line only synchronises and is not filed; %1 is filed for %2.")
+        .arg(what, where);
 }
 
 int frmDataIn::Station() const {
@@ -235,7 +254,7 @@ void frmDataIn::BuildControls() {
 
     connect(cmdRX, &QPushButton::clicked, this, [this] {
         if (session_.StartRx()) {
-            lblNote->setText(ReceiveStartedNote());
+            lblNote->setText(StartedNote());
         }
         RefreshFromForm();
     });

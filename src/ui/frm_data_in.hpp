@@ -10,6 +10,7 @@
 #include <array>
 
 #include "instruments/bearing_table.hpp"
+#include "persistence/instrument_settings.hpp"
 #include "platform/receiver_session.hpp"
 
 class QCheckBox;
@@ -74,6 +75,8 @@ class frmDataIn : public QWidget {
     void BuildSchedule();
     // Opens the receiver's port at the speed of its format; a problem is added to `problems`.
     void OpenReceiver(QStringList& problems);
+    // What "Start RX" tells: how lines are filed with this receiver and schedule.
+    [[nodiscard]] QString StartedNote() const;
     void ReportOpeningProblems();
     void RefreshFromForm();
     void ClickCell(int row, int column);
@@ -95,6 +98,7 @@ class frmDataIn : public QWidget {
     instruments::DataInForm form_;
     platform::ReceiverSession session_;
     QString openingProblems_;
+    persistence::ReceiverSettings receiver_;
 };
 
 }  // namespace vantrel::ui

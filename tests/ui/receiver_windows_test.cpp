@@ -95,6 +95,10 @@ class ReceiverWindowsTest : public QObject {
                 std::string::npos);
 
         QTest::mouseClick(data->cmdRX, Qt::LeftButton);
+        QCOMPARE(data->lblNote->text(),
+                 QStringLiteral("Receiving: the first line only synchronises and is not filed; the mean of the "
+                                "bearings of every 1 s is filed for the fox on the air (nothing while no fox is on "
+                                "the air)."));
         QVERIFY(pty.Send("0/5\r\n"));  // the tail of a line: only synchronises
         Stream(pty, "%100/5", 2.3);
 
