@@ -5,8 +5,6 @@
 namespace vantrel::instruments {
 namespace {
 
-constexpr double kFullCircle = 360;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -36,7 +34,7 @@ std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t cou
 // A reading when the bearing lies in 0..360, none otherwise.
 RxLineReading Reading(double bearing, int quality) {
     RxLineReading read;
-    if (bearing >= 0 && bearing <= kFullCircle) {
+    if (bearing >= 0 && bearing <= kMaxBearing) {
         read.bearing = bearing;
         read.quality = quality;
     }

@@ -67,12 +67,16 @@ void SyncDirectory(const std::filesystem::path& directory) {
 }
 #endif
 
-}  // namespace
-
-std::string DisplayPath(const std::filesystem::path& path) {
-    std::filesystem::path shown = path;
-    return shown.make_preferred().string();
+// The write's destination is still missing or a regular file.
+core::Outcome StillWritable(const std::filesystem::path& target, const std::filesystem::path& destination) {
+    const FileKind kind = KindAt(destination);
+    if (kind == FileKind::Missing || kind == FileKind::Regular) {
+        return core::Outcome::Ok();
+    }
+    return ResolveWriteTarget(target).outcome();
 }
+
+}  // namespace
 
 #ifndef _WIN32
 namespace {
@@ -84,12 +88,14 @@ int Injected(const InjectedWriteError* injected, AtomicWriteStep step) {
 
 core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_view content,
                               const InjectedWriteError* injected) {
-    const std::filesystem::path temporary = TemporaryBeside(target);
-    struct stat existing {};
-    const bool hasExisting = ::stat(target.c_str(), &existing) == 0;
-    if (hasExisting && S_ISDIR(existing.st_mode)) {
-        return WriteFailure(target, EISDIR);
+    const auto resolved = ResolveWriteTarget(target);
+    if (!resolved) {
+        return resolved.outcome();
     }
+    const std::filesystem::path& destination = *resolved;
+    const std::filesystem::path temporary = TemporaryBeside(destination);
+    struct stat existing {};
+    const bool hasExisting = ::stat(destination.c_str(), &existing) == 0;
     if (const int error = Injected(injected, AtomicWriteStep::Create)) {
         return WriteFailure(target, error);
     }
@@ -122,14 +128,21 @@ core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_v
     if (error == 0) {
         error = Injected(injected, AtomicWriteStep::Rename);
     }
-    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (error == 0) {
+        // Looked at again just before the rename: something other than a file put there meanwhile is kept.
+        if (auto still = StillWritable(target, destination); !still) {
+            ::unlink(temporary.c_str());
+            return still;
+        }
+    }
+    if (error == 0 && std::rename(temporary.c_str(), destination.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
         return WriteFailure(target, error);
     }
-    SyncDirectory(target.parent_path());
+    SyncDirectory(destination.parent_path());
     return core::Outcome::Ok();
 }
 
@@ -145,7 +158,12 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
 }
 #else
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
-    const std::filesystem::path temporary = TemporaryBeside(target);
+    const auto resolved = ResolveWriteTarget(target);
+    if (!resolved) {
+        return resolved.outcome();
+    }
+    const std::filesystem::path& destination = *resolved;
+    const std::filesystem::path temporary = TemporaryBeside(destination);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -161,8 +179,13 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
             return WriteFailure(target, error);
         }
     }
+    if (auto still = StillWritable(target, destination); !still) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return still;
+    }
     std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
+    std::filesystem::rename(temporary, destination, ec);
     if (ec) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
@@ -181,24 +204,5 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
     return WriteFileAtomically(target, content);
 }
 #endif
-
-core::Result<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(EISDIR));
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(errno));
-    }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(errno));
-    }
-    return content;
-}
 
 }  // namespace vantrel::persistence

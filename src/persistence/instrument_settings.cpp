@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "persistence/atomic_file.hpp"
+#include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
 namespace {
@@ -167,14 +168,16 @@ std::optional<instruments::Nanoseconds> ClockOffset(std::string_view text) {
 core::Outcome UpdateIniFile(const std::filesystem::path& iniPath, const std::function<void(IniFile&)>& edit) {
     std::error_code ec;
     IniFile ini;
-    if (std::filesystem::exists(iniPath, ec)) {
-        const auto content = ReadWholeFile(iniPath);
-        if (!content) {
-            return content.outcome();
-        }
-        ini = IniFile::Parse(*content);
+    auto content = ReadSettingsFile(iniPath);
+    if (content) {
+        ini = std::move(*content);
+    } else if (std::filesystem::status(iniPath, ec).type() != std::filesystem::file_type::not_found) {
+        return content.outcome();  // rewriting a file that cannot be read would lose what it holds
     }
     edit(ini);
+    if (!iniPath.parent_path().empty()) {
+        std::filesystem::create_directories(iniPath.parent_path(), ec);
+    }
     return WriteFileAtomically(iniPath, ini.Serialize());
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/number_text.hpp"
 #include "persistence/atomic_file.hpp"
+#include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
 namespace {
@@ -57,8 +58,8 @@ QualitySettingsRead QualitySettingsFromIni(const IniFile& ini) {
 }
 
 QualitySettingsRead ReadQualitySettings(const std::filesystem::path& iniPath) {
-    const auto content = ReadWholeFile(iniPath);
-    return QualitySettingsFromIni(content ? IniFile::Parse(*content) : IniFile{});
+    const auto ini = ReadSettingsFile(iniPath);
+    return QualitySettingsFromIni(ini ? *ini : IniFile{});
 }
 
 }  // namespace vantrel::persistence

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "file_bytes.hpp"
+#include "support/special_files.hpp"
 #include "temp_dir.hpp"
 
 #include <QTimeZone>
@@ -52,6 +53,24 @@ TEST(ReceiverLog, NoPlaceAtAllIsReported) {
         0u)
         << opened.message();
     EXPECT_FALSE(log.Append("x").ok());
+}
+
+// The log is appended to in place, so it checks each place itself: a pipe would block the opening for
+// good, links in a loop lead nowhere. The next place is taken; a link to a log is appended through.
+TEST(ReceiverLog, PassesOverWhatIsNotAFileAndFollowsLinks) {
+    TempDir dir;
+    ASSERT_TRUE(testing_support::MakeFifo(dir / "pipe.Log"));
+    ASSERT_TRUE(testing_support::MakeSymlink(dir / "loop.Log", dir / "loop.Log"));
+    WriteBytes(dir / "real.Log", "a");
+    ASSERT_TRUE(testing_support::MakeSymlink(dir / "real.Log", dir / "link.Log"));
+    ReceiverLog log;
+    EXPECT_EQ(log.Open({dir / "pipe.Log", dir / "loop.Log"}).message(),
+              "The receiver log " + (dir / "pipe.Log").string() +
+                  " could not be opened: it is not a regular file (a named pipe)");
+    ASSERT_TRUE(log.Open({dir / "loop.Log", dir / "link.Log"}).ok());
+    ASSERT_TRUE(log.Append("b").ok());
+    log.Close();
+    EXPECT_EQ(ReadBytes(dir / "real.Log"), "ab");
 }
 
 TEST(ReceiverLog, TimeHasNoTimeZone) {
