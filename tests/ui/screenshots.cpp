@@ -21,6 +21,7 @@
 
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
+#include "ui/calibrate_picture_dialog.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -335,5 +336,20 @@ int main(int argc, char* argv[]) {
     main.aboutWindow.Get()->hide();
     ok = SaveQualityPictures(folder) && ok;
     ok = ScheduleScreenshots(folder) && ok;
+
+    // Calibrating the real scene's picture with four points, one typed 100 m off.
+    vantrel::ui::CalibratePictureDialog calibrate(vantrel::geodesy::UtmZone{25, 'M'});
+    calibrate.OpenPicture(QStringLiteral(VANTREL_TESTDATA_DIR "/maps/l7_321.png"));
+    const double points[4][2] = {{10, 10}, {300, 20}, {150, 330}, {150, 120}};
+    for (int i = 0; i < 4; ++i) {
+        calibrate.AddPoint(QPointF(points[i][0] + 0.5, points[i][1] + 0.5));
+        const double easting = 288776.25 + 28.5 * (points[i][0] + 0.5) + (i == 3 ? 100 : 0);
+        const double northing = 9120760.75 - 28.5 * (points[i][1] + 0.5);
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnFirst)
+            ->setText(QString::number(easting, 'f', 1));
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnSecond)
+            ->setText(QString::number(northing, 'f', 1));
+    }
+    ok = Save(calibrate, folder, QStringLiteral("CalibratePictureDialog")) && ok;
     return ok ? 0 : 1;
 }
