@@ -10,7 +10,15 @@
 #include <QTest>
 #include <QWindow>
 
+#include <QElapsedTimer>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 
 #include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
@@ -26,6 +34,7 @@
 #include "ui/map_canvas.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
+#include "ui/schedule_frame.hpp"
 #include "ui/status_notes.hpp"
 
 #include <QLabel>
@@ -81,6 +90,66 @@ bool Save(QWidget& window, const QString& folder, const QString& name) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// The schedule at work: a Doppler unit on a pseudo-terminal streams 15 Agrelo lines a second while the
+// schedule's clock runs from 12:00:06.5 across the end of fox 1's 12-second Sprint slot into fox 2's.
+// Pictures: fox 1 on the air, the guard between the slots, fox 2 on the air.
+bool ScheduleScreenshots(const QString& folder) {
+    int master = -1;
+    int slave = -1;
+    char device[256] = {};
+    if (::openpty(&master, &slave, device, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal for the receiver\n");
+        return false;
+    }
+    const std::string ini = QDir::tempPath().toStdString() + "/vantrel-screenshots-schedule.ini";
+    std::ofstream(ini, std::ios::binary | std::ios::trunc)
+        << "[Ports]\r\nCOM1=" << device << "\r\nGON-Format=agrelo\r\n"
+        << "[Schedule]\r\nOn=1\r\nStart=12:00:00\r\nSlot=12\r\nSlots=5\r\nOrder=\r\nOnTime=\r\nGuard=2\r\n"
+        << "ClockOffset=0\r\n";
+    vantrel::persistence::ProgramState program;
+    program.settings = vantrel::persistence::SettingsFromIni({});
+    MainFrm main(program, {ini, ','});
+    main.cmdAq[0]->click();
+    vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
+    QElapsedTimer running;
+    running.start();
+    const vantrel::instruments::Nanoseconds start = 43'206'500'000'000;  // 12:00:06.5
+    data.schedule->SetClock([&] { return start + running.nsecsElapsed(); });
+    data.cmdRX->click();
+    // The bearing the unit reports: around 100 for fox 1, 300 for fox 2 (and whatever it hears between).
+    int line = 0;
+    QTimer unit;
+    QObject::connect(&unit, &QTimer::timeout, [&] {
+        const double seconds = static_cast<double>(running.elapsed()) / 1000;
+        const int bearing = (seconds < 5.5 ? 100 : 300) + static_cast<int>(3 * std::sin(line++));
+        const std::string text = "%" +
+                                 QStringLiteral("%1").arg(bearing, 3, 10, QLatin1Char('0')).toStdString() +
+                                 "/" + std::to_string(5 + line % 3) + "\r\n";
+        [[maybe_unused]] const auto written = ::write(master, text.data(), text.size());
+    });
+    unit.start(66);
+    const auto until = [&](qint64 ms) {
+        while (running.elapsed() < ms) {
+            QTest::qWait(20);
+        }
+    };
+    bool ok = true;
+    until(2200);  // 12:00:08.7: fox 1, 1 s left
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-1-fox1")) && ok;
+    until(6000);  // 12:00:12.5: the guard before fox 2
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-2-guard")) && ok;
+    until(10500);  // 12:00:17: fox 2
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-3-fox2")) && ok;
+    unit.stop();
+    data.schedule->txtGuard->setText(QStringLiteral("6"));  // twice 6 s leaves nothing of a 12 s slot
+    data.schedule->Apply();
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-4-wrong-guard")) && ok;
+    data.close();
+    ::close(master);
+    ::close(slave);
+    return ok;
 }
 
 // The main window with the tooltip of fox `fox`'s Results boxes shown, grabbed from the screen with the
@@ -339,6 +408,7 @@ int main(int argc, char* argv[]) {
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
     main.aboutWindow.Get()->hide();
     ok = SaveQualityPictures(folder) && ok;
+    ok = ScheduleScreenshots(folder) && ok;
 
     // Calibrating the real scene's picture with four points, one typed 100 m off.
     vantrel::ui::CalibratePictureDialog calibrate(vantrel::geodesy::UtmZone{25, 'M'});
