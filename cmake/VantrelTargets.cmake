@@ -1,5 +1,10 @@
 # Shared compile settings and the helpers that declare the project's targets.
 
+# Windows: the wide-character API by default, and no min/max macros from <windows.h>.
+if(WIN32)
+    add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+endif()
+
 # Results are compared bit for bit with hand-worked values: no fused multiply-add anywhere.
 add_compile_options(-ffp-contract=off)
 
