@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
+#include "ui/frm_about.hpp"
 #include "ui/main_frm.hpp"
 
 namespace {
@@ -41,7 +44,11 @@ void AnswerHelpOrVersion(int& argc, char* argv[]) {
                                                          "--help-all", "-v",     "--version"};
     for (int i = 1; i < argc; ++i) {
         if (kInfoOptions.count(argv[i]) != 0) {
-            const QCoreApplication info(argc, argv);
+            // The usage line names the program as a user types it, not the path it was started by.
+            std::vector<char*> arguments(argv, argv + argc);
+            std::string name = "vantrel";
+            arguments[0] = name.data();
+            const QCoreApplication info(argc, arguments.data());
             NameTheProgram();
             QCommandLineParser parser;
             DescribeCommandLine(parser);
@@ -75,6 +82,9 @@ int main(int argc, char* argv[]) {
     AnswerHelpOrVersion(argc, argv);
     QApplication app(argc, argv);
     NameTheProgram();
+    QApplication::setWindowIcon(vantrel::ui::ProgramIconSet());
+    // The installed desktop entry's name, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
     const std::optional<std::filesystem::path> file = FileToOpen(app);
 
     // The windows are laid out for 8-point captions; keep the platform's font family at that size.
