@@ -14,11 +14,13 @@
 #include <string_view>
 #include <vector>
 
+#include "persistence/file_access.hpp"
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/main_frm.hpp"
+#include "ui/messages.hpp"
 
 namespace {
 
@@ -96,13 +98,24 @@ int main(int argc, char* argv[]) {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     vantrel::persistence::ProgramState program;
     const std::filesystem::path settingsFile = vantrel::platform::SettingsFilePath();
-    program.settings = vantrel::persistence::GetIniData(settingsFile);
+    const auto settingsRead = vantrel::persistence::ReadSettingsFile(settingsFile);
+    program.settings =
+        vantrel::persistence::SettingsFromIni(settingsRead ? *settingsRead : vantrel::persistence::IniFile{});
     vantrel::persistence::ApplyStartupDefaults(program.settings, program.main,
                                                vantrel::platform::DefaultLocationsForThisSystem());
     vantrel::platform::CreateDefaultFolders();
 
     vantrel::ui::MainFrm window(program, {settingsFile, vantrel::platform::SystemDecimalSeparator()});
     window.show();
+    // A missing file is the first run; anything else that kept the file from being read is said.
+    if (!settingsRead &&
+        vantrel::persistence::KindAt(settingsFile) != vantrel::persistence::FileKind::Missing) {
+        vantrel::ui::ShowMessage(
+            &window,
+            QString::fromStdString(settingsRead.message() + ". The program starts with the default settings "
+                                                            "and will not change that file."),
+            QMessageBox::Warning);
+    }
     window.StartDatabase();
     if (file) {
         window.OpenFromOutside(*file);

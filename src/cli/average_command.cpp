@@ -14,6 +14,9 @@ int RunAverage(const Context& context) {
     const std::vector<double> noSignals(instruments::kTableRows, 0.0);
     const instruments::ColumnAverage average =
         instruments::AverageColumn(cells, noSignals, context.decimalSeparator);
+    if (!average.overflow.empty()) {
+        return Fail("Could not average: " + average.overflow + ".");
+    }
     PrintLine(average.mean + "\t" + (average.overlap ? "1" : "0"));
     return kExitOk;
 }

@@ -1,6 +1,7 @@
 #include "instruments/bearing_table.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/number_text.hpp"
@@ -138,7 +139,7 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
         std::any_of(bearings.begin(), bearings.end(), [](const Bearing& b) { return b.value > kHighLimit; });
     const bool low =
         std::any_of(bearings.begin(), bearings.end(), [](const Bearing& b) { return b.value < kLowLimit; });
-    ColumnAverage result{"0", "0", high && low};
+    ColumnAverage result{"0", "0", high && low, {}};
     if (bearings.empty()) {
         return result;
     }
@@ -147,6 +148,12 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
     for (const Bearing& b : bearings) {
         sum += (result.overlap && b.value < kLowLimit) ? b.value + 360 : b.value;
         signalSum += b.signal;
+    }
+    if (!std::isfinite(sum) || !std::isfinite(signalSum)) {
+        result.overflow = std::string("the sum of the ") + (std::isfinite(sum) ? "signals" : "bearings") +
+                          " is too large for a number (a value far outside any bearing or signal), so no "
+                          "average was taken";
+        return result;
     }
     const double n = static_cast<double>(bearings.size());
     double mean = sum / n;
@@ -158,7 +165,8 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
     return result;
 }
 
-void CalcAverages(DataInForm& form, const RxReadings& readings, int station, char decimalSeparator) {
+core::Outcome CalcAverages(DataInForm& form, const RxReadings& readings, int station, char decimalSeparator) {
+    std::string overflows;
     for (int fox = 0; fox < kTableFoxes; ++fox) {
         std::array<std::string, kTableRows> cells;
         std::array<double, kTableRows> signalValues{};
@@ -168,10 +176,16 @@ void CalcAverages(DataInForm& form, const RxReadings& readings, int station, cha
         }
         const ColumnAverage average = AverageColumn(cells, signalValues, decimalSeparator);
         const auto i = static_cast<std::size_t>(fox);
+        form.chkOvlp[i] = average.overlap;
+        if (!average.overflow.empty()) {
+            overflows += (overflows.empty() ? "" : "\n") + std::string("Fox ") + std::to_string(fox + 1) +
+                         ": " + average.overflow + ".";
+            continue;
+        }
         form.txtRes[i] = average.mean;
         form.txtDB[i] = average.meanSignal;
-        form.chkOvlp[i] = average.overlap;
     }
+    return overflows.empty() ? core::Outcome::Ok() : core::Outcome::Fail(overflows);
 }
 
 void TransferToMain(const DataInForm& form, core::MeasurementState& state, int station) {

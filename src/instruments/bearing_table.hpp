@@ -75,6 +75,10 @@ struct ColumnAverage {
     std::string mean;        // default text form of the mean bearing, "0" without a numeric cell
     std::string meanSignal;  // default text form of the mean signal, "0" without a numeric cell
     bool overlap = false;    // bearings above 315 and below 45 both present
+    // Why there is no mean, empty when there is one: the sum of the bearings or of the signals went beyond
+    // the largest Double (values far outside any bearing, from a file or typed). mean and meanSignal are
+    // then "0" and must not be shown as a result.
+    std::string overflow;
 };
 
 // `cells` are the 30 cell texts of a column (row 1 first), `signalValues` the stored signals of the same
@@ -84,8 +88,9 @@ ColumnAverage AverageColumn(std::span<const std::string> cells, std::span<const 
                             char decimalSeparator);
 
 // "Calculate AVG": txtRes, txtDB and chkOvlp of every fox from its column; the overlap mark follows the
-// latest averaging.
-void CalcAverages(DataInForm& form, const RxReadings& readings, int station, char decimalSeparator);
+// latest averaging. A fox whose sum overflows keeps its previous txtRes and txtDB, and the failure names
+// every such fox ("Fox 2: the sum of the bearings is too large ...").
+core::Outcome CalcAverages(DataInForm& form, const RxReadings& readings, int station, char decimalSeparator);
 
 // "Transfer to Main": the texts of txtRes and txtDB, unchanged, into S1Ang/S1Sig for station 0, otherwise
 // into S2Ang/S2Sig.

@@ -96,6 +96,12 @@ double Degrees(std::string_view field, std::size_t degreeDigits) {
     return minutes / 60 + degrees;
 }
 
+// Minutes below 60 and the angle at most `maxDegrees`: a receiver with a fault (or a forged line) can send
+// 9100.0 or 4875.0, which no place on the earth has.
+bool IsAngleInRange(std::string_view field, std::size_t degreeDigits, double maxDegrees) {
+    return core::ReadPlain(field.substr(degreeDigits)) < 60 && Degrees(field, degreeDigits) <= maxDegrees;
+}
+
 }  // namespace
 
 void NmeaFramer::Append(std::string_view bytes) {
@@ -141,7 +147,8 @@ std::optional<RmcFix> ParseRmc(std::string_view sentence) {
     const std::string_view longitude = fields[5];
     const std::string_view eastWest = fields[6];
     if (status != "A" || !IsAngleField(latitude, 2) || !IsAngleField(longitude, 3) ||
-        (hemisphere != "N" && hemisphere != "S") || (eastWest != "E" && eastWest != "W")) {
+        (hemisphere != "N" && hemisphere != "S") || (eastWest != "E" && eastWest != "W") ||
+        !IsAngleInRange(latitude, 2, 90) || !IsAngleInRange(longitude, 3, 180)) {
         return std::nullopt;
     }
     RmcFix fix;

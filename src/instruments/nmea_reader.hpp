@@ -65,7 +65,8 @@ inline constexpr std::string_view kRmcTalkers[] = {"GP", "GN", "GL", "GA", "BD",
 // Valid when: it is "$" + an accepted talker + "RMC,"; if it has a '*', exactly two hex digits follow the
 // last '*' and equal the XOR of the bytes between '$' and that '*'; the status field is "A"; the latitude is
 // ddmm with optional decimals (".m..."), the longitude dddmm the same; the hemisphere fields are exactly
-// N/S and E/W. Fields are found by commas. Latitude = minutes / 60 + degrees, negated for S; longitude the
+// N/S and E/W; the minutes are below 60, the latitude at most 90 and the longitude at most 180 degrees.
+// Fields are found by commas. Latitude = minutes / 60 + degrees, negated for S; longitude the
 // same, negated for W. Anything else gives nullopt.
 std::optional<RmcFix> ParseRmc(std::string_view sentence);
 

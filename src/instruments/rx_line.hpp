@@ -42,9 +42,12 @@ class RxLineFramer {
     bool endsWithCr_ = false;  // the last byte taken was a CR (kept even when the line is dropped)
 };
 
+// The largest bearing a line may carry; 0 and 360 themselves are filed.
+inline constexpr double kMaxBearing = 360;
+
 struct ReceiverLine {
     std::string text;               // the line with every '.' replaced by ','
-    std::optional<double> bearing;  // nullopt when the bearing field is not a number
+    std::optional<double> bearing;  // nullopt when the bearing field is not a number from 0 to 360
     double signal = 0;              // an empty or non-numeric field reads as 0
 };
 

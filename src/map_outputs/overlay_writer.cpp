@@ -1,5 +1,9 @@
 #include "map_outputs/overlay_writer.hpp"
 
+#include <cmath>
+#include <string>
+
+#include "core/number_text.hpp"
 #include "geodesy/utm_conv.hpp"
 
 namespace vantrel::map_outputs {
@@ -7,6 +11,18 @@ namespace vantrel::map_outputs {
 CoordinateTexts CoordinateTextsOf(UtmPoint point) {
     const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.north, point.east, 32);
     return {geodesy::DegToText(geo.lon), geodesy::DegToText(geo.lat)};
+}
+
+core::Outcome CheckMapPosition(UtmPoint point, std::string_view what) {
+    const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.north, point.east, 32);
+    const bool placed = std::isfinite(geo.lat) && std::isfinite(geo.lon) && std::fabs(geo.lat) <= 90 &&
+                        std::fabs(geo.lon) <= 180;
+    if (placed) {
+        return core::Outcome::Ok();
+    }
+    return core::Outcome::Fail(std::string(what) + " has no valid position (northing " +
+                               core::ShortestText(point.north) + ", easting " +
+                               core::ShortestText(point.east) + ").");
 }
 
 void OverlayWriter::Line(std::string_view line) {

@@ -9,7 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/outcome.hpp"
+
 namespace vantrel::map_outputs {
+
+// The refusal of the writers before the first Calculate of a run, word for word as the users know it.
+inline constexpr const char* kNoValidData = "No Valid Data.";
 
 // A UTM position in metres (zone 32 is assumed wherever it is converted).
 struct UtmPoint {
@@ -27,6 +32,12 @@ struct CoordinateTexts {
     std::string latitude;   // goes into the Y entries
 };
 CoordinateTexts CoordinateTextsOf(UtmPoint point);
+
+// Whether the map application can place a point: converted as the files write it (zone 32), its latitude
+// and longitude are finite with |latitude| <= 90 and |longitude| <= 180 degrees. A typing slip such as a
+// northing of 5596230000000 gives NaN or numbers of forty digits, which no file may carry. The refusal
+// names `what` ("Scedule 1", "F3"): "F3 has no valid position (northing 1e+15, easting 500000)."
+core::Outcome CheckMapPosition(UtmPoint point, std::string_view what);
 
 class OverlayWriter {
   public:

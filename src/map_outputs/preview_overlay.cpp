@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "core/cross_fix.hpp"
@@ -61,6 +62,20 @@ core::Result<PreviewInputs> ReadPreviewInputs(const core::MeasurementState& stat
     return inputs;
 }
 
+// Station 1 and the five ray ends, each where the map application can place it.
+core::Outcome CheckPreviewPositions(const PreviewInputs& inputs) {
+    if (auto placed = CheckMapPosition(inputs.station, "Scedule 1"); !placed) {
+        return placed;
+    }
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        const UtmPoint end = RayEndPoint(inputs.absoluteBearing[fox], inputs.signal[fox], inputs.station);
+        if (auto placed = CheckMapPosition(end, "The ray end of F" + std::to_string(fox + 1)); !placed) {
+            return placed;
+        }
+    }
+    return core::Outcome::Ok();
+}
+
 std::string PreviewText(const PreviewInputs& inputs) {
     OverlayWriter writer;
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
@@ -97,6 +112,9 @@ core::Result<std::string> PreviewOverlayText(const core::MeasurementState& state
     if (!inputs) {
         return inputs.outcome();
     }
+    if (auto placed = CheckPreviewPositions(*inputs); !placed) {
+        return placed;
+    }
     return PreviewText(*inputs);
 }
 
@@ -105,6 +123,9 @@ core::Outcome WritePreviewOverlay(core::MeasurementState& state, const persisten
     const auto inputs = ReadPreviewInputs(state, decimalSeparator);
     if (!inputs) {
         return inputs.outcome();
+    }
+    if (auto placed = CheckPreviewPositions(*inputs); !placed) {
+        return core::Outcome::Fail(placed.message() + " Nothing was written.");
     }
     const std::string& location = settings.PreviewOverlayFileLocation;
     if (location.empty()) {

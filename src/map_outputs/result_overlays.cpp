@@ -1,6 +1,7 @@
 #include "map_outputs/result_overlays.hpp"
 
 #include <filesystem>
+#include <string>
 
 #include "map_outputs/overlay_writer.hpp"
 #include "persistence/atomic_file.hpp"
@@ -25,6 +26,23 @@ core::Outcome WriteOverlayFile(const std::string& location, const char* settingN
         return core::Outcome::Fail(std::string("No file is set for ") + settingName + " in the settings.");
     }
     return persistence::WriteFileAtomically(persistence::PathFromUtf8(location), text);
+}
+
+// Every point the two files place: both stations and the five fixes, "no Match" foxes at their stored
+// position as always.
+core::Outcome CheckResultPositions(const core::MeasurementState& state) {
+    for (std::size_t station = 0; station < core::kStationCount; ++station) {
+        const std::string name = "Scedule " + std::to_string(station + 1);
+        if (auto placed = CheckMapPosition(Station(state, station), name); !placed) {
+            return placed;
+        }
+    }
+    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
+        if (auto placed = CheckMapPosition(Fix(state, fox), "F" + std::to_string(fox + 1)); !placed) {
+            return placed;
+        }
+    }
+    return core::Outcome::Ok();
 }
 
 }  // namespace
@@ -61,6 +79,9 @@ std::string RaysOverlayText(const core::MeasurementState& state) {
 core::Outcome WriteOverlays(const core::MeasurementState& state, const persistence::Settings& settings) {
     if (!state.ResultsValid) {
         return core::Outcome::Fail(kNoValidData);
+    }
+    if (auto placed = CheckResultPositions(state); !placed) {
+        return core::Outcome::Fail(placed.message() + " Nothing was written.");
     }
     const std::string foxes = FoxSymbolsOverlayText(state);
     const std::string rays = RaysOverlayText(state);

@@ -12,12 +12,10 @@
 
 #include "core/measurement_state.hpp"
 #include "core/outcome.hpp"
+#include "map_outputs/overlay_writer.hpp"
 #include "persistence/settings.hpp"
 
 namespace vantrel::map_outputs {
-
-// The refusal before the first Calculate, word for word as the users know it.
-inline constexpr const char* kNoValidData = "No Valid Data.";
 
 // Seven bitmap symbols (F1..F5 at the fixes, P1 and P2 at the stations), two blank lines, "[Overlay]".
 std::string FoxSymbolsOverlayText(const core::MeasurementState& state);

@@ -5,6 +5,7 @@
 
 #include "core/number_text.hpp"
 #include "geodesy/utm_conv.hpp"
+#include "map_outputs/overlay_writer.hpp"
 
 namespace vantrel::map_outputs {
 namespace {
@@ -82,10 +83,9 @@ core::Result<std::array<MapObject, kMapObjectCount>> MapObjects(const core::Meas
     const auto placements = Placements(state);
     for (std::size_t i = 0; i < placements.size(); ++i) {
         const Placement& p = placements[i];
-        if (!std::isfinite(p.northing) || !std::isfinite(p.easting)) {
-            return core::Result<std::array<MapObject, kMapObjectCount>>::Fail(
-                std::string(p.objname) + " has no valid position (northing " +
-                core::ShortestText(p.northing) + ", easting " + core::ShortestText(p.easting) + ").");
+        if (auto placed = CheckMapPosition({p.northing, p.easting}, p.objname); !placed) {
+            return core::Result<std::array<MapObject, kMapObjectCount>>::Fail(placed.message() +
+                                                                              " Nothing was changed.");
         }
         const geodesy::GeoPosition geo = geodesy::UtmToLatLon(p.northing, p.easting, kUtmZone);
         objects[i] =

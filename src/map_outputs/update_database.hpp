@@ -10,11 +10,9 @@
 #include "core/measurement_state.hpp"
 #include "core/outcome.hpp"
 #include "map_outputs/object_table.hpp"
+#include "map_outputs/overlay_writer.hpp"
 
 namespace vantrel::map_outputs {
-
-// The refusal before the first Calculate of a run.
-inline constexpr const char* kNoValidData = "No Valid Data.";
 
 inline constexpr int kMapObjectCount = 7;
 

@@ -75,12 +75,16 @@ void SyncDirectory(const std::filesystem::path& directory) {
 }
 #endif
 
-}  // namespace
-
-std::string DisplayPath(const std::filesystem::path& path) {
-    std::filesystem::path shown = path;
-    return Utf8FromPath(shown.make_preferred());
+// The write's destination is still missing or a regular file.
+core::Outcome StillWritable(const std::filesystem::path& target, const std::filesystem::path& destination) {
+    const FileKind kind = KindAt(destination);
+    if (kind == FileKind::Missing || kind == FileKind::Regular) {
+        return core::Outcome::Ok();
+    }
+    return ResolveWriteTarget(target).outcome();
 }
+
+}  // namespace
 
 #ifndef _WIN32
 namespace {
@@ -92,12 +96,14 @@ int Injected(const InjectedWriteError* injected, AtomicWriteStep step) {
 
 core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_view content,
                               const InjectedWriteError* injected) {
-    const std::filesystem::path temporary = TemporaryBeside(target);
-    struct stat existing {};
-    const bool hasExisting = ::stat(target.c_str(), &existing) == 0;
-    if (hasExisting && S_ISDIR(existing.st_mode)) {
-        return WriteFailure(target, EISDIR);
+    const auto resolved = ResolveWriteTarget(target);
+    if (!resolved) {
+        return resolved.outcome();
     }
+    const std::filesystem::path& destination = *resolved;
+    const std::filesystem::path temporary = TemporaryBeside(destination);
+    struct stat existing {};
+    const bool hasExisting = ::stat(destination.c_str(), &existing) == 0;
     if (const int error = Injected(injected, AtomicWriteStep::Create)) {
         return WriteFailure(target, error);
     }
@@ -130,14 +136,21 @@ core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_v
     if (error == 0) {
         error = Injected(injected, AtomicWriteStep::Rename);
     }
-    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (error == 0) {
+        // Looked at again just before the rename: something other than a file put there meanwhile is kept.
+        if (auto still = StillWritable(target, destination); !still) {
+            ::unlink(temporary.c_str());
+            return still;
+        }
+    }
+    if (error == 0 && std::rename(temporary.c_str(), destination.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
         return WriteFailure(target, error);
     }
-    SyncDirectory(target.parent_path());
+    SyncDirectory(destination.parent_path());
     return core::Outcome::Ok();
 }
 
@@ -261,12 +274,14 @@ StepFailure FillTemporary(HANDLE file, std::string_view content, const InjectedW
 
 core::Outcome WriteAtomicallyOnWindows(const std::filesystem::path& target, std::string_view content,
                                        const InjectedWriteError* injected) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(target, ec)) {
-        return WriteFailure(target, EISDIR);
+    const auto resolved = ResolveWriteTarget(target);
+    if (!resolved) {
+        return resolved.outcome();
     }
+    const std::filesystem::path& destination = *resolved;
     // Windows says "path not found" for a folder that is a file; tell it as it is.
-    const std::filesystem::path folder = target.parent_path();
+    std::error_code ec;
+    const std::filesystem::path folder = destination.parent_path();
     if (!folder.empty() && std::filesystem::exists(folder, ec) &&
         !std::filesystem::is_directory(folder, ec)) {
         return WriteFailure(target, ENOTDIR);
@@ -274,7 +289,7 @@ core::Outcome WriteAtomicallyOnWindows(const std::filesystem::path& target, std:
     if (const int error = InjectedOnWindows(injected, AtomicWriteStep::Create)) {
         return WriteFailure(target, error);
     }
-    const std::filesystem::path temporary = TemporaryBeside(target);
+    const std::filesystem::path temporary = TemporaryBeside(destination);
     const HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -284,7 +299,14 @@ core::Outcome WriteAtomicallyOnWindows(const std::filesystem::path& target, std:
     if (!failure.Failed()) {
         failure.injected = InjectedOnWindows(injected, AtomicWriteStep::Rename);
     }
-    if (!failure.Failed() && !::MoveFileExW(temporary.c_str(), target.c_str(),
+    if (!failure.Failed()) {
+        // Looked at again just before the rename: something other than a file put there meanwhile is kept.
+        if (auto still = StillWritable(target, destination); !still) {
+            ::DeleteFileW(temporary.c_str());
+            return still;
+        }
+    }
+    if (!failure.Failed() && !::MoveFileExW(temporary.c_str(), destination.c_str(),
                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         failure.windows = ::GetLastError();
     }
@@ -307,24 +329,5 @@ core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::stri
     return WriteAtomicallyOnWindows(target, content, &injected);
 }
 #endif
-
-core::Result<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(EISDIR));
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(errno));
-    }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return core::Result<std::string>::Fail("Could not read \"" + DisplayPath(path) +
-                                               "\": " + SystemReason(errno));
-    }
-    return content;
-}
 
 }  // namespace vantrel::persistence

@@ -3,13 +3,16 @@
 // Every file the program writes goes through here: the new content is written to a temporary file beside
 // the target, flushed to the disk and renamed over the target, so the target is always either the complete
 // old file or the complete new one. A failure is reported with the path and the system's reason, and the
-// old file stays as it was.
+// old file stays as it was. A symbolic link is followed to its final target, whose folder takes the
+// temporary file and which is replaced while the link stays; a target that exists and is not a regular
+// file (a pipe, a device, a socket, a folder) is refused before anything is written (ResolveWriteTarget).
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "core/outcome.hpp"
+#include "persistence/file_access.hpp"
 
 namespace vantrel::persistence {
 
@@ -28,11 +31,5 @@ struct InjectedWriteError {
 // The same, with one step failing as given. For tests of what a failed write leaves behind.
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
                                   InjectedWriteError injected);
-
-// Reads a whole file; a missing or unreadable file gives a message naming it and the system's reason.
-core::Result<std::string> ReadWholeFile(const std::filesystem::path& path);
-
-// The path as the user should see it in a message (UTF-8, native separators).
-std::string DisplayPath(const std::filesystem::path& path);
 
 }  // namespace vantrel::persistence

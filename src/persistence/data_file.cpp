@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace vantrel::persistence {
 namespace {
@@ -203,10 +204,21 @@ core::Result<DataFileContent> DecodeDataFile(std::string_view bytes) {
     return content;
 }
 
+std::string ImportFileLengthProblem(std::uintmax_t size) {
+    if (size == kImportFileSize) {
+        return {};
+    }
+    std::string problem = "it is " + std::to_string(size) + " bytes long; a legacy data file has exactly " +
+                          std::to_string(kImportFileSize) + " bytes";
+    if (size >= kShortestDataFileSize && size <= kDataFileSize) {
+        problem += ". That is the length of a measurement data file (.fh2): open it with File > Open";
+    }
+    return problem;
+}
+
 core::Result<StationRecords> DecodeImportFile(std::string_view bytes) {
-    if (bytes.size() < kImportFileSize) {
-        return core::Result<StationRecords>::Fail(
-            TooShort(bytes.size(), "a legacy data file", kImportFileSize));
+    if (std::string problem = ImportFileLengthProblem(bytes.size()); !problem.empty()) {
+        return core::Result<StationRecords>::Fail(std::move(problem));
     }
     auto first = DecodeScedRecordAt(bytes.substr(0, kScedRecordSize), 0, "station 1");
     if (!first) {

@@ -9,7 +9,8 @@
 // its slot; the rest of a slot is filler (written as zero bytes, ignored on reading). A complete file is
 // 38,656 bytes; a file that ends right after the last entry (38,546 bytes) is read as well.
 //
-// ".fhd" (read only): the two station records back to back, 212 bytes.
+// ".fhd" (read only): the two station records back to back, exactly 212 bytes. A file of any other length
+// is refused: read as a legacy file, a ".fh2" renamed (or anything else) would give nonsense positions.
 //
 // Station record, 106 bytes: Flag int16 at 0, North at 2, East at 10, BaseAngle at 18, Ang(i) at 26 + 8 i,
 // Sig(i) at 66 + 8 i. Reading entry, 18 bytes: Angle at 0, Signal at 8, Valid int16 at 16. Every number is
@@ -17,10 +18,11 @@
 // by one, so the layout does not depend on the compiler's padding or on the host's byte order.
 //
 // The decoders refuse input that is too short and any Double that is not finite (NaN or infinity), because
-// no box could show such a value and nothing the program computes can continue with it. Longer input is
-// accepted; what follows is ignored. Flag and Valid are kept as stored.
+// no box could show such a value and nothing the program computes can continue with it. Longer ".fh2"
+// input is accepted; what follows is ignored. Flag and Valid are kept as stored.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -68,7 +70,11 @@ std::string EncodeDataFile(const ScedRecord& station1, const ScedRecord& station
 // ("it is 100 bytes long, ...", "station 2, North is not a finite number ...").
 core::Result<DataFileContent> DecodeDataFile(std::string_view bytes);
 
-// A ".fhd" of at least kImportFileSize bytes; refusals as for DecodeDataFile.
+// A ".fhd" of exactly kImportFileSize bytes; refusals as for DecodeDataFile.
 core::Result<StationRecords> DecodeImportFile(std::string_view bytes);
+
+// Why a legacy file of `size` bytes cannot be imported, or empty when it has the right length. A length a
+// ".fh2" has is named as such, with the command that opens it.
+std::string ImportFileLengthProblem(std::uintmax_t size);
 
 }  // namespace vantrel::persistence

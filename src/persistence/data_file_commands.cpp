@@ -154,11 +154,12 @@ core::Outcome SaveDataFile(ProgramState& state, const std::filesystem::path& pat
 }
 
 core::Outcome ReadDataFile(ProgramState& state, const std::filesystem::path& path, char decimalSeparator) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) {
-        return bytes.outcome();
+    // What follows the last slot is ignored, so it is not read either.
+    const auto head = ReadFileHead(path, kDataFileSize);
+    if (!head) {
+        return head.outcome();
     }
-    const auto content = DecodeDataFile(*bytes);
+    const auto content = DecodeDataFile(head->bytes);
     if (!content) {
         return ReadFailure(path, content.message());
     }
@@ -178,11 +179,14 @@ core::Outcome OpenDataFile(ProgramState& state, const std::filesystem::path& pat
 }
 
 core::Outcome ReadImportFile(ProgramState& state, const std::filesystem::path& path, char decimalSeparator) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) {
-        return bytes.outcome();
+    const auto head = ReadFileHead(path, kImportFileSize);
+    if (!head) {
+        return head.outcome();
     }
-    const auto stations = DecodeImportFile(*bytes);
+    if (const std::string problem = ImportFileLengthProblem(head->size); !problem.empty()) {
+        return ReadFailure(path, problem);
+    }
+    const auto stations = DecodeImportFile(head->bytes);
     if (!stations) {
         return ReadFailure(path, stations.message());
     }

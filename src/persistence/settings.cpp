@@ -48,9 +48,17 @@ void SettingsToIni(const Settings& settings, IniFile& ini) {
     }
 }
 
+core::Result<IniFile> ReadSettingsFile(const std::filesystem::path& iniPath) {
+    const auto content = ReadWholeFile(iniPath, kMostSettingsFileBytes, "a settings file");
+    if (!content) {
+        return content.outcome();
+    }
+    return IniFile::Parse(*content);
+}
+
 Settings GetIniData(const std::filesystem::path& iniPath) {
-    const auto content = ReadWholeFile(iniPath);
-    return SettingsFromIni(content ? IniFile::Parse(*content) : IniFile{});
+    const auto ini = ReadSettingsFile(iniPath);
+    return SettingsFromIni(ini ? *ini : IniFile{});
 }
 
 core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath) {
@@ -65,13 +73,13 @@ core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& 
     }
     std::error_code ec;
     IniFile ini;
-    if (std::filesystem::exists(iniPath, ec)) {
-        auto content = ReadWholeFile(iniPath);
-        if (!content) {
-            // Rewriting a file that cannot be read would lose what else it holds.
-            return content.outcome();
-        }
-        ini = IniFile::Parse(*content);
+    auto content = ReadSettingsFile(iniPath);
+    if (content) {
+        ini = std::move(*content);
+    } else if (std::filesystem::status(iniPath, ec).type() != std::filesystem::file_type::not_found) {
+        // Rewriting a file that cannot be read would lose what else it holds. Missing (also at the end of
+        // a symbolic link) is the first run: the file is made.
+        return content.outcome();
     }
     SettingsToIni(settings, ini);
     if (!iniPath.parent_path().empty()) {

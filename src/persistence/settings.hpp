@@ -2,6 +2,7 @@
 
 // The seven settings kept in "Vantrel.ini" between runs, and the start-up defaults.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -33,6 +34,13 @@ Settings SettingsFromIni(const IniFile& ini);
 
 // The seven keys written into `ini` in the order they are read; other content stays.
 void SettingsToIni(const Settings& settings, IniFile& ini);
+
+// The most a settings file may hold: far beyond any real one, small enough to be read whole.
+inline constexpr std::size_t kMostSettingsFileBytes = std::size_t{1} << 20;
+
+// The settings file's text, parsed. Refused with a message naming the file: a path that is not a regular
+// file, a file longer than kMostSettingsFileBytes, and a missing file (the message of the system).
+core::Result<IniFile> ReadSettingsFile(const std::filesystem::path& iniPath);
 
 // GetIniData: reads the settings file. A missing or unreadable file is no error: every key is absent.
 Settings GetIniData(const std::filesystem::path& iniPath);

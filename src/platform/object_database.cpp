@@ -8,7 +8,6 @@
 #include <QUuid>
 
 #include <array>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,8 +81,18 @@ std::string QuotedPath(const std::filesystem::path& file) {
     return "\"" + persistence::DisplayPath(file) + "\"";
 }
 
+bool IsLockedByAnother(const QSqlError& error) {
+    // SQLite's own words for SQLITE_BUSY and SQLITE_LOCKED, which its driver and the ODBC driver pass on.
+    const QString text = error.databaseText();
+    return text.contains(QStringLiteral("database is locked"), Qt::CaseInsensitive) ||
+           text.contains(QStringLiteral("database table is locked"), Qt::CaseInsensitive);
+}
+
 // What the database said, in one line.
 std::string SqlReason(const QSqlError& error) {
+    if (IsLockedByAnother(error)) {
+        return "the database is locked by another program";
+    }
     QString text = error.databaseText().trimmed();
     if (text.isEmpty()) {
         text = error.driverText().trimmed();
@@ -98,13 +107,12 @@ core::Result<DatabaseFormat> DetectDatabaseFormat(const std::filesystem::path& f
     if (auto exists = CheckExists(file); !exists) {
         return exists;
     }
-    std::ifstream in(file, std::ios::binary);
-    std::string header(32, '\0');
-    in.read(header.data(), static_cast<std::streamsize>(header.size()));
-    if (in.bad() || (!in && !in.eof())) {
-        return core::Result<DatabaseFormat>::Fail("Could not read " + QuotedPath(file) + ".");
+    // Only the first bytes, and never blocking: a pipe put there after the check above is refused.
+    const auto head = persistence::ReadFileHead(file, 32);
+    if (!head) {
+        return core::Result<DatabaseFormat>::Fail(head.message() + ".");
     }
-    header.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string& header = head->bytes;
     if (StartsWith(header, 0, std::string_view("SQLite format 3\0", 16))) {
         return DatabaseFormat::Sqlite;
     }
@@ -212,7 +220,8 @@ core::Outcome BuildObjectDatabase(const std::filesystem::path& file, int emptyRe
 
 core::Outcome CreateObjectDatabase(const std::filesystem::path& file, int emptyRecords) {
     std::error_code error;
-    if (std::filesystem::exists(file, error)) {
+    // Whatever stands there (a link leading nowhere included) is the user's: it is opened, never replaced.
+    if (persistence::KindAt(file) != persistence::FileKind::Missing) {
         return core::Outcome::Ok();
     }
     if (!file.parent_path().empty()) {

@@ -50,6 +50,14 @@ core::Outcome ReceiverLog::Open(const std::vector<std::filesystem::path>& candid
     file_.close();
     QString firstReason;
     for (const std::filesystem::path& candidate : candidates) {
+        // The log is appended to in place, never replaced, but a pipe would block the opening and a device
+        // or folder is no log: only a regular file (or none yet) is taken, links followed.
+        if (const auto target = persistence::FollowToFileTarget(candidate); !target) {
+            if (firstReason.isEmpty()) {
+                firstReason = QString::fromStdString(target.message());
+            }
+            continue;
+        }
         const QString path = FromPath(candidate);
         QDir().mkpath(FromPath(candidate.parent_path()));
         file_.setFileName(path);

@@ -1,7 +1,9 @@
 #include "platform/serial_ports.hpp"
 
+#include <utility>
+
 #include "instruments/port_numbers.hpp"
-#include "persistence/atomic_file.hpp"
+#include "persistence/settings.hpp"
 #include "platform/locations.hpp"
 
 namespace vantrel::platform {
@@ -9,8 +11,8 @@ namespace {
 
 // A missing or unreadable settings file has no [Ports] section.
 persistence::IniFile UserSettingsFile() {
-    const auto text = persistence::ReadWholeFile(SettingsFilePath());
-    return text ? persistence::IniFile::Parse(*text) : persistence::IniFile{};
+    auto ini = persistence::ReadSettingsFile(SettingsFilePath());
+    return ini ? std::move(*ini) : persistence::IniFile{};
 }
 
 }  // namespace

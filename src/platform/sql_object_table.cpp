@@ -282,6 +282,14 @@ class SqlObjectTable final : public map_outputs::ObjectTable {
                 return core::Outcome::Ok();
             }
         }
+        // The list of tables comes back empty, without an error, when the file is locked: ask the table
+        // itself before saying that it is not there.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT * FROM ") + wanted + QStringLiteral(" WHERE 1 = 0")) &&
+            IsLockedByAnother(probe.lastError())) {
+            return core::Outcome::Fail("Could not read " + QuotedPath(file_) + ": " +
+                                       SqlReason(probe.lastError()) + ".");
+        }
         return core::Outcome::Fail(QuotedPath(file_) + " has no table " + TableName() + ".");
     }
 

@@ -26,4 +26,8 @@ std::string QuotedPath(const std::filesystem::path& file);
 // What the database said, in one line.
 std::string SqlReason(const QSqlError& error);
 
+// The database file is locked by another connection (SQLite's "database is locked"), so that it can be
+// neither read nor written now. SqlReason says so in the user's words.
+bool IsLockedByAnother(const QSqlError& error);
+
 }  // namespace vantrel::platform

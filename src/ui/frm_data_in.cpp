@@ -278,8 +278,10 @@ void frmDataIn::ClearTable() {
 }
 
 void frmDataIn::CalcAverages() {
-    instruments::CalcAverages(form_, main_.Program().RxReadings, Station(), main_.DecimalSeparator());
+    const core::Outcome averaged =
+        instruments::CalcAverages(form_, main_.Program().RxReadings, Station(), main_.DecimalSeparator());
     RefreshFromForm();
+    ReportOutcome(this, averaged);
 }
 
 void frmDataIn::TransferToMain() {

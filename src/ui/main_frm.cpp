@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <utility>
 #include <vector>
 
 #include "core/cross_fix.hpp"
@@ -408,8 +409,8 @@ void MainFrm::SetDatabaseFile() {
 }
 
 persistence::IniFile MainFrm::SettingsFileContent() const {
-    const auto content = persistence::ReadWholeFile(SettingsFile());
-    return content ? persistence::IniFile::Parse(*content) : persistence::IniFile{};
+    auto content = persistence::ReadSettingsFile(SettingsFile());
+    return content ? std::move(*content) : persistence::IniFile{};
 }
 
 void MainFrm::GetPos(int stationIndex) {

@@ -170,7 +170,7 @@ TEST_F(CliFiles, ErrorsNameTheFile) {
              "\": it is 38545 bytes long; a measurement data file has at least 38546 bytes.\n"},
         {{"convert", "@short.fhd", "@out.fh2"},
          "vantrel-cli: Could not read \"" + Path("short.fhd") +
-             "\": it is 100 bytes long; a legacy data file has at least 212 bytes.\n"},
+             "\": it is 100 bytes long; a legacy data file has exactly 212 bytes.\n"},
         {{"export", "@nothing.fhd", "--format", "kml", "-o", "@out.kml"},
          "vantrel-cli: Could not read \"" + Path("nothing.fhd") + "\": No such file or directory\n"},
     };

@@ -232,6 +232,30 @@ TEST(CalcAverages, UsesTheStationsSignalsAndTheOverlapMarkFollowsTheLatestAverag
     EXPECT_FALSE(t.form.chkOvlp[1]);
 }
 
+// Readings from a file may hold any finite number: two of 1e308 add up to infinity, which used to be
+// shown as the fox's mean "Inf" (and so transferred). Such a fox keeps its boxes and is named.
+TEST(CalcAverages, ASumBeyondTheLargestNumberIsReportedNotShown) {
+    Table t;
+    t.form.txtRes[1] = "7";
+    t.form.txtDB[1] = "-7";
+    t.Fill(1, {{1, "10"}, {2, "20"}});
+    t.Fill(2, {{1, "1E+308"}, {2, "1E+308"}});
+    t.Fill(3, {{1, "30"}, {2, "50"}});
+    t.readings(0, 2, 0) = {30, 1e308, 1};
+    t.readings(0, 2, 1) = {50, 1e308, 1};
+    const core::Outcome averaged = CalcAverages(t.form, t.readings, 0, ',');
+    EXPECT_EQ(averaged.message(),
+              "Fox 2: the sum of the bearings is too large for a number (a value far outside any bearing or "
+              "signal), so no average was taken.\n"
+              "Fox 3: the sum of the signals is too large for a number (a value far outside any bearing or "
+              "signal), so no average was taken.");
+    EXPECT_EQ(t.form.txtRes[0], "15");
+    EXPECT_EQ(t.form.txtRes[1], "7");
+    EXPECT_EQ(t.form.txtDB[1], "-7");
+    EXPECT_EQ(t.form.txtRes[2], "0");
+    EXPECT_EQ(t.form.txtRes[3], "0");  // an empty column is no failure
+}
+
 TEST(TransferToMain, WritesOnlyTheStationsBoxes) {
     Table t;
     t.form.txtRes = {"1", "2", "3", "4", "5,5"};

@@ -88,7 +88,14 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"BearingNotNumber", "A ERROR dB -45", "A ERROR dB -45", std::nullopt, 0},
                     LineCase{"BearingTwoNumbers", "A 12 34 dB -45", "A 12 34 dB -45", std::nullopt, 0},
                     LineCase{"BearingEmpty", "AB", "AB", std::nullopt, 0},
-                    LineCase{"BearingTwoPoints", "A 1.2.3 dB -4", "A 1,2,3 dB -4", std::nullopt, 0}),
+                    LineCase{"BearingTwoPoints", "A 1.2.3 dB -4", "A 1,2,3 dB -4", std::nullopt, 0},
+                    // Numbers that are no bearing are skipped like text; both ends of the circle are filed.
+                    LineCase{"BearingZero", "A 0     dB -4", "A 0     dB -4", 0, -4},
+                    LineCase{"BearingFullCircle", "A 360.0 dB -4", "A 360,0 dB -4", 360, -4},
+                    LineCase{"BearingJustPastTheCircle", "A 360.01dB -4", "A 360,01dB -4", std::nullopt, -4},
+                    LineCase{"BearingHuge", "A 1e300 dB -4", "A 1e300 dB -4", std::nullopt, -4},
+                    LineCase{"BearingBelowMinusACircle", "A -361.5dB -4", "A -361,5dB -4", std::nullopt, -4},
+                    LineCase{"BearingJustBelowZero", "A -0.1  dB -4", "A -0,1  dB -4", std::nullopt, -4}),
     testing_support::ParamName{});
 
 // A receiver capture with its window's table, for station 1 (index 0) unless a test says otherwise.

@@ -43,7 +43,8 @@ TEST(AtomicFile, FailureLeavesTheOldFileAndNoLeftovers) {
     std::filesystem::create_directories(dir / "target");
     const core::Outcome outcome = WriteFileAtomically(dir / "target", "new");
     ASSERT_FALSE(outcome);
-    EXPECT_NE(outcome.message().find("Is a directory"), std::string::npos);
+    EXPECT_NE(outcome.message().find("it is not a regular file (a folder); nothing was written"),
+              std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "target"));
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
@@ -108,8 +109,8 @@ TEST(AtomicFile, AFolderThatIsAFileIsReported) {
 TEST(AtomicFile, ReadWholeFileReportsMissingFile) {
     const TempDir dir;
     WriteBytes(dir / "x", "abc");
-    EXPECT_EQ(*ReadWholeFile(dir / "x"), "abc");
-    const auto missing = ReadWholeFile(dir / "nope.fh2");
+    EXPECT_EQ(*ReadWholeFile(dir / "x", 3, "a test file"), "abc");
+    const auto missing = ReadWholeFile(dir / "nope.fh2", 3, "a test file");
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.message(),
               "Could not read \"" + (dir / "nope.fh2").string() + "\": No such file or directory");

@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "station 2, Ang(0) (byte 154) is not a finite number."},
                     BadFileCase{"ImportMissing", true, "-", "No such file or directory"},
                     BadFileCase{"ImportShort", true, std::string(211, '\0'),
-                                "it is 211 bytes long; a legacy data file has at least 212 bytes."},
+                                "it is 211 bytes long; a legacy data file has exactly 212 bytes."},
                     BadFileCase{"ImportNaN", true, WithNaNAt(212, 204),
                                 "station 2, Sig(4) (byte 204) is not a finite number."}),
     testing_support::ParamName{});

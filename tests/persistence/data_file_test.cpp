@@ -202,14 +202,22 @@ TEST(ImportFileBytes, TwoRecordsBackToBack) {
                               kSampleRecordBytes.substr(2, 40) + Le(0x405EE00000000000) +
                               kSampleRecordBytes.substr(50);  // Ang(2) = 123.5
     ASSERT_EQ(bytes.size(), 212U);
-    for (const std::string& input : {bytes, bytes + "tail"}) {
-        const auto records = DecodeImportFile(input);
-        ASSERT_TRUE(records) << records.message();
-        EXPECT_EQ(records->first, SampleRecord());
-        EXPECT_EQ(records->second, second);
-    }
+    const auto records = DecodeImportFile(bytes);
+    ASSERT_TRUE(records) << records.message();
+    EXPECT_EQ(records->first, SampleRecord());
+    EXPECT_EQ(records->second, second);
     EXPECT_EQ(DecodeImportFile(bytes.substr(0, 211)).message(),
-              "it is 211 bytes long; a legacy data file has at least 212 bytes");
+              "it is 211 bytes long; a legacy data file has exactly 212 bytes");
+    // Anything longer is not a legacy file either; the two lengths of a .fh2 are named as such.
+    EXPECT_EQ(DecodeImportFile(bytes + "tail").message(),
+              "it is 216 bytes long; a legacy data file has exactly 212 bytes");
+    const std::string fh2Suggestion =
+        " bytes long; a legacy data file has exactly 212 bytes. That is the length of a measurement data "
+        "file (.fh2): open it with File > Open";
+    for (const std::size_t fh2Length : {38546U, 38656U}) {
+        EXPECT_EQ(DecodeImportFile(bytes + std::string(fh2Length - 212, '\0')).message(),
+                  "it is " + std::to_string(fh2Length) + fh2Suggestion);
+    }
     std::string bad = bytes;
     bad.replace(106 + 10, 8, Le(kNaN));
     EXPECT_EQ(DecodeImportFile(bad).message(), "station 2, East (byte 116) is not a finite number");

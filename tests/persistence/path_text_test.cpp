@@ -8,6 +8,7 @@
 #include "file_bytes.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
+#include "persistence/file_access.hpp"
 #include "temp_dir.hpp"
 #include "test_names.hpp"
 
@@ -45,7 +46,7 @@ TEST_P(NonAsciiNameTest, AtomicWriteCreatesAndReplacesTheFileUnderItsOwnName) {
     ASSERT_TRUE(WriteFileAtomically(target, "old\r\nlonger content\r\n"));
     ASSERT_TRUE(WriteFileAtomically(target, "new\r\n"));
     EXPECT_EQ(ReadBytes(target), "new\r\n");  // replaced, line ends untouched
-    EXPECT_EQ(*ReadWholeFile(target), "new\r\n");
+    EXPECT_EQ(*ReadWholeFile(target, 1024, "a test file"), "new\r\n");
 
     // Exactly one file, whose name read back from the disk is the same text.
     std::vector<std::string> names;
@@ -76,7 +77,7 @@ TEST_P(NonAsciiNameTest, SaveAndOpenRememberTheNameAsUtf8) {
 TEST_P(NonAsciiNameTest, AMissingFileIsNamedInTheMessage) {
     const TempDir dir;
     const std::string utf8 = GetParam().utf8;
-    const auto missing = ReadWholeFile(dir.path() / PathFromUtf8(utf8));
+    const auto missing = ReadWholeFile(dir.path() / PathFromUtf8(utf8), 1024, "a test file");
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.message().find(utf8 + "\": No such file or directory"), std::string::npos)
         << missing.message();

@@ -69,6 +69,23 @@ TEST_F(NavDataTest, AnotherMissingDatabaseIsReportedNotCreatedAndTriedAgainLater
     EXPECT_EQ(ObjectRows(setting)[0][0], "FP1");
 }
 
+// Another program in the middle of writing the database holds it exclusively at start-up: said as such
+// (not as a missing table), and the database is tried again by the next Update Database.
+TEST_F(NavDataTest, ADatabaseLockedAtStartUpIsReportedAsLockedAndTriedAgainLater) {
+    MakeObjectDatabase(setting, 7);
+    {
+        testing_support::SqliteFile other(setting);
+        other.Exec("BEGIN EXCLUSIVE; UPDATE OBJECT_LIST SET objname = 'theirs' WHERE id = 1");
+        const core::Outcome started = navData.Start(setting, std::nullopt);
+        EXPECT_EQ(started.message(), "Could not read \"" + persistence::DisplayPath(setting) +
+                                         "\": the database is locked by another program.");
+        other.Exec("ROLLBACK");
+    }
+    const core::Outcome updated = navData.UpdateDatabase(ReferenceHunt());
+    ASSERT_TRUE(updated.ok()) << updated.message();
+    EXPECT_EQ(ObjectRows(setting)[0][0], "FP1");
+}
+
 TEST_F(NavDataTest, NoValidDataComesBeforeAnyLookAtTheDatabase) {
     navData.Start(setting, std::nullopt);  // missing
     core::MeasurementState state = ReferenceHunt();

@@ -201,7 +201,15 @@ const FailureCase kFailures[] = {
          other->Exec("BEGIN IMMEDIATE; UPDATE OBJECT_LIST SET objname = 'theirs' WHERE id = 1");
          return other;
      },
-     "locked"},
+     "the database is locked by another program"},
+    // A writer in the middle of its commit holds the file exclusively: not even the tables can be read.
+    {"LockedExclusively", MakeSeven,
+     [](const auto& db) -> std::shared_ptr<void> {
+         auto other = std::make_shared<SqliteFile>(db);
+         other->Exec("BEGIN EXCLUSIVE; UPDATE OBJECT_LIST SET objname = 'theirs' WHERE id = 1");
+         return other;
+     },
+     "the database is locked by another program"},
     {"ReadByAnotherProgramUntilTheSave", MakeSeven,  // the failure comes only at the commit
      [](const auto& db) -> std::shared_ptr<void> {
          auto other = std::make_shared<SqliteFile>(db);
