@@ -34,13 +34,26 @@ std::string FigureLine(const Figure& figure) {
 
 void RunResults::Add(const benchmark::BenchmarkReporter::Run& run) {
     if (run.run_type == benchmark::BenchmarkReporter::Run::RT_Iteration && !run.error_occurred) {
-        runs_.insert_or_assign(run.benchmark_name(), run);
+        runs_[run.benchmark_name()].push_back(run);
     }
 }
 
 const benchmark::BenchmarkReporter::Run* RunResults::Find(const std::string& name) const {
     const auto found = runs_.find(name);
-    return found == runs_.end() ? nullptr : &found->second;
+    return found == runs_.end() ? nullptr : &found->second.back();
+}
+
+std::vector<double> RunResults::CpuSecondsOfEach(const std::string& name) const {
+    std::vector<double> seconds;
+    const auto found = runs_.find(name);
+    if (found != runs_.end()) {
+        for (const auto& run : found->second) {
+            if (run.iterations > 0) {
+                seconds.push_back(run.cpu_accumulated_time / static_cast<double>(run.iterations));
+            }
+        }
+    }
+    return seconds;
 }
 
 std::optional<double> RunResults::RealSeconds(const std::string& name) const {

@@ -43,9 +43,13 @@ class RunResults {
     [[nodiscard]] std::optional<double> RealSeconds(const std::string& name) const;
     [[nodiscard]] std::optional<double> CpuSeconds(const std::string& name) const;
     [[nodiscard]] std::optional<double> Counter(const std::string& name, const std::string& counter) const;
+    // CPU seconds per iteration of every repetition of a benchmark run with Repetitions(n) (Google Benchmark
+    // names it "<name>/repeats:n", with "/min_time:..." before that when one is set), in the order they
+    // ran; empty when it did not run. Find and the others above give the last repetition.
+    [[nodiscard]] std::vector<double> CpuSecondsOfEach(const std::string& name) const;
 
   private:
-    std::map<std::string, benchmark::BenchmarkReporter::Run> runs_;
+    std::map<std::string, std::vector<benchmark::BenchmarkReporter::Run>> runs_;
 };
 
 // Works out figures from the run; a maker leaves out the figures whose benchmarks did not run.

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <vector>
@@ -23,6 +24,10 @@ namespace vantrel::bench {
 namespace {
 
 constexpr std::size_t kPointCount = 1'000'000;
+// Each conversion benchmark runs this often, one after the other; the figures are medians over them, so one
+// run disturbed by other work on the machine does not decide a verdict.
+constexpr int kRepetitions = 7;
+constexpr double kMinSecondsPerRepetition = 0.3;
 constexpr double kCentralMeridian = 9;
 constexpr double kMetresPerDegree = 111320;
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
@@ -107,7 +112,11 @@ void ForwardOurs(benchmark::State& state) {
         return utm.easting + utm.northing + static_cast<double>(utm.zone.size());
     });
 }
-BENCHMARK(ForwardOurs)->Name("UtmForward/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(ForwardOurs)
+    ->Name("UtmForward/ours")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 void ForwardGeographicLib(benchmark::State& state) {
     const Points& p = CentralEurope();
@@ -120,7 +129,11 @@ void ForwardGeographicLib(benchmark::State& state) {
         return x + y + zone;
     });
 }
-BENCHMARK(ForwardGeographicLib)->Name("UtmForward/GeographicLib")->Unit(benchmark::kMillisecond);
+BENCHMARK(ForwardGeographicLib)
+    ->Name("UtmForward/GeographicLib")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 void ForwardProj(benchmark::State& state) {
     const Points& p = CentralEurope();
@@ -129,7 +142,11 @@ void ForwardProj(benchmark::State& state) {
         return utm.enu.e + utm.enu.n;
     });
 }
-BENCHMARK(ForwardProj)->Name("UtmForward/PROJ")->Unit(benchmark::kMillisecond);
+BENCHMARK(ForwardProj)
+    ->Name("UtmForward/PROJ")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 void ReverseOurs(benchmark::State& state) {
     const Points& p = CentralEurope();
@@ -138,7 +155,11 @@ void ReverseOurs(benchmark::State& state) {
         return geo.lat + geo.lon;
     });
 }
-BENCHMARK(ReverseOurs)->Name("UtmReverse/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(ReverseOurs)
+    ->Name("UtmReverse/ours")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 void ReverseGeographicLib(benchmark::State& state) {
     const Points& p = CentralEurope();
@@ -149,7 +170,11 @@ void ReverseGeographicLib(benchmark::State& state) {
         return lat + lon;
     });
 }
-BENCHMARK(ReverseGeographicLib)->Name("UtmReverse/GeographicLib")->Unit(benchmark::kMillisecond);
+BENCHMARK(ReverseGeographicLib)
+    ->Name("UtmReverse/GeographicLib")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 void ReverseProj(benchmark::State& state) {
     const Points& p = CentralEurope();
@@ -158,7 +183,11 @@ void ReverseProj(benchmark::State& state) {
         return geo.v[0] + geo.v[1];
     });
 }
-BENCHMARK(ReverseProj)->Name("UtmReverse/PROJ")->Unit(benchmark::kMillisecond);
+BENCHMARK(ReverseProj)
+    ->Name("UtmReverse/PROJ")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kMinSecondsPerRepetition);
 
 // ---- agreement ----
 
@@ -241,31 +270,65 @@ BENCHMARK(UtmAgreement)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 constexpr const char* kAgreement = "UtmAgreement/iterations:1";
 
-std::optional<double> NanosecondsPerConversion(const RunResults& results, const std::string& name) {
-    const auto seconds = results.CpuSeconds(name);
-    if (!seconds) {
-        return std::nullopt;
+// The name Google Benchmark gives a run with our minimum time and repetitions.
+std::string RepeatedName(const std::string& name) {
+    char minTime[32];
+    std::snprintf(minTime, sizeof minTime, "%.3f", kMinSecondsPerRepetition);
+    return name + "/min_time:" + minTime + "/repeats:" + std::to_string(kRepetitions);
+}
+
+// The nanoseconds per conversion of every repetition, in the order run.
+std::vector<double> NanosecondsOfEach(const RunResults& results, const std::string& name) {
+    std::vector<double> nanoseconds;
+    for (const double seconds : results.CpuSecondsOfEach(RepeatedName(name))) {
+        nanoseconds.push_back(seconds / static_cast<double>(kPointCount) * 1e9);
     }
-    return *seconds / static_cast<double>(kPointCount) * 1e9;
+    return nanoseconds;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// A reference's time over ours, repetition by repetition (the k-th of each, which ran at about the same
+// distance in time): the median, and the smallest and largest, as "2.55x (median of 7, 2.41x to 2.60x)".
+struct Ratio {
+    double median = 0;
+    std::string text;
+};
+
+Ratio RatioOfRepetitions(const std::vector<double>& reference, const std::vector<double>& ours) {
+    std::vector<double> ratios;
+    for (std::size_t k = 0; k < reference.size() && k < ours.size(); ++k) {
+        ratios.push_back(reference[k] / ours[k]);
+    }
+    const auto [smallest, largest] = std::minmax_element(ratios.begin(), ratios.end());
+    Ratio ratio;
+    ratio.median = Median(ratios);
+    ratio.text = Number(ratio.median) + "x (median of " + std::to_string(ratios.size()) + ", " +
+                 Number(*smallest) + "x to " + Number(*largest) + "x)";
+    return ratio;
 }
 
 void AddSpeedFigures(const RunResults& results, const std::string& direction, std::vector<Figure>& figures) {
-    const auto ours = NanosecondsPerConversion(results, direction + "/ours");
-    const auto geographicLib = NanosecondsPerConversion(results, direction + "/GeographicLib");
-    const auto proj = NanosecondsPerConversion(results, direction + "/PROJ");
-    if (!ours || !geographicLib || !proj) {
+    const auto ours = NanosecondsOfEach(results, direction + "/ours");
+    const auto geographicLib = NanosecondsOfEach(results, direction + "/GeographicLib");
+    const auto proj = NanosecondsOfEach(results, direction + "/PROJ");
+    if (ours.empty() || geographicLib.empty() || proj.empty()) {
         return;
     }
-    figures.push_back({direction + ": ns per conversion, ours / GeographicLib / PROJ",
-                       Number(*ours) + " / " + Number(*geographicLib) + " / " + Number(*proj) + " ns",
-                       "",
-                       {}});
-    const double versusGeographicLib = *geographicLib / *ours;
-    const double versusProj = *proj / *ours;
-    figures.push_back({direction + ": GeographicLib's time / ours", Number(versusGeographicLib) + "x",
-                       ">= 4x", versusGeographicLib >= 4});
     figures.push_back(
-        {direction + ": PROJ's time / ours", Number(versusProj) + "x", ">= 2x", versusProj >= 2});
+        {direction + ": ns per conversion, ours / GeographicLib / PROJ, medians",
+         Number(Median(ours)) + " / " + Number(Median(geographicLib)) + " / " + Number(Median(proj)) + " ns",
+         "",
+         {}});
+    const Ratio versusGeographicLib = RatioOfRepetitions(geographicLib, ours);
+    const Ratio versusProj = RatioOfRepetitions(proj, ours);
+    figures.push_back({direction + ": GeographicLib's time / ours", versusGeographicLib.text, ">= 4x",
+                       versusGeographicLib.median >= 4});
+    figures.push_back({direction + ": PROJ's time / ours", versusProj.text, ">= 2x", versusProj.median >= 2});
 }
 
 std::string Millimetres(double metres) {

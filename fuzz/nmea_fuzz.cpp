@@ -64,9 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(Frame(chunks) == whole, "chunking does not change the sentences");
 
     std::optional<vantrel::instruments::RmcFix> firstFix;
+    bool noFixBeforeTheFirstFix = false;
     for (const std::string& sentence : whole) {
         CheckSentence(sentence);
         const auto fix = vantrel::instruments::ParseRmc(sentence);
+        const bool noFix = vantrel::instruments::IsRmcWithoutFix(sentence);
+        Check(!(fix && noFix), "a sentence gives a position or reports none, never both");
+        noFixBeforeTheFirstFix = noFixBeforeTheFirstFix || (noFix && !firstFix);
         if (fix) {
             CheckFix(*fix, sentence);
             if (!firstFix) {
@@ -83,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(ended == firstFix.has_value(), "the request ends exactly when a valid position came");
     Check(request.fix() == firstFix, "the request takes the first valid position");
+    Check(request.receivedAny() == !stream.empty(), "the request knows whether anything came");
+    Check(request.receiverReportsNoFix() == noFixBeforeTheFirstFix,
+          "the request reports a receiver without fix exactly when one said so before the position");
 
     if (firstFix) {
         vantrel::core::MeasurementState state;

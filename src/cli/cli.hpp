@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/outcome.hpp"
+#include "quality/fix_quality.hpp"
 
 namespace vantrel::cli {
 
@@ -55,6 +56,11 @@ void PrintWarning(
 // Reads a number argument with the regional reading; nullopt after printing a usage error.
 std::optional<double> NumberArgument(const Context& context, std::size_t index, std::string_view name);
 
+// --sigma DEG, --sigma-floor DEG and --confidence P over the defaults; nullopt after printing a usage error
+// naming the option (not a number, a negative sigma, a confidence outside (0, 1)).
+std::optional<quality::QualitySettings> QualityOptions(const Context& context);
+inline const std::vector<std::string> kQualityOptionNames{"sigma", "sigma-floor", "confidence"};
+
 // Checks the count of positional arguments; prints a usage error when it is wrong.
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);
 
@@ -70,5 +76,6 @@ int RunUpdateDb(const Context& context);
 int RunGps(const Context& context);
 int RunRx(const Context& context);
 int RunAverage(const Context& context);
+int RunAssess(const Context& context);
 
 }  // namespace vantrel::cli

@@ -49,6 +49,40 @@ std::optional<double> NumberArgument(const Context& context, std::size_t index, 
     return value;
 }
 
+std::optional<quality::QualitySettings> QualityOptions(const Context& context) {
+    struct Option {
+        const char* name;
+        double quality::QualitySettings::*member;
+        bool probability;
+    };
+    constexpr Option kOptions[] = {{"sigma", &quality::QualitySettings::bearingSigma, false},
+                                   {"sigma-floor", &quality::QualitySettings::bearingSigmaFloor, false},
+                                   {"confidence", &quality::QualitySettings::confidence, true}};
+    quality::QualitySettings settings;
+    for (const Option& option : kOptions) {
+        const auto text = context.args.Option(option.name);
+        if (!text) {
+            continue;
+        }
+        const std::string quoted = ": \"" + *text + "\"";
+        const auto value = core::ReadRegional(*text, context.decimalSeparator);
+        if (!value) {
+            UsageError("--" + std::string(option.name) + " is not a number" + quoted);
+            return std::nullopt;
+        }
+        if (option.probability && !(*value > 0 && *value < 1)) {
+            UsageError("--" + std::string(option.name) + " must lie between 0 and 1 (exclusive)" + quoted);
+            return std::nullopt;
+        }
+        if (!option.probability && *value < 0) {
+            UsageError("--" + std::string(option.name) + " must not be negative" + quoted);
+            return std::nullopt;
+        }
+        settings.*option.member = *value;
+    }
+    return settings;
+}
+
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis) {
     const std::size_t n = context.args.positional.size();
     if (n < min || n > max) {

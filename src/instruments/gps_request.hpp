@@ -4,6 +4,7 @@
 // station's position, zone and the received sentence into the main window's boxes.
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/measurement_state.hpp"
@@ -25,11 +26,26 @@ class GpsRequest {
     // The first valid RMC position; nullopt until found, and after an abort that came first.
     [[nodiscard]] const std::optional<RmcFix>& fix() const { return fix_; }
 
+    // How far a waiting request got, for the user: any byte at all, and a checked RMC sentence that says
+    // the receiver has no position yet (status V).
+    [[nodiscard]] bool receivedAny() const { return receivedAny_; }
+    [[nodiscard]] bool receiverReportsNoFix() const { return receiverReportsNoFix_; }
+
   private:
     NmeaFramer framer_;
     std::optional<RmcFix> fix_;
     bool aborted_ = false;
+    bool receivedAny_ = false;
+    bool receiverReportsNoFix_ = false;
 };
+
+// How a waiting request stands, `portName` as the user knows the port ("COM1"): "no data from COM1 yet",
+// "receiving, no valid position yet", or the same followed by " (receiver reports no fix)".
+std::string GpsWaitingText(const GpsRequest& request, std::string_view portName);
+
+// The note once a request has written its position: "Scedule 1: position from COM1, zone 32U" (station
+// index 0 is station 1, anything else station 2).
+std::string GpsFixNote(int stationIndex, std::string_view portName, std::string_view zone);
 
 // What the request writes for station index `stationIndex` (0 for station 1, anything else station 2):
 // northing and easting from LatLonToUtm with the pattern "0000000.0" into Sced<k>Lat and Sced<k>Lon, the

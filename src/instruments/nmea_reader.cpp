@@ -166,4 +166,25 @@ std::optional<RmcFix> ParseRmc(std::string_view sentence) {
     return fix;
 }
 
+bool IsRmcWithoutFix(std::string_view sentence) {
+    if (!IsRmcOfAcceptedTalker(sentence)) {
+        return false;
+    }
+    const auto body = CheckedBody(sentence);
+    if (!body) {
+        return false;
+    }
+    // The status is the third field: after the type and the time.
+    const std::size_t afterType = body->find(',');
+    const std::size_t afterTime = body->find(',', afterType + 1);
+    if (afterTime == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t afterStatus = body->find(',', afterTime + 1);
+    const std::string_view status =
+        body->substr(afterTime + 1, afterStatus == std::string_view::npos ? std::string_view::npos
+                                                                          : afterStatus - afterTime - 1);
+    return status == "V";
+}
+
 }  // namespace vantrel::instruments

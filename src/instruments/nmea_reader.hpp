@@ -70,6 +70,11 @@ inline constexpr std::string_view kRmcTalkers[] = {"GP", "GN", "GL", "GA", "BD",
 // same, negated for W. Anything else gives nullopt.
 std::optional<RmcFix> ParseRmc(std::string_view sentence);
 
+// Whether the sentence is an RMC of an accepted talker, with a right checksum when it has one, whose status
+// field is "V": the receiver talks but has no position yet.
+//   $GPRMC,,V,,,,,,,,,,N*53
+bool IsRmcWithoutFix(std::string_view sentence);
+
 // ---- implementation of the template ----
 
 template <class OnSentence>

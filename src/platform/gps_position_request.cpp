@@ -2,9 +2,12 @@
 
 namespace vantrel::platform {
 
-GpsPositionRequest::GpsPositionRequest(QObject* parent) : QObject(parent), wait_(this), port_(this) {
+GpsPositionRequest::GpsPositionRequest(QObject* parent)
+    : QObject(parent), wait_(this), quiet_(this), port_(this) {
     wait_.setSingleShot(true);
     connect(&wait_, &QTimer::timeout, this, &GpsPositionRequest::OpenPort);
+    quiet_.setSingleShot(true);
+    connect(&quiet_, &QTimer::timeout, this, &GpsPositionRequest::OnQuiet);
     connect(&port_, &InstrumentPort::received, this, &GpsPositionRequest::OnReceived);
     connect(&port_, &InstrumentPort::disconnected, this, &GpsPositionRequest::OnDisconnected);
 }
@@ -14,6 +17,7 @@ bool GpsPositionRequest::Start(const QString& device) {
         return false;
     }
     running_ = true;
+    listening_ = false;
     device_ = device;
     request_ = instruments::GpsRequest{};
     wait_.start(kSettleMilliseconds);
@@ -34,12 +38,48 @@ void GpsPositionRequest::OpenPort() {
     if (!opened) {
         End();
         Q_EMIT failed(QString::fromStdString(opened.message()));
+        return;
     }
+    port_.ClearInput();
+    sinceOpening_.start();
+    quiet_.start(kQuietMilliseconds);
+}
+
+void GpsPositionRequest::OnQuiet() {
+    if (!running_) {
+        return;
+    }
+    // Bytes that came during the quiet wait but were not read yet are stale too: reading them (through
+    // OnReceived) starts the wait again. Reading may also find the device gone, which ends the request.
+    if (port_.PollInput() || !running_ || listening_) {
+        return;
+    }
+    StartListening();
+}
+
+void GpsPositionRequest::StartListening() {
+    quiet_.stop();
+    listening_ = true;
+    Q_EMIT listening();
 }
 
 void GpsPositionRequest::OnReceived(const QByteArray& bytes) {
-    if (!running_ ||
-        !request_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    if (!running_) {
+        return;
+    }
+    if (!listening_) {
+        if (sinceOpening_.elapsed() < kLongestDiscardMilliseconds) {
+            quiet_.start(kQuietMilliseconds);  // sent before the opening: thrown away
+            return;
+        }
+        StartListening();  // a receiver that never pauses: heard from now on
+    }
+    const bool receivedAny = request_.receivedAny();
+    const bool noFix = request_.receiverReportsNoFix();
+    if (!request_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        if (request_.receivedAny() != receivedAny || request_.receiverReportsNoFix() != noFix) {
+            Q_EMIT progressed();
+        }
         return;
     }
     const instruments::RmcFix fix = *request_.fix();
@@ -57,8 +97,10 @@ void GpsPositionRequest::OnDisconnected(const QString& message) {
 
 void GpsPositionRequest::End() {
     wait_.stop();
+    quiet_.stop();
     port_.Close();
     running_ = false;
+    listening_ = false;
 }
 
 }  // namespace vantrel::platform

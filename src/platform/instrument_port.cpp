@@ -40,6 +40,25 @@ void InstrumentPort::Close() {
     }
 }
 
+void InstrumentPort::ClearInput() {
+    if (port_.isOpen()) {
+        port_.clear(QSerialPort::Input);
+    }
+}
+
+bool InstrumentPort::PollInput() {
+    if (!port_.isOpen()) {
+        return false;
+    }
+    if (port_.waitForReadyRead(0)) {
+        return true;
+    }
+    if (port_.error() == QSerialPort::TimeoutError) {
+        port_.clearError();  // nothing was waiting: not a fault of the port
+    }
+    return false;
+}
+
 void InstrumentPort::OnReadyRead() {
     if (!port_.isOpen()) {
         return;

@@ -29,6 +29,11 @@ class InstrumentPort : public QObject {
     core::Outcome Open(const QString& device, qint32 baudRate);
     void Close();
     [[nodiscard]] bool IsOpen() const { return port_.isOpen(); }
+    // Throws away what the system holds received and unread (the kernel's queue of the device).
+    void ClearInput();
+    // Reads at once whatever is waiting, without waiting for the event loop: it arrives through `received`
+    // before this returns. True when something was there.
+    bool PollInput();
 
   Q_SIGNALS:
     void received(const QByteArray& bytes);

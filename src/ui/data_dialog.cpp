@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/nav_data.hpp"
+#include "ui/box_text.hpp"
 #include "ui/messages.hpp"
 #include "ui/twips.hpp"
 
@@ -139,7 +140,7 @@ void DataDialog::ShowRecord() {
     const bool hasRecord = browser_->Position() >= 0;
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         boxes_[i]->setEnabled(hasRecord);
-        boxes_[i]->setText(QString::fromStdString(TextOf(browser_->Texts(), kBoxes[i])));
+        SetBoxText(*boxes_[i], QString::fromStdString(TextOf(browser_->Texts(), kBoxes[i])));
     }
     for (QPushButton* b : {cmdFirst, cmdPrevious, cmdNext, cmdLast}) {
         b->setEnabled(hasRecord);

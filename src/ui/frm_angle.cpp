@@ -7,8 +7,10 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "ui/box_text.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/picture_canvas.hpp"
+#include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 
 namespace vantrel::ui {
@@ -21,6 +23,7 @@ frmAngle::frmAngle(MainFrm& main, QWidget* parent) : QWidget(parent), main_(main
     Pict = new PictureCanvas(QSize(TwipsToPixels(*this, 9000), TwipsToPixels(*this, 6000)), this);
     Pict->setObjectName(QStringLiteral("Pict"));
     Pict->move(0, 0);
+    Pict->SetHint(AngleWithoutPictureHint());
 
     txtAngle = new QLineEdit(this);
     txtAngle->setObjectName(QStringLiteral("txtAngle"));
@@ -74,7 +77,8 @@ void frmAngle::Move(QPointF position) {
     }
     Pict->EndDrawing();
     if (result.angle) {
-        txtAngle->setText(QString::fromStdString(views::AngleText(*result.angle, main_.DecimalSeparator())));
+        SetBoxText(*txtAngle,
+                   QString::fromStdString(views::AngleText(*result.angle, main_.DecimalSeparator())));
     }
 }
 

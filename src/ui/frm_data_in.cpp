@@ -14,8 +14,10 @@
 
 #include "platform/receiver_log.hpp"
 #include "platform/serial_ports.hpp"
+#include "ui/box_text.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
+#include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 
 namespace vantrel::ui {
@@ -68,7 +70,10 @@ frmDataIn::frmDataIn(MainFrm& main, QWidget* parent)
     }
 
     connect(&session_, &platform::ReceiverSession::lineReceived, this, &frmDataIn::RefreshFromForm);
-    connect(&session_, &platform::ReceiverSession::receiveEnded, this, &frmDataIn::RefreshFromForm);
+    connect(&session_, &platform::ReceiverSession::receiveEnded, this, [this] {
+        lblNote->setText(ReceiveEndedNote());
+        RefreshFromForm();
+    });
     connect(&session_, &platform::ReceiverSession::problem, this, [this](const QString& message) {
         RefreshFromForm();
         ShowMessage(this, message, QMessageBox::Warning);
@@ -184,11 +189,31 @@ void frmDataIn::BuildControls() {
     txtTest->setReadOnly(true);
     PlaceTwips(*txtTest, 120, 5940, 6540, 285);
 
+    lblStation = new QLabel(this);
+    lblStation->setObjectName(QStringLiteral("lblStation"));
+    lblStation->setAlignment(Qt::AlignCenter);
+    QFont bold = lblStation->font();
+    bold.setBold(true);
+    lblStation->setFont(bold);
+    PlaceTwips(*lblStation, 6780, 5010, 2760, 375);
+    lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setWordWrap(true);
+    lblNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(*lblNote, 120, 5340, 6540, 555);
+
     connect(cmdRX, &QPushButton::clicked, this, [this] {
-        session_.StartRx();
+        if (session_.StartRx()) {
+            lblNote->setText(ReceiveStartedNote());
+        }
         RefreshFromForm();
     });
-    connect(cmdStopRX, &QPushButton::clicked, this, [this] { session_.StopRx(); });
+    connect(cmdStopRX, &QPushButton::clicked, this, [this] {
+        session_.StopRx();
+        if (session_.IsReceiving()) {
+            lblNote->setText(ReceiveStoppingNote());
+        }
+    });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdUPD, &QPushButton::clicked, this, &frmDataIn::CalcAverages);
     connect(cmdTrans, &QPushButton::clicked, this, &frmDataIn::TransferToMain);
@@ -208,14 +233,19 @@ void frmDataIn::RefreshFromForm() {
     }
     optAct[static_cast<std::size_t>(form_.SelectedFoxOption)]->setChecked(true);
     for (std::size_t i = 0; i < txtRes.size(); ++i) {
-        txtRes[i]->setText(QString::fromStdString(form_.txtRes[i]));
-        txtDB[i]->setText(QString::fromStdString(form_.txtDB[i]));
+        SetBoxText(*txtRes[i], QString::fromStdString(form_.txtRes[i]));
+        SetBoxText(*txtDB[i], QString::fromStdString(form_.txtDB[i]));
         chkOvlp[i]->setChecked(form_.chkOvlp[i]);
     }
-    txtTest->setText(QString::fromStdString(form_.txtTest));
+    SetBoxText(*txtTest, QString::fromStdString(form_.txtTest));
+    ShowStation();
     // "Start RX" while the port is open and no loop runs; "Stop RX" while one runs.
     cmdRX->setEnabled(session_.IsPortOpen() && !session_.IsReceiving());
     cmdStopRX->setEnabled(session_.IsReceiving());
+}
+
+void frmDataIn::ShowStation() {
+    lblStation->setText(QStringLiteral("Scedule %1").arg(Station() == 0 ? 1 : 2));
 }
 
 frmDataIn::Selection frmDataIn::CurrentSelection() const {
@@ -287,6 +317,7 @@ void frmDataIn::CalcAverages() {
 void frmDataIn::TransferToMain() {
     instruments::TransferToMain(form_, main_.State(), Station());
     main_.RefreshFromState();
+    main_.ShowStatusNote(TransferNote(Station()));
 }
 
 bool frmDataIn::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,7 @@
 #include "platform/receiver_session.hpp"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -49,13 +50,17 @@ class frmDataIn : public QWidget {
     QPushButton* cmdUPD = nullptr;
     QPushButton* cmdTrans = nullptr;
     QPushButton* cmdClear = nullptr;
-    dlgEdit* editor = nullptr;  // exists from a double click to its "OK"
+    QLabel* lblStation = nullptr;  // "Scedule 1": the station whose readings the window handles
+    QLabel* lblNote = nullptr;     // what the receive loop does
+    dlgEdit* editor = nullptr;     // exists from a double click to its "OK"
 
     [[nodiscard]] const instruments::DataInForm& Form() const { return form_; }
     [[nodiscard]] platform::ReceiverSession& Session() { return session_; }
 
     void CalcAverages();
     void TransferToMain();
+    // Names the station RxStation chooses now (a press of "Aquire from RX" may switch it while open).
+    void ShowStation();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -18,15 +18,20 @@
 #include <vector>
 
 #include "core/cross_fix.hpp"
+#include "geodesy/utm_zone.hpp"
 #include "instruments/gps_request.hpp"
 #include "instruments/port_numbers.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
+#include "persistence/quality_settings.hpp"
 #include "persistence/settings.hpp"
+#include "platform/hunt_export.hpp"
 #include "platform/locations.hpp"
 #include "platform/serial_ports.hpp"
+#include "quality/quality_text.hpp"
+#include "ui/box_text.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -34,6 +39,7 @@
 #include "ui/frm_setup.hpp"
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
+#include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 #include "ui/wrapping_button.hpp"
 
@@ -66,6 +72,8 @@ void MakeResultBox(QLineEdit* box) {
 
 const QString kDataFileFilter = QStringLiteral("ZarUvariziRozu (*.fh2)");
 const QString kImportFileFilter = QStringLiteral("ZarUvariziRozu (*.fhd)");
+const QString kExportFilter =
+    QStringLiteral("KML (*.kml);;GeoJSON (*.geojson *.json);;GPX (*.gpx);;All files (*)");
 // The map application's Access files, and the SQLite files the program makes for itself elsewhere.
 const QString kDatabaseFilter = QStringLiteral("Access Data (*.mdb);;SQLite database (*.sqlite *.db)");
 
@@ -85,6 +93,8 @@ std::optional<QString> ShowFileDialog(QWidget* parent, const FileDialogRequest& 
 MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environment, QWidget* parent)
     : QMainWindow(parent), program_(program), environment_(std::move(environment)) {
     setObjectName(QStringLiteral("MainFrm"));
+    const persistence::QualitySettingsRead quality = persistence::ReadQualitySettings(SettingsFile());
+    qualitySettings_ = quality.settings;
     setWindowTitle(QStringLiteral("Vantrel"));
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -97,14 +107,23 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     BuildMenus();
     SetTabOrder();
     statusBar()->setSizeGripEnabled(false);
+    // A note longer than the window is cut off; the pointer on the status bar shows all of it.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (!quality.problems.empty()) {
+        statusBar()->showMessage(QString::fromStdString(quality.problems.front()));
+    }
 
     connect(&GPSComm, &platform::GpsPositionRequest::finished, this, [this](const instruments::RmcFix& fix) {
-        instruments::ApplyGpsFix(State(), gpsStation_, fix, DecimalSeparator());
+        const int station = gpsStation_;
+        instruments::ApplyGpsFix(State(), station, fix, DecimalSeparator());
         RefreshFromState();
-        EndGpsRequest(QString());
+        EndGpsRequest(QString::fromStdString(instruments::GpsFixNote(station, gpsPortName_.toStdString(),
+                                                                     State().txtZone[station == 0 ? 0 : 1])));
     });
+    connect(&GPSComm, &platform::GpsPositionRequest::listening, this, &MainFrm::ShowGpsProgress);
+    connect(&GPSComm, &platform::GpsPositionRequest::progressed, this, &MainFrm::ShowGpsProgress);
     connect(&GPSComm, &platform::GpsPositionRequest::failed, this, [this](const QString& message) {
         EndGpsRequest(QString());
         ShowMessage(this, message, QMessageBox::Warning);
@@ -118,8 +137,10 @@ MainFrm::~MainFrm() = default;
 QLineEdit* MainFrm::BindBox(QWidget* parent, core::BoxId id) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QString::fromStdString(core::BoxName(id)));
-    connect(box, &QLineEdit::textEdited, this,
-            [this, id](const QString& text) { core::Box(State(), id) = text.toStdString(); });
+    connect(box, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+        core::Box(State(), id) = text.toStdString();
+        RefreshQuality();  // a fix whose boxes changed is no longer vouched for
+    });
     return box;
 }
 
@@ -169,7 +190,7 @@ void MainFrm::BuildStationFrame(int station) {
     // The station is noted for the data window; an open window switches to it without reloading its table.
     connect(aq, &QPushButton::clicked, this, [this, k] {
         program_.RxStation = k;
-        dataInWindow.Show(*this);
+        dataInWindow.Show(*this).ShowStation();
     });
 
     auto& angles = station == 1 ? S1Ang : S2Ang;
@@ -258,12 +279,15 @@ void MainFrm::BuildMenus() {
     mnuOpen = action("mnuOpen", QStringLiteral("&Open"));
     mnuSave = action("mnuSave", QStringLiteral("&Save"));
     mnuImport = action("mnuImport", QStringLiteral("&Import"));
+    mnuExport = action("mnuExport", QStringLiteral("&Export..."));
     mnuViewDb = action("mnuViewDb", QStringLiteral("&View Database"));
     mnuSetDbFname = action("mnuSetDbFname", QStringLiteral("Set Database File"));
+    mnuOpen->setShortcut(QKeySequence::Open);
+    mnuSave->setShortcut(QKeySequence::Save);
     MNU_QUIT = action("MNU_QUIT", QStringLiteral("Quit"));
     MNU_QUIT->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MNU_QUIT->setShortcutContext(Qt::ApplicationShortcut);
-    file->addActions({mnuOpen, mnuSave, mnuImport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
+    file->addActions({mnuOpen, mnuSave, mnuImport, mnuExport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
 
     QMenu* graphic = menuBar()->addMenu(QStringLiteral("Graphic"));
     graphic->setObjectName(QStringLiteral("mnuGraphic"));
@@ -281,6 +305,7 @@ void MainFrm::BuildMenus() {
     connect(mnuOpen, &QAction::triggered, this, &MainFrm::Open);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::Save);
     connect(mnuImport, &QAction::triggered, this, &MainFrm::Import);
+    connect(mnuExport, &QAction::triggered, this, &MainFrm::Export);
     connect(mnuSetDbFname, &QAction::triggered, this, &MainFrm::SetDatabaseFile);
     connect(mnuViewDb, &QAction::triggered, this, [this] { dataWindow.Show(NavData); });
     connect(mnuAngles, &QAction::triggered, this, [this] { angleWindow.Show(*this); });
@@ -308,35 +333,84 @@ void MainFrm::SetTabOrder() {
 
 void MainFrm::RefreshFromState() {
     const core::MeasurementState& s = State();
+    const auto show = [](QLineEdit* box, const std::string& text) {
+        SetBoxText(*box, QString::fromStdString(text));
+    };
     for (const core::BoxId& id : core::StationBoxesInListingOrder()) {
-        auto* box = centralWidget()->findChild<QLineEdit*>(QString::fromStdString(core::BoxName(id)));
-        box->setText(QString::fromStdString(core::Box(s, id)));
+        show(centralWidget()->findChild<QLineEdit*>(QString::fromStdString(core::BoxName(id))),
+             core::Box(s, id));
     }
     for (std::size_t i = 0; i < ResLat.size(); ++i) {
-        ResLat[i]->setText(QString::fromStdString(s.ResLat[i]));
-        ResLon[i]->setText(QString::fromStdString(s.ResLon[i]));
+        show(ResLat[i], s.ResLat[i]);
+        show(ResLon[i], s.ResLon[i]);
     }
     for (std::size_t k = 0; k < txtZone.size(); ++k) {
-        txtZone[k]->setText(QString::fromStdString(s.txtZone[k]));
+        show(txtZone[k], s.txtZone[k]);
     }
-    txtTest->setText(QString::fromStdString(s.txtTest));
+    show(txtTest, s.txtTest);
+    RefreshQuality();
 }
 
-void MainFrm::RunCommand(const core::Outcome& outcome) {
+void MainFrm::RefreshQuality() {
+    const core::MeasurementState& s = State();
+    const auto fixes = quality::AssessFixes(s, program_.RxReadings, qualitySettings_, DecimalSeparator());
+    for (std::size_t i = 0; i < fixes.size(); ++i) {
+        QString tip;
+        if (fixes[i]) {
+            for (const std::string& line : quality::QualityInWords(
+                     *fixes[i], static_cast<int>(i), qualitySettings_.confidence, DecimalSeparator())) {
+                tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(line);
+            }
+        } else if (s.ResultsValid && s.ResLat[i] == "no Match") {
+            tip = QStringLiteral("No fix: the bearings do not cross");
+        } else if (s.ResultsValid) {
+            tip = QStringLiteral("The boxes changed since Calculate: Calculate again for this fix's quality");
+        }
+        ResLat[i]->setToolTip(tip);
+        ResLon[i]->setToolTip(tip);
+    }
+}
+
+void MainFrm::ShowStatusNote(const QString& note) {
+    statusBar()->showMessage(note);
+    statusBar()->setToolTip(PlainToolTip(note));  // the whole of a note longer than the window is wide
+}
+
+bool MainFrm::RunCommand(const core::Outcome& outcome) {
     RefreshFromState();
-    ReportOutcome(this, outcome);
+    if (!outcome) {
+        ShowStatusNote(QString());
+    }
+    return ReportOutcome(this, outcome);
+}
+
+std::string MainFrm::ZoneWarning(geodesy::ZoneCheck check) const {
+    return geodesy::ZoneWarning(check, program_.main.txtZone[0], program_.main.txtZone[1]);
 }
 
 void MainFrm::Calculate() {
-    RunCommand(core::Calculate(State(), DecimalSeparator()));
+    if (RunCommand(core::Calculate(State(), DecimalSeparator()))) {
+        const std::string flagged = quality::FlaggedFixesNote(
+            quality::AssessFixes(State(), program_.RxReadings, qualitySettings_, DecimalSeparator()));
+        ShowStatusNote(
+            WithWarning(flagged.empty() ? QStringLiteral("No fix flagged") : QString::fromStdString(flagged),
+                        ZoneWarning(geodesy::ZoneCheck::Calculate)));
+    }
 }
 
 void MainFrm::WriteOverlays() {
-    RunCommand(map_outputs::WriteOverlays(State(), program_.settings));
+    if (RunCommand(map_outputs::WriteOverlays(State(), program_.settings))) {
+        const auto& settings = program_.settings;
+        ShowStatusNote(WithWarning(OverlaysNote(settings.FoxesFileLocation, settings.RaysFileLocation),
+                                   ZoneWarning(geodesy::ZoneCheck::Overlays)));
+    }
 }
 
 void MainFrm::WritePreviewOverlay() {
-    RunCommand(map_outputs::WritePreviewOverlay(State(), program_.settings, DecimalSeparator()));
+    if (RunCommand(map_outputs::WritePreviewOverlay(State(), program_.settings, DecimalSeparator()))) {
+        ShowStatusNote(WithWarning(PreviewOverlayNote(program_.settings.PreviewOverlayFileLocation),
+                                   ZoneWarning(geodesy::ZoneCheck::PreviewOverlay)));
+    }
 }
 
 std::optional<std::filesystem::path> MainFrm::AskFile(FileDialogRequest::Kind kind, const QString& title,
@@ -351,24 +425,64 @@ std::optional<std::filesystem::path> MainFrm::AskFile(FileDialogRequest::Kind ki
 void MainFrm::Open() {
     const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
-    if (path) {
-        RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    if (path && RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
+        ShowStatusNote(OpenedNote(QStringLiteral("Opened"), *path, State().ResultsValid));
     }
 }
 
 void MainFrm::Save() {
     const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Save"),
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
-    if (path) {
-        RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()));
+    if (path && RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
+        ShowStatusNote(SavedNote(*path));
     }
 }
 
 void MainFrm::Import() {
     const auto path = AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Import"),
                               QStringLiteral("*.fhd"), kImportFileFilter);
-    if (path) {
-        RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()));
+    if (path && RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()))) {
+        ShowStatusNote(OpenedNote(QStringLiteral("Imported"), *path, State().ResultsValid));
+    }
+}
+
+void MainFrm::Export() {
+    // Beside the measurement file, named after it, when there is one.
+    std::filesystem::path preset = platform::ToPath(QString::fromStdString(State().DataFileName));
+    std::error_code error;
+    preset = std::filesystem::is_directory(preset.parent_path(), error) ? preset.replace_extension(".kml")
+                                                                        : std::filesystem::path("hunt.kml");
+    const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Export"),
+                              platform::FromPath(preset), kExportFilter);
+    if (!path) {
+        return;
+    }
+    const auto format = platform::ExportFormatOfPath(*path);
+    if (!format) {
+        ShowMessage(this,
+                    QStringLiteral("Cannot export to \"%1\": choose a name ending in .kml, .geojson or .gpx")
+                        .arg(platform::FromPath(*path)),
+                    QMessageBox::Warning);
+        return;
+    }
+    const core::MeasurementState& s = State();
+    const persistence::IniFile settings = SettingsFileContent();
+    const geodesy::UtmZone zone =
+        geodesy::HuntZone(s.txtZone[0], s.txtZone[1], settings.Get("Map", "Zone").value_or(""));
+    const auto warnings =
+        platform::ExportHunt(program_, qualitySettings_, zone, *format, *path, DecimalSeparator());
+    if (!ReportOutcome(this, warnings.outcome())) {
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("Exported in zone %1 to %2")
+            .arg(QString::fromStdString(geodesy::ZoneText(zone)), platform::FromPath(*path)));
+    if (!warnings->empty()) {
+        QString text;
+        for (const std::string& warning : *warnings) {
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(warning);
+        }
+        ShowMessage(this, text, QMessageBox::Information);
     }
 }
 
@@ -388,7 +502,10 @@ void MainFrm::StartDatabase() {
 }
 
 void MainFrm::UpdateDatabase() {
-    RunCommand(NavData.UpdateDatabase(State()));
+    if (RunCommand(NavData.UpdateDatabase(State()))) {
+        ShowStatusNote(
+            WithWarning(DatabaseNote(NavData.DatabasePath()), ZoneWarning(geodesy::ZoneCheck::Database)));
+    }
 }
 
 void MainFrm::SetDatabaseFile() {
@@ -429,9 +546,16 @@ void MainFrm::GetPos(int stationIndex) {
     QPushButton* button = cmdGetPos[stationIndex == 0 ? 0 : 1];
     button->setDown(true);
     button->setFocus();
-    statusBar()->showMessage(
-        QStringLiteral("Waiting for GPS on %1 (%2) ... Esc cancels").arg(portName, *device));
+    gpsPortName_ = portName;
+    gpsDevice_ = *device;
     GPSComm.Start(*device);
+    ShowGpsProgress();
+}
+
+void MainFrm::ShowGpsProgress() {
+    const std::string progress = instruments::GpsWaitingText(GPSComm.Request(), gpsPortName_.toStdString());
+    statusBar()->showMessage(QStringLiteral("Waiting for GPS on %1 (%2): %3 ... Esc cancels")
+                                 .arg(gpsPortName_, gpsDevice_, QString::fromStdString(progress)));
 }
 
 void MainFrm::EndGpsRequest(const QString& status) {
@@ -439,11 +563,7 @@ void MainFrm::EndGpsRequest(const QString& status) {
         button->setDown(false);
     }
     gpsStation_ = -1;
-    if (status.isEmpty()) {
-        statusBar()->clearMessage();
-    } else {
-        statusBar()->showMessage(status, 5000);
-    }
+    ShowStatusNote(status);
 }
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event) {

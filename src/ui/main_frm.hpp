@@ -11,9 +11,11 @@
 #include <functional>
 #include <optional>
 
+#include "geodesy/zone_warning.hpp"
 #include "persistence/program_state.hpp"
 #include "platform/gps_position_request.hpp"
 #include "platform/nav_data.hpp"
+#include "quality/fix_quality.hpp"
 #include "ui/single_window.hpp"
 
 class QAction;
@@ -64,6 +66,8 @@ class MainFrm : public QMainWindow {
 
     // Shows every box as the state holds it.
     void RefreshFromState();
+    // The status line's note after a command that succeeded (it replaces the previous one; empty clears).
+    void ShowStatusNote(const QString& note);
     // Writes the settings file; a failure is shown.
     void PutIniData();
     // A file handed to the program from outside (command line, file manager): a ".fhd" (any case) is
@@ -108,6 +112,7 @@ class MainFrm : public QMainWindow {
     QAction* mnuOpen = nullptr;
     QAction* mnuSave = nullptr;
     QAction* mnuImport = nullptr;
+    QAction* mnuExport = nullptr;
     QAction* mnuViewDb = nullptr;
     QAction* mnuSetDbFname = nullptr;
     QAction* MNU_QUIT = nullptr;
@@ -131,6 +136,8 @@ class MainFrm : public QMainWindow {
     void Open();
     void Save();
     void Import();
+    // File > Export...: KML, GeoJSON or GPX of the current state, by the chosen file's extension.
+    void Export();
     void UpdateDatabase();
     void SetDatabaseFile();
     // "Get Pos" of station index 0 or 1; Esc on the focused button cancels it.
@@ -148,16 +155,24 @@ class MainFrm : public QMainWindow {
     void BuildMenus();
     void SetTabOrder();
     QLineEdit* BindBox(QWidget* parent, core::BoxId id);
-    // Runs a command over the state: refreshes the window, then shows its failure.
-    void RunCommand(const core::Outcome& outcome);
+    // Runs a command over the state: refreshes the window, then shows its failure (and clears the status
+    // line's note of an earlier command). True when it succeeded.
+    bool RunCommand(const core::Outcome& outcome);
+    [[nodiscard]] std::string ZoneWarning(geodesy::ZoneCheck check) const;
     std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
                                                  const QString& presetName, const QString& filter);
 
+    void ShowGpsProgress();
     void EndGpsRequest(const QString& status);
+    // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
+    void RefreshQuality();
 
+    quality::QualitySettings qualitySettings_;  // [Quality] of Vantrel.ini, read at start
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;
     int gpsStation_ = -1;  // the station whose "Get Pos" waits, -1 when none
+    QString gpsPortName_;  // "COM1", and the device it maps to, of the waiting request
+    QString gpsDevice_;
 };
 
 }  // namespace vantrel::ui

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "ui/picture_canvas.hpp"
+#include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 #include "views/rays.hpp"
 
@@ -26,6 +27,7 @@ PicFrame::PicFrame(const persistence::ProgramState& program, QWidget* parent)
     PicBox->setObjectName(QStringLiteral("PicBox"));
     PicBox->move(0, 0);
     PicBox->SetPicture(QGuiApplication::clipboard()->image());
+    PicBox->SetHint(RaysWithoutPictureHint());
 
     mnuSetS1 = menuBar()->addAction(QStringLiteral("Set S&1"));
     mnuSetS1->setObjectName(QStringLiteral("mnuSetS1"));

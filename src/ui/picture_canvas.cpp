@@ -14,6 +14,8 @@ PictureCanvas::PictureCanvas(QSize size, QWidget* parent)
 }
 
 void PictureCanvas::SetPicture(const QImage& picture) {
+    hasPicture_ = !picture.isNull();
+    drawnOn_ = false;
     canvas_.fill(palette().color(QPalette::Window));
     if (!picture.isNull()) {
         QPainter painter(&canvas_);
@@ -22,9 +24,20 @@ void PictureCanvas::SetPicture(const QImage& picture) {
     update();
 }
 
+void PictureCanvas::SetHint(const QString& hint) {
+    hint_ = hint;
+    update();
+}
+
 void PictureCanvas::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), canvas_);
+    if (HintShown()) {
+        // In the part of the box the window shows: the box may be larger than its window.
+        const QRect shown = visibleRegion().boundingRect().adjusted(24, 24, -24, -24);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(shown, Qt::AlignCenter | Qt::TextWordWrap, hint_);
+    }
 }
 
 void PictureCanvas::mousePressEvent(QMouseEvent* event) {

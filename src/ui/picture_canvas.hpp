@@ -18,8 +18,16 @@ class PictureCanvas : public QWidget {
     void SetPicture(const QImage& picture);
     [[nodiscard]] const QImage& Canvas() const { return canvas_; }
     // Draws on the canvas and shows the result.
-    QImage& BeginDrawing() { return canvas_; }
+    QImage& BeginDrawing() {
+        drawnOn_ = true;
+        return canvas_;
+    }
     void EndDrawing() { update(); }
+
+    // What to do, shown over the empty box while it has neither a picture nor anything drawn on it. It is
+    // not part of the canvas.
+    void SetHint(const QString& hint);
+    [[nodiscard]] bool HintShown() const { return !hint_.isEmpty() && !hasPicture_ && !drawnOn_; }
 
   Q_SIGNALS:
     void Pressed(QPointF position, Qt::MouseButton button);
@@ -32,6 +40,9 @@ class PictureCanvas : public QWidget {
 
   private:
     QImage canvas_;
+    QString hint_;
+    bool hasPicture_ = false;
+    bool drawnOn_ = false;
 };
 
 }  // namespace vantrel::ui

@@ -2,6 +2,7 @@
 #include <QString>
 
 #include "core/measurement_state.hpp"
+#include "quality/fix_quality.hpp"
 
 int ProbeQtLeak() {
     return QString().size();

@@ -194,6 +194,7 @@ TEST_F(CliFiles, UsageErrors) {
              {"export", "@hunt.fh2", "-o", "@x"},
              {"export", "@hunt.fh2", "--format", "shp", "-o", "@x"},
              {"export", "@hunt.fh2", "--format", "kml"},
+             {"export", "@hunt.fh2", "--format", "kml", "-o", "@x", "--zone", "32"},
          }) {
         const auto r = Run(args);
         EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args.size();
@@ -208,7 +209,7 @@ TEST_F(CliFiles, TheSettingsFileIsNeverWritten) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "data"));
 }
 
-// Expected positions (degrees): the stations and the fixes F1, F3 and F5 through the zone-32 series.
+// Expected positions (degrees): the stations and the fixes F1, F3 and F5 in zone 32U (GeoConvert).
 struct Expected {
     const char* name;
     double lat;
@@ -227,7 +228,7 @@ TEST_F(CliFiles, ExportGeoJson) {
     ASSERT_EQ(error.error, QJsonParseError::NoError) << bytes;
     EXPECT_EQ(doc.object().value(QStringLiteral("type")).toString(), QStringLiteral("FeatureCollection"));
     const QJsonArray features = doc.object().value(QStringLiteral("features")).toArray();
-    ASSERT_EQ(features.size(), 2 + 3 + 6);
+    ASSERT_EQ(features.size(), 2 + 3 + 6 + 3);  // stations, fixes, rays, then the three fixes' ellipses
     std::vector<Expected> points(std::begin(kStations), std::end(kStations));
     points.insert(points.end(), std::begin(kFixes), std::end(kFixes));
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -297,6 +298,8 @@ const QStringList kNames{QStringLiteral("Scedule 1"),
                          QStringLiteral("Scedule 2 - F3"),
                          QStringLiteral("Scedule 1 - F5"),
                          QStringLiteral("Scedule 2 - F5")};
+const QStringList kEllipseNames{QStringLiteral("F1 ellipse"), QStringLiteral("F3 ellipse"),
+                                QStringLiteral("F5 ellipse")};
 
 TEST_F(CliFiles, ExportKml) {
     const auto r = Run({"--decimal-separator=,", "export", "@old.FHD", "--format", "kml", "-o", "@hunt.kml"});
@@ -304,10 +307,14 @@ TEST_F(CliFiles, ExportKml) {
     const XmlSummary kml = ReadXml(ReadBytes(dir_ / "hunt.kml"));
     ASSERT_TRUE(kml.wellFormed);
     EXPECT_EQ(kml.rootNamespace, QStringLiteral("http://www.opengis.net/kml/2.2"));
-    EXPECT_EQ(kml.names, QStringList{QStringLiteral("old.FHD")} + kNames);
-    ASSERT_EQ(kml.coordinates.size(), 11);
+    EXPECT_EQ(kml.names, QStringList{QStringLiteral("old.FHD")} + kNames + kEllipseNames);
+    ASSERT_EQ(kml.coordinates.size(), 11 + 3);
     EXPECT_EQ(kml.coordinates[2], QStringLiteral("9.00719631,51.45567788"));  // longitude first, point always
     EXPECT_EQ(kml.coordinates[10], QStringLiteral("9.01439121,51.45118132 9.00000000,51.46017400"));
+    // F3 lies on station 2: its flag among the fix's and its ellipse's data.
+    EXPECT_NE(
+        ReadBytes(dir_ / "hunt.kml").find("<Data name=\"flags\">\n                    <value>unreliable"),
+        std::string::npos);
 }
 
 TEST_F(CliFiles, ExportGpx) {
@@ -316,9 +323,10 @@ TEST_F(CliFiles, ExportGpx) {
     const XmlSummary gpx = ReadXml(ReadBytes(dir_ / "hunt.gpx"));
     ASSERT_TRUE(gpx.wellFormed);
     EXPECT_EQ(gpx.rootNamespace, QStringLiteral("http://www.topografix.com/GPX/1/1"));
-    EXPECT_EQ(gpx.names, QStringList{QStringLiteral("hunt.fh2")} + kNames);
-    ASSERT_EQ(gpx.latLon.size(), 5 + 12);
-    EXPECT_EQ(gpx.latLon[0], QStringLiteral("51.45118220 9.00000000"));
+    EXPECT_EQ(gpx.names, QStringList{QStringLiteral("hunt.fh2")} + kNames + kEllipseNames);
+    ASSERT_EQ(gpx.latLon.size(), 5 + 12 + 3 * 73);  // each ellipse a closed route of 72 + 1 points
+    // GeoConvert: 32n 500000 5700000 -> 51.4511822056677 9
+    EXPECT_EQ(gpx.latLon[0], QStringLiteral("51.45118221 9.00000000"));
     EXPECT_EQ(gpx.latLon[4], QStringLiteral("51.46017400 9.00000000"));  // F5
     EXPECT_EQ(gpx.latLon[5], gpx.latLon[0]);                             // ray Scedule 1 - F1 starts there
 }
@@ -337,10 +345,11 @@ TEST_F(CliFiles, ExportLeavesOutFixesThatAreNoPosition) {
     const auto r = Run({"export", "@far.fhd", "--format", "gpx", "-o", "@far.gpx"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.starts_with("vantrel-cli: F2 left out: northing -2864")) << r.err;
-    EXPECT_EQ(ReadXml(ReadBytes(dir_ / "far.gpx")).names,
-              (QStringList{QStringLiteral("far.fhd"), QStringLiteral("Scedule 1"),
-                           QStringLiteral("Scedule 2"), QStringLiteral("F1"),
-                           QStringLiteral("Scedule 1 - F1"), QStringLiteral("Scedule 2 - F1")}));
+    EXPECT_EQ(
+        ReadXml(ReadBytes(dir_ / "far.gpx")).names,
+        (QStringList{QStringLiteral("far.fhd"), QStringLiteral("Scedule 1"), QStringLiteral("Scedule 2"),
+                     QStringLiteral("F1"), QStringLiteral("Scedule 1 - F1"), QStringLiteral("Scedule 2 - F1"),
+                     QStringLiteral("F1 ellipse")}));
 }
 
 // The example hunt was laid out with the transmitters at known places; its averaged bearings must find them

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_names.hpp"
+
 #include <string>
 
 namespace vantrel::instruments {
@@ -65,6 +67,37 @@ TEST(ApplyGpsFix, AnyOtherIndexIsStationTwo) {
         EXPECT_EQ(state.txtZone[0], "");
     }
 }
+
+// What a waiting request tells the user, after the bytes received so far.
+struct WaitingCase {
+    const char* name;
+    std::string received;
+    std::string text;
+};
+
+class GpsWaiting : public testing::TestWithParam<WaitingCase> {};
+
+TEST_P(GpsWaiting, SaysHowFarItGot) {
+    GpsRequest request;
+    EXPECT_FALSE(request.Feed(GetParam().received));
+    EXPECT_EQ(GpsWaitingText(request, "COM1"), GetParam().text);
+}
+
+const std::string kReceiving = "receiving, no valid position yet";
+const std::string kNoFix = kReceiving + " (receiver reports no fix)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GpsWaiting,
+    testing::Values(WaitingCase{"Nothing", "", "no data from COM1 yet"},
+                    WaitingCase{"NoiseOnly", "\x01\xff", kReceiving},
+                    WaitingCase{"OtherSentences", "$GPGSV,1,1,00*79\r\n", kReceiving},
+                    WaitingCase{"NoFixWithChecksum", kLangenNoFix + "\r\n", kNoFix},
+                    WaitingCase{"NoFixWithoutChecksum", "$GPRMC,,V,,,,\r\n", kNoFix},
+                    WaitingCase{"NoFixWithWrongChecksum", "$GPRMC,,V,,,,,,,,,,N*54\r\n", kReceiving},
+                    WaitingCase{"StatusVFieldOnlyInTime", "$GPRMC,V\r\n", kReceiving},
+                    // Once said, it stays said: a later sentence without the status changes nothing.
+                    WaitingCase{"NoFixThenOther", kLangenNoFix + "\r\n$GPGSV,1,1,00*79\r\n", kNoFix}),
+    vantrel::testing_support::ParamName());
 
 }  // namespace
 }  // namespace vantrel::instruments

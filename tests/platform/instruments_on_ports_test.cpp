@@ -6,10 +6,13 @@
 #include "platform/receiver_session.hpp"
 #include "support/background_process.hpp"
 #include "temp_dir.hpp"
+#include "test_names.hpp"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
 
+#include <algorithm>
+#include <chrono>
 #include <regex>
 
 namespace vantrel::platform {
@@ -62,6 +65,51 @@ TEST(GpsPositionRequest, AbortEndsItAtOnce) {
     InstrumentPort other;
     EXPECT_TRUE(other.Open(Device(pair), 4800).ok());
 }
+
+// Positions sent while nobody listened must not answer a request: they may be minutes old. The kernel keeps
+// about 16 KB for a pseudo-terminal that nobody reads (4 KB in the read queue, the rest in its buffers on
+// the way there); what socat could not pass on waits in socat's own buffer and comes the moment the kernel's
+// is cleared, so clearing the device's queue alone is not enough.
+struct StaleCase {
+    const char* name;
+    std::size_t staleBytes;
+};
+
+class GpsStaleInput : public testing::TestWithParam<StaleCase> {};
+
+TEST_P(GpsStaleInput, OnlyWhatComesAfterTheOpeningCounts) {
+    // Today's position, somewhere else than the old one (Langen, from a real capture).
+    const std::string fresh = "$GNRMC,184102.00,A,5000.14318,N,00838.63715,E,0.011,,030416,,,A*6F";
+    TempDir dir;
+    SocatPair pair(dir.path().string());
+    ASSERT_TRUE(pair.ready());
+    ASSERT_TRUE(pair.WatchDevice());
+    std::string stale;
+    while (stale.size() < GetParam().staleBytes) {
+        stale += kFix + "\r\n";
+    }
+    ASSERT_TRUE(pair.Send(stale));
+    constexpr std::size_t kDeviceQueue = 4095;
+    ASSERT_TRUE(pair.WaitForQueuedOnDevice(std::min(stale.size(), kDeviceQueue),
+                                           std::chrono::milliseconds(kPatienceMs)));
+
+    GpsPositionRequest request;
+    QSignalSpy listening(&request, &GpsPositionRequest::listening);
+    QSignalSpy finished(&request, &GpsPositionRequest::finished);
+    ASSERT_TRUE(request.Start(Device(pair)));
+    ASSERT_TRUE(listening.wait(kPatienceMs));
+    EXPECT_EQ(finished.count(), 0) << "answered with a position sent before the request";
+    EXPECT_FALSE(request.Request().receivedAny());
+
+    ASSERT_TRUE(pair.Send(fresh + "\r\n"));
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(kPatienceMs));
+    EXPECT_EQ(finished.at(0).at(0).value<instruments::RmcFix>().sentence, fresh);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backlogs, GpsStaleInput,
+                         testing::Values(StaleCase{"ThreeSentencesInTheDeviceQueue", 3 * (kFix.size() + 2)},
+                                         StaleCase{"MoreThanTheKernelHoldsTheRestInSocat", 20000}),
+                         testing_support::ParamName());
 
 struct Receiver {
     TempDir dir;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -225,6 +226,19 @@ bool SocatPair::WaitForDeviceSpeed(speed_t speed, std::chrono::milliseconds time
     while (Clock::now() < deadline) {
         termios settings{};
         if (watchFd_ >= 0 && ::tcgetattr(watchFd_, &settings) == 0 && ::cfgetispeed(&settings) == speed) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+bool SocatPair::WaitForQueuedOnDevice(std::size_t bytes, std::chrono::milliseconds timeout) const {
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+        int queued = 0;
+        if (watchFd_ >= 0 && ::ioctl(watchFd_, FIONREAD, &queued) == 0 &&
+            static_cast<std::size_t>(queued) >= bytes) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

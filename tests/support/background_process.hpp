@@ -87,6 +87,8 @@ class SocatPair {
     // that a Disconnect after it comes after the opening (a slow program, under valgrind say, may still be
     // opening when it merely has the device open).
     bool WaitForDeviceSpeed(speed_t speed, std::chrono::milliseconds timeout) const;
+    // Waits until the device's input queue holds at least `bytes` received and unread (WatchDevice first).
+    bool WaitForQueuedOnDevice(std::size_t bytes, std::chrono::milliseconds timeout) const;
 
   private:
     std::string device_;

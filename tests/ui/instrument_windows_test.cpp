@@ -2,6 +2,7 @@
 // pseudo-terminals that the settings file's [Ports] section maps to COM1.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,14 +61,31 @@ class InstrumentWindowsTest : public QObject {
     void GetPosFillsTheStationFromACapture() {
         Fixture f;
         QVERIFY(f.pty.ready());
+        // A position sent while nobody listened (Munich) is not taken.
+        QVERIFY(f.pty.WatchDevice());
+        QVERIFY(f.pty.Send("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
+        QVERIFY(f.pty.WaitForQueuedOnDevice(70, std::chrono::milliseconds(10000)));
         QTest::mouseClick(f.window->cmdGetPos[1], Qt::LeftButton);
-        QVERIFY(
-            f.window->statusBar()->currentMessage().startsWith(QStringLiteral("Waiting for GPS on COM1")));
-        QVERIFY(f.window->statusBar()->currentMessage().endsWith(QStringLiteral("Esc cancels")));
+        const QString waiting =
+            QStringLiteral("Waiting for GPS on COM1 (%1): ").arg(QString::fromStdString(f.pty.device()));
+        const auto status = [&f] { return f.window->statusBar()->currentMessage(); };
+        QCOMPARE(status(), waiting + QStringLiteral("no data from COM1 yet ... Esc cancels"));
         QVERIFY(f.window->cmdGetPos[1]->isDown());
-        QTest::qWait(200);  // the port opens after its short settling wait
+        // The port opens after its short settling wait; what was queued before is thrown away first.
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->GPSComm.IsListening(), 10000);
+        f.pty.Send("$GPGSV,1,1,00*79\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status(), waiting + QStringLiteral("receiving, no valid position yet ... Esc cancels"), 10000);
+        f.pty.Send("$GPRMC,,V,,,,,,,,,,N*53\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status(),
+            waiting +
+                QStringLiteral("receiving, no valid position yet (receiver reports no fix) ... Esc cancels"),
+            10000);
         f.pty.SendInChunks(testing_support::ReadBytes(VANTREL_TESTDATA_DIR "/nmea/rx210.log"), 512);
         QTRY_COMPARE_WITH_TIMEOUT(f.window->txtZone[1]->text(), QStringLiteral("32U"), 10000);
+        QCOMPARE(status(), QStringLiteral("Scedule 2: position from COM1, zone 32U"));
+        QCOMPARE(f.window->txtTest->cursorPosition(), 0);  // the box shows the sentence's start
         // The reference fix of this capture, converted and written as the station boxes show positions.
         const geodesy::UtmPosition utm = geodesy::LatLonToUtm(50.002386333333334, 8.6439525);
         QCOMPARE(f.window->Sced2Lat->text(),
@@ -148,9 +166,16 @@ class InstrumentWindowsTest : public QObject {
         QCOMPARE(data->Grid->item(30, 0)->text(), QStringLiteral("30"));
         QVERIFY(data->cmdRX->isEnabled());
         QVERIFY(!data->cmdStopRX->isEnabled());
+        QCOMPARE(data->lblStation->text(), QStringLiteral("Scedule 2"));
+        QTest::mouseClick(f.window->cmdAq[0], Qt::LeftButton);  // switches the open window to station 1
+        QCOMPARE(data->lblStation->text(), QStringLiteral("Scedule 1"));
+        QTest::mouseClick(f.window->cmdAq[1], Qt::LeftButton);
+        QCOMPARE(data->lblNote->text(), QString());
 
         QTest::mouseClick(data->cmdRX, Qt::LeftButton);
         QVERIFY(data->cmdStopRX->isEnabled());
+        QVERIFY(
+            data->lblNote->text().contains(QStringLiteral("first line only synchronises and is not filed")));
         f.pty.Send("tail of a line\r\n");  // the first line only synchronises
         f.pty.Send(ReceiverLine("350.0", "-12") + ReceiverLine("10.0", "-20"));
         QTRY_COMPARE(data->Grid->item(2, 1)->text(), QStringLiteral("10"));
@@ -165,8 +190,10 @@ class InstrumentWindowsTest : public QObject {
 
         // Stop RX: the loop ends after the next line, which is still filed.
         QTest::mouseClick(data->cmdStopRX, Qt::LeftButton);
+        QVERIFY(data->lblNote->text().contains(QStringLiteral("stops after the next line")));
         f.pty.Send(ReceiverLine("20.0", "-10"));
         QTRY_VERIFY(!data->cmdStopRX->isEnabled());
+        QCOMPARE(data->lblNote->text(), QStringLiteral("Receiving stopped."));
         QCOMPARE(data->Grid->item(2, 3)->text(), QStringLiteral("20"));
         QVERIFY(data->cmdRX->isEnabled());
 
@@ -187,6 +214,7 @@ class InstrumentWindowsTest : public QObject {
 
         QTest::mouseClick(data->cmdTrans, Qt::LeftButton);
         QCOMPARE(f.window->S2Ang[0]->text(), QStringLiteral("6,66666666666669"));
+        QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("F1-F5 of Scedule 2 transferred"));
         QCOMPARE(f.window->S2Ang[2]->text(), QStringLiteral("71,7"));
         QCOMPARE(f.window->S1Ang[0]->text(), QStringLiteral("0"));
     }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
@@ -20,12 +21,18 @@
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
+#include "ui/status_notes.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -71,6 +78,62 @@ bool Save(QWidget& window, const QString& folder, const QString& name) {
     return true;
 }
 
+// The main window with the tooltip of fox `fox`'s Results boxes shown, grabbed from the screen with the
+// tooltip (a window of its own).
+bool SaveWithTooltip(MainFrm& window, int fox, const QString& folder, const QString& name) {
+    window.show();
+    window.raise();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        return false;
+    }
+    QLineEdit* box = window.ResLat[static_cast<std::size_t>(fox)];
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        std::fprintf(stderr, "the main window did not become active\n");
+    }
+    // What Qt sends when the pointer rests on the box.
+    const QPoint centre = box->rect().center();
+    QHelpEvent rest(QEvent::ToolTip, centre, box->mapToGlobal(centre));
+    QApplication::sendEvent(box, &rest);
+    if (!QToolTip::isVisible()) {
+        std::fprintf(stderr, "the tooltip of F%d did not show\n", fox + 1);
+    }
+    QTest::qWait(300);
+    const QRect frame = window.frameGeometry();
+    const QPixmap shot =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width() + 520, frame.height() + 40);
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    std::printf("%s\n", qPrintable(path));
+    return shot.save(path);
+}
+
+// The fixes' quality: the example hunt, and a hunt whose F2 lies behind both stations.
+bool SaveQualityPictures(const QString& folder) {
+    const std::string ini = QDir::tempPath().toStdString() + "/vantrel-screenshots-quality.ini";
+    vantrel::persistence::ProgramState example;
+    vantrel::ui::MainFrmEnvironment environment{ini, ','};
+    environment.fileDialog = [](QWidget*, const vantrel::ui::FileDialogRequest&) {
+        return std::optional<QString>(QStringLiteral(VANTREL_SOURCE_DIR "/examples/hunt-vogelsberg.fh2"));
+    };
+    MainFrm exampleWindow(example, environment);
+    exampleWindow.mnuOpen->trigger();
+    exampleWindow.Calculate();
+    bool ok = SaveWithTooltip(exampleWindow, 3, folder, QStringLiteral("MainFrm-quality"));
+    exampleWindow.hide();
+
+    vantrel::persistence::ProgramState behind;
+    auto& s = behind.main;
+    s.Sced1Lat = s.Sced2Lat = "5700000";
+    s.Sced1Lon = "500000";
+    s.Sced2Lon = "501000";
+    s.S1Ang = {"45", "225", "80", "30", "0"};
+    s.S2Ang = {"315", "135", "280", "320", "0"};
+    MainFrm behindWindow(behind, {ini, ','});
+    behindWindow.Calculate();
+    ok = SaveWithTooltip(behindWindow, 1, folder, QStringLiteral("MainFrm-behind")) && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -84,7 +147,7 @@ int main(int argc, char* argv[]) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    QGuiApplication::clipboard()->setImage(MapPicture());
+    QGuiApplication::clipboard()->clear();
 
     vantrel::persistence::ProgramState program;
     program.settings = vantrel::persistence::SettingsFromIni({});
@@ -113,9 +176,35 @@ int main(int argc, char* argv[]) {
     program.settings.DataBaseFilename = database;
     MainFrm main(program, {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
     main.StartDatabase();
+
+    // The picture windows before a map picture was copied: they say what to do.
+    bool ok = true;
+    {
+        vantrel::ui::PicFrame emptyRays(program);
+        ok = Save(emptyRays, folder, QStringLiteral("PicFrame-without-picture")) && ok;
+        vantrel::ui::frmAngle emptyAngle(main);
+        ok = Save(emptyAngle, folder, QStringLiteral("frmAngle-without-picture")) && ok;
+    }
+    QGuiApplication::clipboard()->setImage(MapPicture());
+
+    // Stations in two zones: Calculate warns in the status line.
+    s.txtZone = {"32U", "33U"};
+    main.RefreshFromState();
+    main.Calculate();
+    ok = Save(main, folder, QStringLiteral("MainFrm-zone-warning")) && ok;
+    s.txtZone = {"32U", "32U"};
+    main.RefreshFromState();
+
     main.Calculate();
     main.UpdateDatabase();
-    bool ok = Save(main, folder, QStringLiteral("MainFrm"));
+    ok = Save(main, folder, QStringLiteral("MainFrm")) && ok;
+
+    // The File menu with its shortcuts.
+    if (auto* file = main.menuBar()->findChild<QMenu*>(QStringLiteral("MNU_FILE"))) {
+        file->popup(main.mapToGlobal(QPoint(0, main.menuBar()->height())));
+        ok = Save(*file, folder, QStringLiteral("MainFrm-file-menu")) && ok;
+        file->hide();
+    }
 
     main.mnuShowRays->trigger();
     vantrel::ui::PicFrame& rays = *main.raysWindow.Get();
@@ -149,10 +238,17 @@ int main(int argc, char* argv[]) {
     }
     program.RxReadings(0, 2, 0) = {358, -8, 1};
     program.RxReadings(0, 2, 1) = {3.5, -9, 1};
+    // A mean with many digits: the boxes show its start.
+    program.RxReadings(0, 3, 0) = {45.1, -60, 1};
+    program.RxReadings(0, 3, 1) = {45.2, -61, 1};
+    program.RxReadings(0, 3, 2) = {45.5, -61, 1};
     main.cmdAq[0]->click();
     vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
     data.CalcAverages();
+    data.lblNote->setText(vantrel::ui::ReceiveStartedNote());  // as "Start RX" says it (no receiver here)
     ok = Save(data, folder, QStringLiteral("frmDataIn")) && ok;
+    data.TransferToMain();
+    ok = Save(main, folder, QStringLiteral("MainFrm-after-transfer")) && ok;
     const QPoint cell = data.Grid->visualItemRect(data.Grid->item(2, 2)).center();
     QTest::mouseClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(data.Grid->viewport(), Qt::LeftButton, {}, cell);
@@ -167,5 +263,7 @@ int main(int argc, char* argv[]) {
 
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
+    main.aboutWindow.Get()->hide();
+    ok = SaveQualityPictures(folder) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+// UTM of any zone on the WGS84 ellipsoid, for the hunt map and the exports. The map application's overlay
+// files and database keep the classic zone-32 series of utm_conv.hpp; everything that places a hunt on a
+// real map uses these instead.
+//
+// Method: the Krueger series of order 6 in n (C. F. F. Karney, "Transverse Mercator with an accuracy of a few
+// nanometers", J. Geodesy 85 (2011) 475-485, eqs. 7-11, 35-36), the method of GeographicLib's
+// TransverseMercator. Constants: a = 6378137 m, f = 1/298.257223563, scale 0.9996, false easting 500 km,
+// false northing 10,000 km for bands C..M (south of the equator), 0 for bands N..X.
+//
+// Accuracy: within 5 nm of the exact projection up to 3,900 km from the central meridian; the zone is taken
+// as given, so a position outside the zone's own 6-degree strip converts too (with the growing scale error of
+// any transverse Mercator). Beyond about 35 degrees of longitude from the central meridian near the equator
+// the series loses accuracy quickly; such positions are no hunt's.
+//
+// Units and ranges: degrees (north and east positive; any longitude, taken relative to the central meridian
+// and folded into [-180, 180]), metres. NaN in gives NaN out.
+
+#include "geodesy/utm_conv.hpp"
+#include "geodesy/utm_zone.hpp"
+
+namespace vantrel::geodesy {
+
+struct ZonePoint {
+    double easting = 0;   // metres, 500,000 m on the central meridian
+    double northing = 0;  // metres, 10,000,000 m added in zones of the southern bands
+};
+
+// Central meridian of a zone in degrees: 6 * number - 183.
+double CentralMeridian(UtmZone zone);
+
+GeoPosition ZoneUtmToLatLon(UtmZone zone, double easting, double northing);
+
+ZonePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon);
+
+}  // namespace vantrel::geodesy
