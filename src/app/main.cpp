@@ -8,13 +8,14 @@
 #include <cstdlib>
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
-#include "persistence/file_access.hpp"
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
@@ -107,9 +108,12 @@ int main(int argc, char* argv[]) {
 
     vantrel::ui::MainFrm window(program, {settingsFile, vantrel::platform::SystemDecimalSeparator()});
     window.show();
-    // A missing file is the first run; anything else that kept the file from being read is said.
-    if (!settingsRead &&
-        vantrel::persistence::KindAt(settingsFile) != vantrel::persistence::FileKind::Missing) {
+    // A missing file (or a link to one not made yet) is the first run: closing makes it. Anything else
+    // that kept the file from being read is said, since closing will not rewrite it either.
+    std::error_code ignored;
+    const bool firstRun =
+        std::filesystem::status(settingsFile, ignored).type() == std::filesystem::file_type::not_found;
+    if (!settingsRead && !firstRun) {
         vantrel::ui::ShowMessage(
             &window,
             QString::fromStdString(settingsRead.message() + ". The program starts with the default settings "

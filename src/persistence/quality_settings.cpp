@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/number_text.hpp"
-#include "persistence/file_access.hpp"
+#include "persistence/atomic_file.hpp"
 #include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
@@ -58,8 +58,8 @@ QualitySettingsRead QualitySettingsFromIni(const IniFile& ini) {
 }
 
 QualitySettingsRead ReadQualitySettings(const std::filesystem::path& iniPath) {
-    const auto content = ReadWholeFile(iniPath, kMostSettingsFileBytes, "a settings file");
-    return QualitySettingsFromIni(content ? IniFile::Parse(*content) : IniFile{});
+    const auto ini = ReadSettingsFile(iniPath);
+    return QualitySettingsFromIni(ini ? *ini : IniFile{});
 }
 
 }  // namespace vantrel::persistence

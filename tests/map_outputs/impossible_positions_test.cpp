@@ -1,14 +1,11 @@
-// Positions that are no place on the earth (a typing slip of seven extra digits, a file holding 1e15, a
-// northing beyond the pole) are refused by name by all three writers for the map application, before
-// anything is written; they used to be written as "XKoord=NaN" or forty-digit numbers with success.
+// Positions that are no place on the earth (seven extra digits typed, a file holding 1e15, a northing
+// beyond the pole) are refused by name by the three writers for the map application before anything is
+// written; they used to be written as "XKoord=NaN" or forty-digit numbers, with success.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <ostream>
-#include <string>
 
-#include "file_bytes.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
 #include "map_outputs/update_database.hpp"
@@ -18,11 +15,49 @@
 namespace vantrel::map_outputs {
 namespace {
 
-using testing_support::TempDir;
+enum class Command { WriteOverlays, WritePreviewOverlay, UpdateDatabase };
 
-// Calculated results of two stations near Frankfurt and five crossings; the boxes of station 1 hold the
-// same position for Write Preview Overlay, every bearing 0 (north) and every signal -3 (10 km rays).
-core::MeasurementState Results() {
+struct PositionCase {
+    const char* name;
+    friend void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.name; }
+    Command command;
+    void (*change)(core::MeasurementState&);
+    const char* expected;  // nullptr: written
+};
+
+// Zone 32's northing at the North Pole is 0.9996 times the meridian quadrant of 10,001,965.7 m, about
+// 9,997,965 m: station 1 at 9,990,000 m is 8 km short of it, its 10 km ray to the north beyond it.
+const PositionCase kCases[] = {
+    {"StationTypedWithSevenExtraDigits", Command::WriteOverlays, [](auto& s) { s.ScedNorth[0] = 5541637e7; },
+     "Scedule 1 has no valid position (northing 55416370000000, easting 472866). Nothing was written."},
+    {"FixFromAFileHolding1e15", Command::WriteOverlays, [](auto& s) { s.FoxNorth[2] = 1e15; },
+     "F3 has no valid position (northing 1e+15, easting 444916). Nothing was written."},
+    {"StationBeyondThePole", Command::WriteOverlays, [](auto& s) { s.ScedNorth[1] = 10500000; },
+     "Scedule 2 has no valid position (northing 10500000, easting 475283). Nothing was written."},
+    {"NoMatchFoxAtItsStoredPosition", Command::WriteOverlays,
+     [](auto& s) { s.ResLat[1] = "no Match", s.FoxNorth[1] = 0, s.FoxEast[1] = 0; }, nullptr},
+    {"PreviewStationTyped", Command::WritePreviewOverlay, [](auto& s) { s.Sced1Lat = "5541637e7"; },
+     "Scedule 1 has no valid position (northing 55416370000000, easting 472866). Nothing was written."},
+    {"PreviewRayEndBeyondThePole", Command::WritePreviewOverlay,
+     [](auto& s) { s.Sced1Lat = "9990000", s.Sced1Lon = "500000"; },
+     "The ray end of F1 has no valid position (northing 10000000, easting 500000). Nothing was written."},
+    {"PreviewNearThePole", Command::WritePreviewOverlay,
+     [](auto& s) { s.Sced1Lat = "9980000", s.Sced1Lon = "500000"; }, nullptr},
+    {"DatabaseFixHalfAroundTheEarth", Command::UpdateDatabase, [](auto& s) { s.FoxEast[2] = -4.7e12; },
+     "F3 has no valid position (northing 5373080, easting -4700000000000). Nothing was changed."},
+};
+
+class ImpossiblePositionTest : public testing::TestWithParam<PositionCase> {};
+
+TEST_P(ImpossiblePositionTest, IsRefusedByNameBeforeAnythingIsWritten) {
+    const PositionCase& c = GetParam();
+    const testing_support::TempDir dir;
+    persistence::Settings settings;
+    settings.FoxesFileLocation = (dir / "foxies.ovl").string();
+    settings.RaysFileLocation = (dir / "rays.ovl").string();
+    settings.PreviewOverlayFileLocation = (dir / "preview.ovl").string();
+    // Calculated results near Frankfurt; station 1's boxes for the preview, with the default bearings of 0
+    // (north) and signals of -3 (10 km rays).
     core::MeasurementState state;
     state.ResultsValid = true;
     state.ScedNorth = {5541637, 5524124};
@@ -32,94 +67,16 @@ core::MeasurementState Results() {
     state.Sced1Lat = "5541637";
     state.Sced1Lon = "472866";
     state.S1Sig = {"-3", "-3", "-3", "-3", "-3"};
-    return state;
-}
-
-enum class Command { WriteOverlays, WritePreviewOverlay, UpdateDatabase };
-
-struct PositionCase {
-    const char* name;
-    friend void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.name; }
-    Command command;
-    std::function<void(core::MeasurementState&)> change;
-    const char* expected;  // the whole message; nullptr: written
-};
-
-// Zone 32's northing at the North Pole is 0.9996 times the meridian quadrant of 10,001,965.7 m, about
-// 9,997,965 m: a station 9,990,000 m north lies 8 km short of it, its 10 km ray beyond it.
-const PositionCase kCases[] = {
-    {"StationTypedWithSevenExtraDigits", Command::WriteOverlays,
-     [](core::MeasurementState& s) { s.ScedNorth[0] = 5541637e7; },
-     "Scedule 1 has no valid position (northing 55416370000000, easting 472866). Nothing was written."},
-    {"FixFromAFileHolding1e15", Command::WriteOverlays,
-     [](core::MeasurementState& s) { s.FoxNorth[2] = 1e15; },
-     "F3 has no valid position (northing 1e+15, easting 444916). Nothing was written."},
-    {"SecondStationBeyondThePole", Command::WriteOverlays,
-     [](core::MeasurementState& s) { s.ScedNorth[1] = 10500000; },
-     "Scedule 2 has no valid position (northing 10500000, easting 475283). Nothing was written."},
-    {"FixHalfAroundTheEarthEast", Command::WriteOverlays,
-     [](core::MeasurementState& s) { s.FoxEast[4] = 1e9; },
-     "F5 has no valid position (northing 5623429, easting 1000000000). Nothing was written."},
-    {"NoMatchFoxStaysAtItsStoredPosition", Command::WriteOverlays,
-     [](core::MeasurementState& s) {
-         s.ResLat[1] = "no Match";
-         s.FoxNorth[1] = 0;
-         s.FoxEast[1] = 0;
-     },
-     nullptr},
-    {"PreviewStationTyped", Command::WritePreviewOverlay,
-     [](core::MeasurementState& s) { s.Sced1Lat = "5541637e7"; },
-     "Scedule 1 has no valid position (northing 55416370000000, easting 472866). Nothing was written."},
-    {"PreviewRayEndBeyondThePole", Command::WritePreviewOverlay,
-     [](core::MeasurementState& s) {
-         s.Sced1Lat = "9990000";
-         s.Sced1Lon = "500000";
-     },
-     "The ray end of F1 has no valid position (northing 10000000, easting 500000). Nothing was written."},
-    {"PreviewCloseToThePole", Command::WritePreviewOverlay,
-     [](core::MeasurementState& s) {
-         s.Sced1Lat = "9980000";
-         s.Sced1Lon = "500000";
-     },
-     nullptr},
-    {"DatabaseFixFromAFileHolding1e15", Command::UpdateDatabase,
-     [](core::MeasurementState& s) { s.FoxNorth[2] = 1e15; },
-     "F3 has no valid position (northing 1e+15, easting 444916). Nothing was changed."},
-    {"DatabaseStationTyped", Command::UpdateDatabase,
-     [](core::MeasurementState& s) { s.ScedEast[1] = -4.7e12; },
-     "FP2 has no valid position (northing 5524124, easting -4700000000000). Nothing was changed."},
-};
-
-class ImpossiblePositionTest : public testing::TestWithParam<PositionCase> {};
-
-TEST_P(ImpossiblePositionTest, IsRefusedByNameBeforeAnythingIsWritten) {
-    const PositionCase& c = GetParam();
-    const TempDir dir;
-    persistence::Settings settings;
-    settings.FoxesFileLocation = (dir / "foxies.ovl").string();
-    settings.RaysFileLocation = (dir / "rays.ovl").string();
-    settings.PreviewOverlayFileLocation = (dir / "preview.ovl").string();
-    core::MeasurementState state = Results();
     c.change(state);
     const core::MeasurementState before = state;
 
-    core::Outcome outcome = core::Outcome::Ok();
-    switch (c.command) {
-        case Command::WriteOverlays:
-            outcome = WriteOverlays(state, settings);
-            break;
-        case Command::WritePreviewOverlay:
-            outcome = WritePreviewOverlay(state, settings, ',');
-            break;
-        case Command::UpdateDatabase:
-            outcome = MapObjects(state).outcome();
-            break;
-    }
+    const core::Outcome outcome = c.command == Command::WriteOverlays ? WriteOverlays(state, settings)
+                                  : c.command == Command::WritePreviewOverlay
+                                      ? WritePreviewOverlay(state, settings, ',')
+                                      : MapObjects(state).outcome();
 
     if (c.expected == nullptr) {
-        ASSERT_TRUE(outcome) << outcome.message();
-        EXPECT_FALSE(std::filesystem::is_empty(dir.path()));
-        EXPECT_EQ(testing_support::ReadBytes(dir.path() / "foxies.ovl").find("NaN"), std::string::npos);
+        EXPECT_TRUE(outcome) << outcome.message();
         return;
     }
     EXPECT_EQ(outcome.message(), c.expected);

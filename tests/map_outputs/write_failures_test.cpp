@@ -1,9 +1,12 @@
 // Every command that writes a file, where writing fails for real: a full disk and a read-only folder (a
-// tiny memory file system, which stops root as well), and a folder that is a file. Each command says so
-// with the file's name and the system's reason, leaves the old file as it was and changes no state.
+// tiny memory file system, which stops root as well), a folder that is a file, and a target that is no
+// plain file (a pipe, a device, a socket, a folder, links in a loop; /dev/null was once turned into a
+// file this way). Each command says so with the file's name and the reason, leaves the old file as it was
+// and changes no state; a symbolic link is written through.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <ostream>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "persistence/data_file_commands.hpp"
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
+#include "support/special_files.hpp"
 #include "temp_dir.hpp"
 #include "test_names.hpp"
 
@@ -155,6 +159,100 @@ TEST_P(WriteFailureTest, FolderThatIsAFile) {
     ASSERT_TRUE(core::Calculate(state_.main, ','));
     ExpectRefusedAndNothingChanged(dir / "overlays", "Not a directory", 0);
     EXPECT_EQ(ReadBytes(dir / "overlays"), "a file, not a folder");
+}
+
+// What may stand where a command writes its first file. Links are written through (the link stays);
+// anything else that is not a plain file is refused, and nothing at all is written.
+struct Node {
+    const char* name;
+    bool (*make)(const path& at, const path& other);  // false: this system cannot make it
+    const char* refusal;                              // nullptr: written
+};
+
+const Node kNodes[] = {
+    {"RegularFile",
+     [](const path& at, const path&) {
+         testing_support::WriteBytes(at, "");
+         return true;
+     },
+     nullptr},
+    {"SymlinkToFile",
+     [](const path& at, const path& other) {
+         testing_support::WriteBytes(other / "real", "");
+         return testing_support::MakeSymlink("../other/real", at);
+     },
+     nullptr},
+    {"DanglingSymlink",
+     [](const path& at, const path& other) { return testing_support::MakeSymlink(other / "new", at); },
+     nullptr},
+    {"SymlinkLoop",
+     [](const path& at, const path& other) {
+         return testing_support::MakeSymlink(other / "back", at) &&
+                testing_support::MakeSymlink(at, other / "back");
+     },
+     "Too many levels of symbolic links"},
+    {"NamedPipe", [](const path& at, const path&) { return testing_support::MakeFifo(at); },
+     "not a regular file (a named pipe)"},
+    {"SymlinkToNamedPipe",
+     [](const path& at, const path& other) {
+         return testing_support::MakeFifo(other / "pipe") && testing_support::MakeSymlink(other / "pipe", at);
+     },
+     "not a regular file (a named pipe)"},
+    {"CharacterDevice", [](const path& at, const path&) { return testing_support::MakeCharacterDevice(at); },
+     "not a regular file (a character device)"},
+    {"Socket", [](const path& at, const path&) { return testing_support::MakeSocket(at); },
+     "not a regular file (a socket)"},
+    {"Folder", [](const path& at, const path&) { return std::filesystem::create_directory(at); },
+     "not a regular file (a folder)"},
+};
+
+// Every entry below `folder` (links not followed) and its kind.
+std::map<std::string, persistence::FileKind> Listing(const path& folder) {
+    std::map<std::string, persistence::FileKind> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        entries[entry.path().string()] = persistence::KindAt(entry.path());
+    }
+    return entries;
+}
+
+TEST_P(WriteFailureTest, FollowsLinksAndRefusesWhatIsNotAFile) {
+    for (const Node& node : kNodes) {
+        SCOPED_TRACE(node.name);
+        const TempDir dir;
+        const path files = dir / "files";
+        std::filesystem::create_directories(dir / "other");
+        state_ = Hunt(files);
+        ASSERT_TRUE(core::Calculate(state_.main, ','));
+        std::filesystem::create_directories(files);
+        ASSERT_TRUE(GetParam().run(state_, files));  // the content to expect, written into a plain file
+        const std::string expected = ReadBytes(files / GetParam().files[0]);
+        std::filesystem::remove_all(files);
+        std::filesystem::create_directories(files);
+        const path at = files / GetParam().files[0];
+        if (!node.make(at, dir / "other")) {
+            continue;  // a device needs root
+        }
+        const auto kind = persistence::KindAt(at);
+        const auto before = Listing(dir.path());
+        const ProgramState stateBefore = state_;
+
+        const core::Outcome outcome = GetParam().run(state_, files);
+
+        EXPECT_EQ(persistence::KindAt(at), kind) << "the node itself was replaced";
+        if (node.refusal == nullptr) {
+            ASSERT_TRUE(outcome) << outcome.message();
+            EXPECT_EQ(ReadBytes(at), expected);  // through the link
+            for (const auto& [name, entryKind] : Listing(dir.path())) {
+                EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "left behind: " << name;
+            }
+            continue;
+        }
+        EXPECT_NE(outcome.message().find("\"" + persistence::DisplayPath(at) + "\": "), std::string::npos)
+            << outcome.message();
+        EXPECT_NE(outcome.message().find(node.refusal), std::string::npos) << outcome.message();
+        EXPECT_EQ(Listing(dir.path()), before) << "something was written";
+        EXPECT_TRUE(state_ == stateBefore);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, WriteFailureTest, testing::ValuesIn(kCommands),
