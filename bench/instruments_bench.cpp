@@ -14,6 +14,7 @@
 #include "figures.hpp"
 #include "heap_meter.hpp"
 #include "instruments/nmea_reader.hpp"
+#include "instruments/rx_formats.hpp"
 #include "instruments/rx_line.hpp"
 
 namespace vantrel::bench {
@@ -100,6 +101,25 @@ class ReceiverReader {
     std::size_t found_ = 0;
 };
 
+// The receivers in the other formats: frame lines at CR, LF or CR LF and read each in the format.
+template <instruments::RxFormat kFormat>
+class FormatReader {
+  public:
+    void Feed(std::string_view chunk) {
+        reader_.Feed(chunk, [this](std::string_view, const instruments::RxLineReading& read) {
+            if (read.bearing) {
+                ++found_;
+            }
+            return true;
+        });
+    }
+    [[nodiscard]] std::size_t found() const { return found_; }
+
+  private:
+    instruments::RxReader reader_{kFormat};
+    std::size_t found_ = 0;
+};
+
 // A stream made of `repeats` passes over the same bytes. The 100 MB of noise are its 1 MB block a hundred
 // times over, so that both sizes are read from the same level of the CPU cache: the per-byte figure then
 // compares the readers' own cost, not the machine's memory bandwidth.
@@ -176,6 +196,9 @@ void RegisterReader(const std::string& readerName) {
 [[maybe_unused]] const bool registered = [] {
     RegisterReader<NmeaReader>("NmeaReader");
     RegisterReader<ReceiverReader>("ReceiverReader");
+    RegisterReader<FormatReader<instruments::RxFormat::Agrelo>>("AgreloReader");
+    RegisterReader<FormatReader<instruments::RxFormat::Kn5r>>("Kn5rReader");
+    RegisterReader<FormatReader<instruments::RxFormat::Aprs>>("AprsReader");
     return true;
 }();
 
@@ -224,10 +247,31 @@ std::vector<Figure> ReaderFigures(const RunResults& results, const std::string& 
     return figures;
 }
 
+// The readers of the other formats are set against noise: a unit on the wrong speed, or a port of garbage.
+std::vector<Figure> FormatReaderFigures(const RunResults& results, const std::string& reader) {
+    std::vector<Figure> figures;
+    const auto large = MegabytesPerSecond(results, BenchmarkName(reader, "noise_100MB", kPortChunk));
+    if (large) {
+        figures.push_back({reader + ": 100 MB of noise, 4096-byte chunks", Number(*large) + " MB/s",
+                           ">= 300 MB/s", *large >= 300});
+    }
+    for (auto& figure : ReaderFigures(results, reader)) {
+        if (figure.name.find("captures, 4096") == std::string::npos) {  // NMEA captures are not their lines
+            figures.push_back(std::move(figure));
+        }
+    }
+    return figures;
+}
+
 VANTREL_FIGURES([](const RunResults& results) {
     std::vector<Figure> figures = ReaderFigures(results, "NmeaReader");
     for (auto& figure : ReaderFigures(results, "ReceiverReader")) {
         figures.push_back(std::move(figure));
+    }
+    for (const char* reader : {"AgreloReader", "Kn5rReader", "AprsReader"}) {
+        for (auto& figure : FormatReaderFigures(results, reader)) {
+            figures.push_back(std::move(figure));
+        }
     }
     return figures;
 });

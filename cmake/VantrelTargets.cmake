@@ -34,6 +34,8 @@ endif()
 function(vantrel_logic_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
+    # Position-independent, so the map module (a shared object) can link them too.
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})

@@ -104,7 +104,7 @@ left=$(while read -r path; do
     [ "$path" = /. ] || [ ! -e "$path" ] || [ -d "$path" ] || echo "$path"
 done <"$work/files")
 [ -z "$left" ] || fail "left behind: $left"
-for folder in /usr/share/doc/vantrel; do
+for folder in /usr/share/doc/vantrel /usr/lib/vantrel; do
     [ ! -e "$folder" ] || fail "left behind: $folder"
 done
 grep -q 'x-vantrel' /usr/share/mime/globs2 && fail "the file types are still registered"

@@ -75,6 +75,7 @@ int RunExport(const Context& context);
 int RunUpdateDb(const Context& context);
 int RunGps(const Context& context);
 int RunRx(const Context& context);
+int RunSchedule(const Context& context);
 int RunAverage(const Context& context);
 int RunAssess(const Context& context);
 

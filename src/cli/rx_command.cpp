@@ -3,21 +3,22 @@
 #include "cli/cli.hpp"
 #include "cli/instrument_input.hpp"
 #include "core/number_text.hpp"
-#include "instruments/rx_line.hpp"
+#include "instruments/rx_formats.hpp"
 #include "platform/instrument_port.hpp"
 #include "platform/receiver_session.hpp"
 
 namespace vantrel::cli {
 namespace {
 
+constexpr const char* kSynopsis = "rx [--format fixed|agrelo|kn5r|aprs] [--baud N] [DEVICE|-]";
+
 // One output line per complete receiver line: bearing and signal, or "skipped" and the line as received.
 class LineMonitor {
   public:
-    explicit LineMonitor(char decimalSeparator) : decimalSeparator_(decimalSeparator) {}
+    LineMonitor(instruments::RxFormat format, char decimalSeparator) : reader_(format, decimalSeparator) {}
 
     void Feed(std::string_view chunk) {
-        framer_.Feed(chunk, [this](std::string_view line) {
-            const instruments::ReceiverLine read = instruments::ReadReceiverLine(line, decimalSeparator_);
+        reader_.Feed(chunk, [](std::string_view line, const instruments::RxLineReading& read) {
             if (read.bearing) {
                 PrintLineNow(core::ShortestText(*read.bearing) + "\t" + core::ShortestText(read.signal));
             } else {
@@ -28,13 +29,12 @@ class LineMonitor {
     }
 
   private:
-    char decimalSeparator_;
-    instruments::RxLineFramer framer_;
+    instruments::RxReader reader_;
 };
 
-int FromDevice(LineMonitor& monitor, const QString& device) {
+int FromDevice(LineMonitor& monitor, const QString& device, int baudRate) {
     platform::InstrumentPort port;
-    if (const core::Outcome opened = port.Open(device, platform::ReceiverSession::kBaudRate); !opened) {
+    if (const core::Outcome opened = port.Open(device, baudRate); !opened) {
         return FailWith(opened);
     }
     QEventLoop loop;
@@ -53,10 +53,25 @@ int FromDevice(LineMonitor& monitor, const QString& device) {
 }  // namespace
 
 int RunRx(const Context& context) {
-    if (!ExpectPositionals(context, 0, 1, "rx [DEVICE|-]")) {
+    if (!ExpectPositionals(context, 0, 1, kSynopsis)) {
         return kExitUsage;
     }
-    LineMonitor monitor(context.decimalSeparator);
+    const std::string formatName = context.args.Option("format").value_or("fixed");
+    const auto format = instruments::ParseRxFormat(formatName);
+    if (!format) {
+        return UsageError("--format: \"" + formatName +
+                          "\" is not a receiver format (fixed, agrelo, kn5r, aprs)");
+    }
+    int baudRate = instruments::DefaultBaudRate(*format);
+    if (const auto baud = context.args.Option("baud")) {
+        const bool digits =
+            !baud->empty() && baud->size() <= 7 && baud->find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || std::stoi(*baud) == 0) {
+            return UsageError("--baud: \"" + *baud + "\" is not a line speed");
+        }
+        baudRate = std::stoi(*baud);
+    }
+    LineMonitor monitor(*format, context.decimalSeparator);
     const std::optional<QString> device = DeviceArgument(context);
     if (!device) {
         ReadStandardInput([&](std::string_view chunk) {
@@ -65,7 +80,7 @@ int RunRx(const Context& context) {
         });
         return kExitOk;
     }
-    return FromDevice(monitor, *device);
+    return FromDevice(monitor, *device, baudRate);
 }
 
 }  // namespace vantrel::cli

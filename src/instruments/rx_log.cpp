@@ -17,7 +17,7 @@ std::string Quoted(std::string_view text) {
 }  // namespace
 
 std::string RxLogRecord(int station, std::string_view date, std::string_view time, double angle,
-                        double signal, char decimalSeparator) {
+                        double signal, char decimalSeparator, std::optional<int> quality) {
     std::string text = "P" + std::to_string(station + 1) + " ";
     text.append(date);
     text.push_back(' ');
@@ -28,6 +28,9 @@ std::string RxLogRecord(int station, std::string_view date, std::string_view tim
     text.append("  ");
     text.append(core::FormatPattern(signal, "00.0", decimalSeparator));
     text.append("dB");
+    if (quality) {
+        text.append(" Q" + std::to_string(*quality));
+    }
     return Quoted(text);
 }
 

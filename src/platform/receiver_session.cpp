@@ -1,5 +1,8 @@
 #include "platform/receiver_session.hpp"
 
+#include <algorithm>
+
+#include "instruments/fox_schedule.hpp"
 #include "instruments/rx_log.hpp"
 
 namespace vantrel::platform {
@@ -9,14 +12,42 @@ ReceiverSession::ReceiverSession(persistence::ProgramState& program, instruments
     : QObject(parent), program_(program), form_(form), decimalSeparator_(decimalSeparator), port_(this) {
     connect(&port_, &InstrumentPort::received, this, &ReceiverSession::OnReceived);
     connect(&port_, &InstrumentPort::disconnected, this, &ReceiverSession::OnDisconnected);
+    steady_.start();
+    intervalTimer_.setSingleShot(true);
+    intervalTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&intervalTimer_, &QTimer::timeout, this, [this] {
+        FollowSchedule();
+        FileOpenInterval();
+    });
 }
 
 ReceiverSession::~ReceiverSession() {
     Close();
 }
 
-core::Outcome ReceiverSession::OpenPort(const QString& device) {
-    return port_.Open(device, kBaudRate);
+core::Outcome ReceiverSession::OpenPort(const QString& device, qint32 baudRate) {
+    return port_.Open(device, baudRate);
+}
+
+void ReceiverSession::SetFormat(instruments::RxFormat format, double intervalSeconds) {
+    capture_.SetFormat(format, intervalSeconds);
+}
+
+void ReceiverSession::FollowSchedule() {
+    const std::optional<int> fox = foxOnAir_ ? foxOnAir_() : std::nullopt;
+    if (!fox) {
+        scheduledFox_.reset();
+        capture_.SetOnAir(true);
+        return;
+    }
+    if (scheduledFox_ != fox) {
+        FileOpenInterval();  // what was collected belongs to the fox that was on the air
+        scheduledFox_ = fox;
+    }
+    capture_.SetOnAir(*fox != instruments::kNoFox);
+    if (*fox != instruments::kNoFox && form_.ActiveFox != *fox) {
+        instruments::ClickFoxOption(form_, *fox - 1);
+    }
 }
 
 core::Outcome ReceiverSession::OpenLog(const std::vector<std::filesystem::path>& candidates) {
@@ -36,6 +67,7 @@ void ReceiverSession::StopRx() {
 }
 
 void ReceiverSession::Close() {
+    intervalTimer_.stop();
     capture_.End();
     if (log_.IsOpen()) {
         Log(instruments::RxLogClosingRecord());
@@ -46,23 +78,57 @@ void ReceiverSession::Close() {
 
 void ReceiverSession::OnReceived(const QByteArray& bytes) {
     const bool wasReceiving = capture_.running();
+    FollowSchedule();  // the fox on the air when the bytes arrived
     const std::vector<instruments::RxLineEvent> events =
         capture_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), form_,
-                      program_.RxReadings, program_.RxStation, decimalSeparator_);
+                      program_.RxReadings, program_.RxStation, decimalSeparator_, Now());
     for (const instruments::RxLineEvent& event : events) {
-        if (event.kind == instruments::RxLineEvent::Kind::Filed) {
-            Log(instruments::RxLogRecord(event.station, LogDateText(), LogTimeText(), event.angle,
-                                         event.signal, decimalSeparator_));
-        }
-        Q_EMIT lineReceived(event);
+        Report(event);
     }
+    ArmIntervalTimer();
     if (wasReceiving && !capture_.running()) {
         Q_EMIT receiveEnded();
     }
 }
 
+void ReceiverSession::Report(const instruments::RxLineEvent& event) {
+    if (event.kind == instruments::RxLineEvent::Kind::Filed) {
+        Log(instruments::RxLogRecord(event.station, LogDateText(), LogTimeText(), event.angle, event.signal,
+                                     decimalSeparator_, event.quality));
+    }
+    Q_EMIT lineReceived(event);
+}
+
+void ReceiverSession::FileOpenInterval() {
+    const bool wasReceiving = capture_.running();
+    if (const auto event =
+            capture_.EndInterval(form_, program_.RxReadings, program_.RxStation, decimalSeparator_)) {
+        Report(*event);
+    }
+    intervalTimer_.stop();
+    if (wasReceiving && !capture_.running()) {
+        Q_EMIT receiveEnded();
+    }
+}
+
+void ReceiverSession::ArmIntervalTimer() {
+    const std::optional<double> end = capture_.IntervalEnd();
+    if (!end) {
+        intervalTimer_.stop();
+        return;
+    }
+    // Restarted at every arrival: a line may have closed the interval the timer was set for and opened
+    // another.
+    intervalTimer_.start(static_cast<int>(std::max(0.0, (*end - Now()) * 1000) + 1));
+}
+
+double ReceiverSession::Now() const {
+    return static_cast<double>(steady_.nsecsElapsed()) / 1e9;
+}
+
 void ReceiverSession::OnDisconnected(const QString& message) {
     const bool wasReceiving = capture_.running();
+    FileOpenInterval();  // the bearings that came before the unit went away are kept
     capture_.End();
     Q_EMIT problem(message);
     if (wasReceiving) {

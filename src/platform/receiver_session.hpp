@@ -1,11 +1,21 @@
 #pragma once
 
 // The direction-finding receiver while the "Data Processing" window is open: its serial port (2400 baud
-// 8N1), the receive loop of "Start RX" / "Stop RX", and the receiver log. Lines are filed into the
-// program-wide bearing table for the station RxStation of the moment and into the window's form.
+// 8N1 unless the receiver's format says otherwise), the receive loop of "Start RX" / "Stop RX", and the
+// receiver log. Lines are filed into the program-wide bearing table for the station RxStation of the moment
+// and into the window's form.
+//
+// With a fox schedule, the fox on the air when bytes arrive decides where their lines go: that fox becomes
+// the active fox (as a click on its option makes it), and while no fox is on the air lines are only shown.
+// Streaming units file one mean per interval; an interval that no later line closes is filed by a timer.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
 
 #include "instruments/bearing_table.hpp"
 #include "instruments/rx_capture.hpp"
@@ -30,7 +40,18 @@ class ReceiverSession : public QObject {
     ReceiverSession& operator=(const ReceiverSession&) = delete;
 
     // The window's opening: the port and the log. Either may fail on its own; the message says why.
-    core::Outcome OpenPort(const QString& device);
+    core::Outcome OpenPort(const QString& device, qint32 baudRate = kBaudRate);
+    // The receiver's format and the interval of one filed mean of a streaming unit; before "Start RX".
+    void SetFormat(instruments::RxFormat format, double intervalSeconds);
+
+    // The fox on the air now (instruments::kNoFox for none), or nullopt while no schedule is followed.
+    using FoxOnAirSource = std::function<std::optional<int>()>;
+    void SetFoxOnAirSource(FoxOnAirSource source) { foxOnAir_ = std::move(source); }
+    // Makes the active fox follow the schedule now: called at every arrival and by the window's clock. When
+    // the fox on the air changes, the mean collected so far is filed under the fox it was collected for.
+    void FollowSchedule();
+    // Files the mean of the bearings collected so far (a streaming unit's interval not yet over).
+    void EndInterval() { FileOpenInterval(); }
     core::Outcome OpenLog(const std::vector<std::filesystem::path>& candidates);
 
     // "Start RX": ignored while the loop runs; refused (false) while the port is not open.
@@ -57,6 +78,10 @@ class ReceiverSession : public QObject {
     void OnReceived(const QByteArray& bytes);
     void OnDisconnected(const QString& message);
     void Log(const std::string& record);
+    void Report(const instruments::RxLineEvent& event);
+    void FileOpenInterval();
+    void ArmIntervalTimer();
+    [[nodiscard]] double Now() const;
 
     persistence::ProgramState& program_;
     instruments::DataInForm& form_;
@@ -65,6 +90,10 @@ class ReceiverSession : public QObject {
     instruments::RxCapture capture_;
     ReceiverLog log_;
     bool logProblemReported_ = false;
+    FoxOnAirSource foxOnAir_;
+    std::optional<int> scheduledFox_;  // the fox the schedule last put on the air
+    QElapsedTimer steady_;             // arrival times of the lines, for the intervals
+    QTimer intervalTimer_;
 };
 
 }  // namespace vantrel::platform

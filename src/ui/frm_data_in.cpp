@@ -12,11 +12,13 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "persistence/instrument_settings.hpp"
 #include "platform/receiver_log.hpp"
 #include "platform/serial_ports.hpp"
 #include "ui/box_text.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
+#include "ui/schedule_frame.hpp"
 #include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 
@@ -26,6 +28,8 @@ namespace {
 constexpr int kRowNumberColumnWidth = 350;  // twips
 constexpr int kFoxColumnWidth = 1180;       // twips
 constexpr int kGridWidth = 6540;            // the columns and the vertical scroll bar
+constexpr int kScheduleLeft = 9660;         // the frame "Schedule" right of the buttons
+constexpr int kScheduleWidth = 2880;
 
 }  // namespace
 
@@ -46,18 +50,14 @@ frmDataIn::frmDataIn(MainFrm& main, QWidget* parent)
     : QWidget(parent), main_(main), session_(main.Program(), form_, main.DecimalSeparator()) {
     setObjectName(QStringLiteral("frmDataIn"));
     setWindowTitle(QStringLiteral("Data Processing"));
-    setFixedSize(TwipsToPixels(*this, 9660), TwipsToPixels(*this, 6420));
+    setFixedSize(TwipsToPixels(*this, kScheduleLeft + kScheduleWidth + 120), TwipsToPixels(*this, 6420));
     BuildGrid();
     BuildControls();
+    BuildSchedule();
 
     // Opening: the receiver's port, the table of the station, the log.
     QStringList problems;
-    const auto device =
-        platform::GonDevice(main_.Program().settings, main_.SettingsFileContent(), main_.DecimalSeparator());
-    const core::Outcome port = device ? session_.OpenPort(*device) : device.outcome();
-    if (!port) {
-        problems << QString::fromStdString(port.message());
-    }
+    OpenReceiver(problems);
     instruments::ShowStationReadings(form_, main_.Program().RxReadings, Station(), main_.DecimalSeparator());
     const core::Outcome log = session_.OpenLog(platform::ReceiverLogCandidates());
     if (!log) {
@@ -82,6 +82,56 @@ frmDataIn::frmDataIn(MainFrm& main, QWidget* parent)
 }
 
 frmDataIn::~frmDataIn() = default;
+
+void frmDataIn::OpenReceiver(QStringList& problems) {
+    const persistence::IniFile ini = main_.SettingsFileContent();
+    auto receiver = persistence::ReceiverSettingsFromIni(ini);
+    if (!receiver) {
+        problems << QString::fromStdString(receiver.message() + "; reading fixed columns at 2400 baud");
+        receiver = persistence::ReceiverSettings{};
+    }
+    session_.SetFormat(receiver->format, receiver->intervalSeconds);
+    receiver_ = *receiver;
+    const auto device = platform::GonDevice(main_.Program().settings, ini, main_.DecimalSeparator());
+    const core::Outcome port = device ? session_.OpenPort(*device, receiver->baudRate) : device.outcome();
+    if (!port) {
+        problems << QString::fromStdString(port.message());
+    }
+}
+
+void frmDataIn::BuildSchedule() {
+    schedule = new ScheduleFrame(main_.SettingsFile(), main_.SettingsFileContent(), this);
+    PlaceTwips(*schedule, kScheduleLeft, 120, kScheduleWidth, 5160);
+    // While the schedule runs, the fox on the air when a line arrives is the one it is filed under.
+    session_.SetFoxOnAirSource([this] { return schedule->FoxOnAir(); });
+    connect(schedule, &ScheduleFrame::clockTicked, this, [this] {
+        const int before = form_.ActiveFox;
+        session_.FollowSchedule();
+        if (form_.ActiveFox != before) {
+            RefreshFromForm();
+        }
+    });
+    connect(schedule, &ScheduleFrame::problem, this,
+            [this](const QString& message) { ShowMessage(this, message, QMessageBox::Warning); });
+}
+
+QString frmDataIn::StartedNote() const {
+    const bool streaming = instruments::IsStreaming(receiver_.format);
+    const bool scheduled = schedule->FoxOnAir().has_value();
+    if (!streaming && !scheduled) {
+        return ReceiveStartedNote();
+    }
+    const QString what =
+        streaming ? QStringLiteral("the mean of the bearings of every %1 s")
+                        .arg(QString::fromStdString(instruments::SecondsText(
+                            static_cast<instruments::Nanoseconds>(receiver_.intervalSeconds * 1e9 + 0.5))))
+                  : QStringLiteral("each line after it");
+    const QString where = scheduled
+                              ? QStringLiteral("the fox on the air (nothing while no fox is on the air)")
+                              : QStringLiteral("the active fox");
+    return QStringLiteral("Receiving: the first line only synchronises and is not filed; %1 is filed for %2.")
+        .arg(what, where);
+}
 
 int frmDataIn::Station() const {
     return main_.Program().RxStation;
@@ -204,7 +254,7 @@ void frmDataIn::BuildControls() {
 
     connect(cmdRX, &QPushButton::clicked, this, [this] {
         if (session_.StartRx()) {
-            lblNote->setText(ReceiveStartedNote());
+            lblNote->setText(StartedNote());
         }
         RefreshFromForm();
     });
@@ -330,6 +380,7 @@ bool frmDataIn::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmDataIn::closeEvent(QCloseEvent* event) {
+    session_.EndInterval();  // the bearings of the last second count too
     if (AskYesNo(this, QStringLiteral("Do you want to update the values for main-calculation?"))) {
         CalcAverages();
         TransferToMain();

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "instruments/bearing_table.hpp"
+#include "persistence/instrument_settings.hpp"
 #include "platform/receiver_session.hpp"
 
 class QCheckBox;
@@ -22,6 +23,7 @@ class QTableWidget;
 namespace vantrel::ui {
 
 class MainFrm;
+class ScheduleFrame;
 
 // The cell editor: one value and "OK".
 class dlgEdit : public QDialog {
@@ -50,9 +52,10 @@ class frmDataIn : public QWidget {
     QPushButton* cmdUPD = nullptr;
     QPushButton* cmdTrans = nullptr;
     QPushButton* cmdClear = nullptr;
-    QLabel* lblStation = nullptr;  // "Scedule 1": the station whose readings the window handles
-    QLabel* lblNote = nullptr;     // what the receive loop does
-    dlgEdit* editor = nullptr;     // exists from a double click to its "OK"
+    QLabel* lblStation = nullptr;       // "Scedule 1": the station whose readings the window handles
+    QLabel* lblNote = nullptr;          // what the receive loop does
+    dlgEdit* editor = nullptr;          // exists from a double click to its "OK"
+    ScheduleFrame* schedule = nullptr;  // the fox schedule
 
     [[nodiscard]] const instruments::DataInForm& Form() const { return form_; }
     [[nodiscard]] platform::ReceiverSession& Session() { return session_; }
@@ -69,6 +72,11 @@ class frmDataIn : public QWidget {
   private:
     void BuildGrid();
     void BuildControls();
+    void BuildSchedule();
+    // Opens the receiver's port at the speed of its format; a problem is added to `problems`.
+    void OpenReceiver(QStringList& problems);
+    // What "Start RX" tells: how lines are filed with this receiver and schedule.
+    [[nodiscard]] QString StartedNote() const;
     void ReportOpeningProblems();
     void RefreshFromForm();
     void ClickCell(int row, int column);
@@ -90,6 +98,7 @@ class frmDataIn : public QWidget {
     instruments::DataInForm form_;
     platform::ReceiverSession session_;
     QString openingProblems_;
+    persistence::ReceiverSettings receiver_;
 };
 
 }  // namespace vantrel::ui

@@ -9,10 +9,19 @@
 #include <QTest>
 #include <QWindow>
 
+#include <QElapsedTimer>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
+#include "ui/calibrate_picture_dialog.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
@@ -21,6 +30,7 @@
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/picture_canvas.hpp"
+#include "ui/schedule_frame.hpp"
 #include "ui/status_notes.hpp"
 
 #include <QLabel>
@@ -76,6 +86,66 @@ bool Save(QWidget& window, const QString& folder, const QString& name) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// The schedule at work: a Doppler unit on a pseudo-terminal streams 15 Agrelo lines a second while the
+// schedule's clock runs from 12:00:06.5 across the end of fox 1's 12-second Sprint slot into fox 2's.
+// Pictures: fox 1 on the air, the guard between the slots, fox 2 on the air.
+bool ScheduleScreenshots(const QString& folder) {
+    int master = -1;
+    int slave = -1;
+    char device[256] = {};
+    if (::openpty(&master, &slave, device, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal for the receiver\n");
+        return false;
+    }
+    const std::string ini = QDir::tempPath().toStdString() + "/vantrel-screenshots-schedule.ini";
+    std::ofstream(ini, std::ios::binary | std::ios::trunc)
+        << "[Ports]\r\nCOM1=" << device << "\r\nGON-Format=agrelo\r\n"
+        << "[Schedule]\r\nOn=1\r\nStart=12:00:00\r\nSlot=12\r\nSlots=5\r\nOrder=\r\nOnTime=\r\nGuard=2\r\n"
+        << "ClockOffset=0\r\n";
+    vantrel::persistence::ProgramState program;
+    program.settings = vantrel::persistence::SettingsFromIni({});
+    MainFrm main(program, {ini, ','});
+    main.cmdAq[0]->click();
+    vantrel::ui::frmDataIn& data = *main.dataInWindow.Get();
+    QElapsedTimer running;
+    running.start();
+    const vantrel::instruments::Nanoseconds start = 43'206'500'000'000;  // 12:00:06.5
+    data.schedule->SetClock([&] { return start + running.nsecsElapsed(); });
+    data.cmdRX->click();
+    // The bearing the unit reports: around 100 for fox 1, 300 for fox 2 (and whatever it hears between).
+    int line = 0;
+    QTimer unit;
+    QObject::connect(&unit, &QTimer::timeout, [&] {
+        const double seconds = static_cast<double>(running.elapsed()) / 1000;
+        const int bearing = (seconds < 5.5 ? 100 : 300) + static_cast<int>(3 * std::sin(line++));
+        const std::string text = "%" +
+                                 QStringLiteral("%1").arg(bearing, 3, 10, QLatin1Char('0')).toStdString() +
+                                 "/" + std::to_string(5 + line % 3) + "\r\n";
+        [[maybe_unused]] const auto written = ::write(master, text.data(), text.size());
+    });
+    unit.start(66);
+    const auto until = [&](qint64 ms) {
+        while (running.elapsed() < ms) {
+            QTest::qWait(20);
+        }
+    };
+    bool ok = true;
+    until(2200);  // 12:00:08.7: fox 1, 1 s left
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-1-fox1")) && ok;
+    until(6000);  // 12:00:12.5: the guard before fox 2
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-2-guard")) && ok;
+    until(10500);  // 12:00:17: fox 2
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-3-fox2")) && ok;
+    unit.stop();
+    data.schedule->txtGuard->setText(QStringLiteral("6"));  // twice 6 s leaves nothing of a 12 s slot
+    data.schedule->Apply();
+    ok = Save(data, folder, QStringLiteral("frmDataIn-schedule-4-wrong-guard")) && ok;
+    data.close();
+    ::close(master);
+    ::close(slave);
+    return ok;
 }
 
 // The main window with the tooltip of fox `fox`'s Results boxes shown, grabbed from the screen with the
@@ -265,5 +335,21 @@ int main(int argc, char* argv[]) {
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
     main.aboutWindow.Get()->hide();
     ok = SaveQualityPictures(folder) && ok;
+    ok = ScheduleScreenshots(folder) && ok;
+
+    // Calibrating the real scene's picture with four points, one typed 100 m off.
+    vantrel::ui::CalibratePictureDialog calibrate(vantrel::geodesy::UtmZone{25, 'M'});
+    calibrate.OpenPicture(QStringLiteral(VANTREL_TESTDATA_DIR "/maps/l7_321.png"));
+    const double points[4][2] = {{10, 10}, {300, 20}, {150, 330}, {150, 120}};
+    for (int i = 0; i < 4; ++i) {
+        calibrate.AddPoint(QPointF(points[i][0] + 0.5, points[i][1] + 0.5));
+        const double easting = 288776.25 + 28.5 * (points[i][0] + 0.5) + (i == 3 ? 100 : 0);
+        const double northing = 9120760.75 - 28.5 * (points[i][1] + 0.5);
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnFirst)
+            ->setText(QString::number(easting, 'f', 1));
+        calibrate.pointTable->item(i, vantrel::ui::CalibratePictureDialog::kColumnSecond)
+            ->setText(QString::number(northing, 'f', 1));
+    }
+    ok = Save(calibrate, folder, QStringLiteral("CalibratePictureDialog")) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,218 @@
+#include "instruments/rx_formats.hpp"
+
+#include <algorithm>
+
+namespace vantrel::instruments {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether the `count` characters at `at` are all digits.
+bool AllDigits(std::string_view text, std::size_t at, std::size_t count) {
+    return at + count <= text.size() &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at),
+                       text.begin() + static_cast<std::ptrdiff_t>(at + count), IsDigit);
+}
+
+// The number written by `count` (at most 4) digits at `at`; nullopt when one of them is not a digit.
+std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t count) {
+    if (at + count > text.size()) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (!IsDigit(text[i])) {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// A reading when the bearing lies in 0..360, none otherwise.
+RxLineReading Reading(double bearing, int quality) {
+    RxLineReading read;
+    if (bearing >= 0 && bearing <= kMaxBearing) {
+        read.bearing = bearing;
+        read.quality = quality;
+    }
+    return read;
+}
+
+// Characters that may stand in an uncompressed APRS coordinate: digits, and blanks for position ambiguity.
+bool CoordinateCharacter(char c) {
+    return IsDigit(c) || c == ' ';
+}
+
+// "4903.50N" and "07201.75W": degrees and minutes with two decimals, then the hemisphere.
+bool IsAprsCoordinate(std::string_view text, std::size_t degreeDigits, std::string_view hemispheres) {
+    const std::size_t point = degreeDigits + 2;
+    for (std::size_t i = 0; i < point + 3; ++i) {
+        if (i != point && !CoordinateCharacter(text[i])) {
+            return false;
+        }
+    }
+    return text[point] == '.' && hemispheres.find(text[point + 3]) != std::string_view::npos;
+}
+
+// The information field of a report: the whole line, or what follows the TNC's "SOURCE>DEST,PATH:".
+std::optional<std::string_view> AprsInformation(std::string_view line) {
+    if (!line.empty() && std::string_view("!=/@").find(line.front()) != std::string_view::npos) {
+        return line;
+    }
+    const std::size_t header = line.find('>');
+    const std::size_t colon = line.find(':');
+    if (header == std::string_view::npos || colon == std::string_view::npos || header > colon) {
+        return std::nullopt;
+    }
+    return line.substr(colon + 1);
+}
+
+}  // namespace
+
+std::optional<RxFormat> ParseRxFormat(std::string_view name) {
+    for (const RxFormat format : {RxFormat::Fixed, RxFormat::Agrelo, RxFormat::Kn5r, RxFormat::Aprs}) {
+        if (name == RxFormatName(format)) {
+            return format;
+        }
+    }
+    return std::nullopt;
+}
+
+const char* RxFormatName(RxFormat format) {
+    switch (format) {
+        case RxFormat::Agrelo:
+            return "agrelo";
+        case RxFormat::Kn5r:
+            return "kn5r";
+        case RxFormat::Aprs:
+            return "aprs";
+        case RxFormat::Fixed:
+            break;
+    }
+    return "fixed";
+}
+
+int DefaultBaudRate(RxFormat format) {
+    switch (format) {
+        case RxFormat::Agrelo:
+            return 4800;
+        case RxFormat::Kn5r:
+        case RxFormat::Aprs:
+            return 9600;
+        case RxFormat::Fixed:
+            break;
+    }
+    return 2400;
+}
+
+bool IsStreaming(RxFormat format) {
+    return format != RxFormat::Fixed;
+}
+
+// %270/7
+RxLineReading ReadAgreloLine(std::string_view line) {
+    if (line.size() != 6 || line[0] != '%' || line[4] != '/') {
+        return {};
+    }
+    const auto bearing = Digits(line, 1, 3);
+    const auto quality = Digits(line, 5, 1);
+    if (!bearing || !quality) {
+        return {};
+    }
+    return Reading(*bearing, *quality);
+}
+
+// C2705,7350,0412,0000123456
+RxLineReading ReadKn5rLine(std::string_view line) {
+    if (line.size() != 26 || line[0] != 'C' || line[5] != ',' || line[10] != ',' || line[15] != ',') {
+        return {};
+    }
+    const auto tenths = Digits(line, 1, 4);
+    const auto magnitude = Digits(line, 6, 4);
+    if (!tenths || !magnitude || !AllDigits(line, 11, 4) || !AllDigits(line, 16, 10)) {
+        return {};
+    }
+    return Reading(*tenths / 10.0, *magnitude / 1000);
+}
+
+// =4903.50N/07201.75W\088/036/270/729
+RxLineReading ReadAprsLine(std::string_view line) {
+    const auto information = AprsInformation(line);
+    if (!information || information->empty()) {
+        return {};
+    }
+    const std::string_view info = *information;
+    std::size_t at = 1;
+    if (info[0] == '/' || info[0] == '@') {
+        at += 7;  // the time stamp
+    } else if (info[0] != '!' && info[0] != '=') {
+        return {};
+    }
+    // latitude 8, symbol table 1, longitude 9, symbol code 1, "CSE/SPD/BRG/NRQ" 15
+    if (info.size() < at + 34 || !IsAprsCoordinate(info.substr(at, 8), 2, "NS") ||
+        !IsAprsCoordinate(info.substr(at + 9, 9), 3, "EW")) {
+        return {};
+    }
+    const std::string_view extension = info.substr(at + 19, 15);
+    for (std::size_t i = 0; i < 7; ++i) {
+        const char c = extension[i];
+        if (i == 3 ? c != '/' : !(IsDigit(c) || c == '.' || c == ' ')) {
+            return {};  // course and speed may be unknown ("   " or "..."), never anything else
+        }
+    }
+    const auto bearing = Digits(extension, 8, 3);
+    const auto hits = Digits(extension, 12, 1);
+    const auto quality = Digits(extension, 14, 1);
+    if (extension[7] != '/' || extension[11] != '/' || !bearing || !hits || !Digits(extension, 13, 1) ||
+        !quality || *hits == 0) {
+        return {};
+    }
+    return Reading(*bearing, *quality);
+}
+
+void AnyLineEndFramer::Append(std::string_view bytes) {
+    if (bytes.empty() || overlong_) {
+        return;
+    }
+    if (line_.size() + bytes.size() > kMaxLine) {
+        overlong_ = true;
+        line_.clear();
+        return;
+    }
+    if (line_.capacity() < kMaxLine) {
+        line_.reserve(kMaxLine);  // one buffer for good: no regrowth while the line fills
+    }
+    line_.append(bytes);
+}
+
+RxLineReading RxReader::Read(std::string_view line) const {
+    switch (format_) {
+        case RxFormat::Agrelo:
+            return ReadAgreloLine(line);
+        case RxFormat::Kn5r:
+            return ReadKn5rLine(line);
+        case RxFormat::Aprs:
+            return ReadAprsLine(line);
+        case RxFormat::Fixed:
+            break;
+    }
+    const ReceiverLine fixed = ReadReceiverLine(line, decimalSeparator_);
+    return {fixed.bearing, fixed.signal, std::nullopt};
+}
+
+std::string RxReader::ShownText(std::string_view line, const RxLineReading& read) const {
+    std::string text(line);
+    if (format_ == RxFormat::Fixed) {
+        std::replace(text.begin(), text.end(), '.', ',');
+        return text;
+    }
+    if (read.quality) {
+        text += "  Q" + std::to_string(*read.quality);
+    }
+    return text;
+}
+
+}  // namespace vantrel::instruments

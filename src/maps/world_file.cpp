@@ -1,0 +1,79 @@
+#include "maps/world_file.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "core/number_text.hpp"
+
+namespace vantrel::maps {
+namespace {
+
+constexpr int kWorldFileLines = 6;
+
+// The lines of `text`, split at "\n" (a "\r" before it dropped), without the blank lines at the end.
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines.push_back(line);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+    while (!lines.empty() && lines.back().find_first_not_of(" \t") == std::string_view::npos) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+}  // namespace
+
+core::Result<GeoTransform> ReadWorldFile(std::string_view text) {
+    const std::vector<std::string_view> lines = Lines(text);
+    if (lines.size() != kWorldFileLines) {
+        return core::Result<GeoTransform>::Fail("a world file has 6 lines, this one has " +
+                                                std::to_string(lines.size()));
+    }
+    std::array<double, kWorldFileLines> value{};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::optional<double> number = core::ReadRegional(lines[i], '.');
+        if (!number || !std::isfinite(*number)) {
+            return core::Result<GeoTransform>::Fail("line " + std::to_string(i + 1) + " is not a number");
+        }
+        value[i] = *number;
+    }
+    const double a = value[0], d = value[1], b = value[2], e = value[3], cx = value[4], cy = value[5];
+    // A turned picture has zeros on lines 1 and 4; a pixel side has no length only when both its terms are 0.
+    if ((a == 0 && d == 0) || (b == 0 && e == 0)) {
+        return core::Result<GeoTransform>::Fail(a == 0 && d == 0
+                                                    ? "the pixel width (lines 1 and 2) is zero"
+                                                    : "the pixel height (lines 3 and 4) is zero");
+    }
+    GeoTransform transform;
+    // The world file gives the centre of the upper-left pixel, the transform its outer corner.
+    transform.c = {cx - 0.5 * a - 0.5 * b, a, b, cy - 0.5 * d - 0.5 * e, d, e};
+    if (!Invert(transform)) {
+        return core::Result<GeoTransform>::Fail(
+            "the pixel axes (lines 1 to 4) are parallel: the picture would have no area");
+    }
+    return transform;
+}
+
+std::string WorldFileText(const GeoTransform& transform) {
+    const auto& c = transform.c;
+    const double centreX = c[0] + 0.5 * c[1] + 0.5 * c[2];
+    const double centreY = c[3] + 0.5 * c[4] + 0.5 * c[5];
+    std::string text;
+    for (double value : {c[1], c[4], c[2], c[5], centreX, centreY}) {
+        text += core::ShortestText(value);
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace vantrel::maps
