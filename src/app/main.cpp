@@ -1,22 +1,94 @@
 // vantrel: the desktop program.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFont>
 
+#include <cstdlib>
+
+#include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
+#include "ui/frm_about.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
 
+namespace {
+
+void NameTheProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+}
+
+void DescribeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Cross-bearing fixes for amateur-radio direction finding (fox hunting).\n"
+        "Opens FILE at start: a measurement file (.fh2) as File > Open does, a legacy file (.fhd) as "
+        "File > Import does."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The measurement file to open."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// --help and --version need no display: they are answered before the window system is touched.
+void AnswerHelpOrVersion(int& argc, char* argv[]) {
+    static const std::set<std::string_view> kInfoOptions{"-h",         "--help", "-?",
+                                                         "--help-all", "-v",     "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (kInfoOptions.count(argv[i]) != 0) {
+            // The usage line names the program as a user types it, not the path it was started by.
+            std::vector<char*> arguments(argv, argv + argc);
+            std::string name = "vantrel";
+            arguments[0] = name.data();
+            const QCoreApplication info(argc, arguments.data());
+            NameTheProgram();
+            QCommandLineParser parser;
+            DescribeCommandLine(parser);
+            parser.process(info);  // prints and ends the program
+        }
+    }
+}
+
+// The rest of the command line, after QApplication took its own options (-platform, -style, ...): a
+// wrong option or more than one file prints why and ends the program (exit code 1). The result is the file
+// to open, made absolute against the folder the program was started in (start-up changes the current
+// folder later).
+std::optional<std::filesystem::path> FileToOpen(const QApplication& app) {
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("vantrel: one file at a time; start the program once for each file.\n", stderr);
+        std::exit(1);
+    }
+    if (files.isEmpty()) {
+        return std::nullopt;
+    }
+    return vantrel::platform::ToPath(QDir::current().absoluteFilePath(files.front()));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    AnswerHelpOrVersion(argc, argv);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrel"));
-    QApplication::setApplicationVersion(QStringLiteral("2.2.0"));
+    NameTheProgram();
+    QApplication::setWindowIcon(vantrel::ui::ProgramIconSet());
+    // The installed desktop entry's name, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
+    const std::optional<std::filesystem::path> file = FileToOpen(app);
 
     // The windows are laid out for 8-point captions; keep the platform's font family at that size.
     QFont font = QApplication::font();
@@ -49,5 +121,8 @@ int main(int argc, char* argv[]) {
             QMessageBox::Warning);
     }
     window.StartDatabase();
+    if (file) {
+        window.OpenFromOutside(*file);
+    }
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 
 #include "core/cross_fix.hpp"
 #include "persistence/atomic_file.hpp"
+#include "persistence/path_text.hpp"
 
 namespace vantrel::map_outputs {
 namespace {
@@ -131,7 +132,7 @@ core::Outcome WritePreviewOverlay(core::MeasurementState& state, const persisten
         return core::Outcome::Fail("No file is set for PreviewOverlayFileLocation in the settings.");
     }
     const core::Outcome written =
-        persistence::WriteFileAtomically(std::filesystem::path(location), PreviewText(*inputs));
+        persistence::WriteFileAtomically(persistence::PathFromUtf8(location), PreviewText(*inputs));
     if (!written) {
         return written;
     }

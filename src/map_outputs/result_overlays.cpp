@@ -5,6 +5,7 @@
 
 #include "map_outputs/overlay_writer.hpp"
 #include "persistence/atomic_file.hpp"
+#include "persistence/path_text.hpp"
 
 namespace vantrel::map_outputs {
 namespace {
@@ -24,7 +25,7 @@ core::Outcome WriteOverlayFile(const std::string& location, const char* settingN
     if (location.empty()) {
         return core::Outcome::Fail(std::string("No file is set for ") + settingName + " in the settings.");
     }
-    return persistence::WriteFileAtomically(std::filesystem::path(location), text);
+    return persistence::WriteFileAtomically(persistence::PathFromUtf8(location), text);
 }
 
 // Every point the two files place: both stations and the five fixes, "no Match" foxes at their stored
@@ -91,9 +92,10 @@ core::Outcome WriteOverlays(const core::MeasurementState& state, const persisten
     }
     const core::Outcome raysWritten = WriteOverlayFile(settings.RaysFileLocation, "RaysFileLocation", rays);
     if (!raysWritten) {
-        return core::Outcome::Fail(raysWritten.message() + ". The fox symbols overlay \"" +
-                                   persistence::DisplayPath(settings.FoxesFileLocation) +
-                                   "\" has already been written.");
+        return core::Outcome::Fail(
+            raysWritten.message() + ". The fox symbols overlay \"" +
+            persistence::DisplayPath(persistence::PathFromUtf8(settings.FoxesFileLocation)) +
+            "\" has already been written.");
     }
     return core::Outcome::Ok();
 }

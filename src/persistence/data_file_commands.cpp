@@ -7,6 +7,7 @@
 #include "core/number_text.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file.hpp"
+#include "persistence/path_text.hpp"
 
 namespace vantrel::persistence {
 namespace {
@@ -63,7 +64,7 @@ std::string NonFiniteReading(const instruments::RxReadings& readings) {
 }
 
 std::string PathText(const std::filesystem::path& path) {
-    return path.string();
+    return Utf8FromPath(path);
 }
 
 core::Outcome ReadFailure(const std::filesystem::path& path, const std::string& what) {

@@ -1,5 +1,7 @@
 #include "persistence/file_access.hpp"
 
+#include "persistence/path_text.hpp"
+
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
@@ -259,7 +261,7 @@ core::Result<std::string> ReadWholeFile(const std::filesystem::path& path, std::
 
 std::string DisplayPath(const std::filesystem::path& path) {
     std::filesystem::path shown = path;
-    return shown.make_preferred().string();
+    return Utf8FromPath(shown.make_preferred());
 }
 
 }  // namespace vantrel::persistence

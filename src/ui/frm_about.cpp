@@ -1,7 +1,7 @@
 #include "ui/frm_about.hpp"
 
+#include <QIcon>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -18,19 +18,16 @@ constexpr int kVersionRevision = 0;
 
 }  // namespace
 
+QIcon ProgramIconSet() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/org.vantrel.Vantrel-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 QPixmap ProgramIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    painter.setPen(QPen(QColor(40, 40, 40), s / 16));
-    painter.drawLine(QPointF(s / 2, s * 0.9), QPointF(s / 2, s * 0.35));
-    painter.drawLine(QPointF(s * 0.2, s * 0.35), QPointF(s * 0.8, s * 0.35));
-    painter.setPen(QPen(QColor(250, 0, 0), s / 20));
-    painter.drawArc(QRectF(s * 0.05, s * 0.05, s * 0.9, s * 0.9), 40 * 16, 100 * 16);
-    painter.drawArc(QRectF(s * 0.2, s * 0.15, s * 0.6, s * 0.6), 45 * 16, 90 * 16);
-    return pixmap;
+    return ProgramIconSet().pixmap(size);
 }
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {

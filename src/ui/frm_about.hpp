@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 
 class QLabel;
 class QPushButton;
@@ -21,7 +22,9 @@ class frmAbout : public QDialog {
     QPushButton* cmdSysInfo = nullptr;
 };
 
-// A small picture of the program: a receiver with its direction-finding antenna.
+// The program's icon: a direction-finding antenna under two radio waves. The pictures are rendered from
+// packaging/icons/org.vantrel.Vantrel.svg, the icon the desktop shows for the installed program.
+QIcon ProgramIconSet();
 QPixmap ProgramIcon(int size);
 
 }  // namespace vantrel::ui

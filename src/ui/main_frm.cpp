@@ -492,6 +492,15 @@ void MainFrm::Export() {
     }
 }
 
+void MainFrm::OpenFromOutside(const std::filesystem::path& file) {
+    const QString extension = platform::FromPath(file.extension()).toLower();
+    if (extension == QStringLiteral(".fhd")) {
+        RunCommand(persistence::ReadImportFile(program_, file, DecimalSeparator()));
+    } else {
+        RunCommand(persistence::OpenDataFile(program_, file, DecimalSeparator(), SettingsFile()));
+    }
+}
+
 void MainFrm::StartDatabase() {
     ReportOutcome(this,
                   NavData.Start(platform::ToPath(QString::fromStdString(program_.settings.DataBaseFilename)),

@@ -73,6 +73,10 @@ class MainFrm : public QMainWindow {
     void ShowStatusNote(const QString& note);
     // Writes the settings file; a failure is shown.
     void PutIniData();
+    // A file handed to the program from outside (command line, file manager): a ".fhd" (any case) is
+    // imported as File > Import would, anything else opened as File > Open would, with the same message
+    // when it fails.
+    void OpenFromOutside(const std::filesystem::path& file);
     // Start-up: opens the object database the settings name (creating the program's own one on first use
     // where there is one); a database that cannot be opened is reported.
     void StartDatabase();

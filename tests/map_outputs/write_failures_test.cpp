@@ -19,9 +19,13 @@
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
 #include "support/special_files.hpp"
-#include "support/tiny_tmpfs.hpp"
 #include "temp_dir.hpp"
 #include "test_names.hpp"
+
+// The tmpfs cases mount a file system (Linux only); on Windows the folder that is a file remains.
+#ifndef _WIN32
+#include "support/tiny_tmpfs.hpp"
+#endif
 
 namespace vantrel::map_outputs {
 namespace {
@@ -30,7 +34,6 @@ using persistence::ProgramState;
 using std::filesystem::path;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
-using testing_support::TinyTmpfs;
 
 // Two stations 17.5 km apart whose bearings cross for every fox; every file goes into `folder`.
 ProgramState Hunt(const path& folder) {
@@ -123,6 +126,9 @@ class WriteFailureTest : public testing::TestWithParam<WritingCommand> {
     std::vector<std::string> oldBytes_;
 };
 
+#ifndef _WIN32
+using testing_support::TinyTmpfs;
+
 TEST_P(WriteFailureTest, FullDisk) {
     const TempDir dir;
     const TinyTmpfs disk(dir / "disk", 128);
@@ -144,6 +150,7 @@ TEST_P(WriteFailureTest, ReadOnlyFolder) {
     ASSERT_TRUE(disk.MakeReadOnly());
     ExpectRefusedAndNothingChanged(dir / "disk", "Read-only file system", 0);
 }
+#endif
 
 TEST_P(WriteFailureTest, FolderThatIsAFile) {
     const TempDir dir;

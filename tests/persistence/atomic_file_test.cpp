@@ -79,13 +79,20 @@ TEST_P(InjectedWriteErrorTest, LeavesTheOldFileAndSaysWhy) {
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
+#ifdef EDQUOT
+constexpr InjectedCase kFailingClose{"QuotaOnClose", AtomicWriteStep::Close, EDQUOT, "Disk quota exceeded"};
+#else  // Windows knows no disk quota error number
+constexpr InjectedCase kFailingClose{"FullOnClose", AtomicWriteStep::Close, ENOSPC,
+                                     "No space left on device"};
+#endif
+
 INSTANTIATE_TEST_SUITE_P(
     Steps, InjectedWriteErrorTest,
     testing::Values(InjectedCase{"ReadOnlyFolder", AtomicWriteStep::Create, EROFS, "Read-only file system"},
                     InjectedCase{"DiskFullHalfWay", AtomicWriteStep::Write, ENOSPC,
                                  "No space left on device"},
                     InjectedCase{"DeviceFailsOnFlush", AtomicWriteStep::Flush, EIO, "Input/output error"},
-                    InjectedCase{"QuotaOnClose", AtomicWriteStep::Close, EDQUOT, "Disk quota exceeded"},
+                    kFailingClose,
                     InjectedCase{"RenameRefused", AtomicWriteStep::Rename, EACCES, "Permission denied"}),
     testing_support::ParamName{});
 

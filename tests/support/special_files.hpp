@@ -1,13 +1,16 @@
 #pragma once
 
 // Nodes that are not regular files, made in a test's folder: named pipes, character devices, sockets,
-// symbolic links. Each maker says whether this system let it make the node, so a test can skip.
+// symbolic links. Each maker says whether this system let it make the node, so a test can skip. Windows
+// has no named pipes, devices or sockets in its file system: there only links and folders are made.
 
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <filesystem>
@@ -15,6 +18,17 @@
 
 namespace vantrel::testing_support {
 
+#ifdef _WIN32
+inline bool MakeFifo(const std::filesystem::path&) {
+    return false;
+}
+inline bool MakeCharacterDevice(const std::filesystem::path&) {
+    return false;
+}
+inline bool MakeSocket(const std::filesystem::path&) {
+    return false;
+}
+#else
 inline bool MakeFifo(const std::filesystem::path& path) {
     return ::mkfifo(path.c_str(), 0644) == 0;
 }
@@ -41,6 +55,7 @@ inline bool MakeSocket(const std::filesystem::path& path) {
     ::close(fd);
     return bound;
 }
+#endif
 
 inline bool MakeSymlink(const std::filesystem::path& to, const std::filesystem::path& link) {
     std::error_code ec;

@@ -181,6 +181,18 @@ class GraphicWindowsTest : public QObject {
         QCOMPARE(about.lblTitle->text(), QStringLiteral("Vantrel2"));
         QVERIFY(about.lblDescription->text().contains(QStringLiteral("Radio-ray calculation")));
         QCOMPARE(about.cmdSysInfo->text(), QStringLiteral("&System Info..."));
+        // The icon of the installed program: a dark mast and red waves.
+        const QImage icon = about.picIcon->pixmap().toImage();
+        int dark = 0;
+        int red = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor c = icon.pixelColor(x, y);
+                dark += c.alpha() > 200 && c.red() < 60 && c.green() < 60 ? 1 : 0;
+                red += c.alpha() > 200 && c.red() > 200 && c.green() < 60 ? 1 : 0;
+            }
+        }
+        QVERIFY2(dark > 10 && red > 10, qPrintable(QStringLiteral("%1 dark, %2 red").arg(dark).arg(red)));
         MessageBoxAnswer answer(QMessageBox::Ok);
         QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
         QCOMPARE(answer.text(), QStringLiteral("System Information Is Unavailable At This Time"));

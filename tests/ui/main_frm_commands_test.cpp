@@ -164,6 +164,60 @@ class MainFrmCommandsTest : public QObject {
         QVERIFY(f.window->Sced1Lat->text() != QStringLiteral("0"));
         QVERIFY(!std::filesystem::exists(f.dir / "Vantrel.ini"));  // Import does not touch the settings
     }
+
+    // `vantrel FILE`: the file opens as the menus would open it, and a failure shows the very message the
+    // menu shows, leaving the start texts.
+    void FileFromOutsideOpensAsTheMenusWould_data() {
+        QTest::addColumn<QString>("file");  // a name in examples/ or, with "tmp/", in the temporary folder
+        QTest::addColumn<QString>("sced1Lat");  // expected; empty: the start text stays
+        QTest::addColumn<bool>("remembered");   // Last Used Filename set, as Open does and Import does not
+        QTest::addColumn<QString>("reason");    // in the message; empty: no message
+        QTest::newRow("fh2") << "hunt-vogelsberg.fh2"
+                             << "5596230" << true << "";
+        QTest::newRow("fhd") << "hunt-kassel.fhd"
+                             << "5684210,5" << false << "";
+        QTest::newRow("FHD in capitals") << "tmp/KASSEL.FHD"
+                                         << "5684210,5" << false << "";
+        QTest::newRow("fh2 too short") << "tmp/short.fh2"
+                                       << "" << false << "short.fh2";
+        QTest::newRow("fhd too short") << "tmp/short.fhd"
+                                       << "" << false << "short.fhd";
+        QTest::newRow("missing") << "tmp/gone.fh2"
+                                 << "" << false << "No such file or directory";
+    }
+
+    void FileFromOutsideOpensAsTheMenusWould() {
+        QFETCH(QString, file);
+        QFETCH(QString, sced1Lat);
+        QFETCH(bool, remembered);
+        QFETCH(QString, reason);
+        Fixture f;
+        testing_support::WriteBytes(f.dir / "KASSEL.FHD",
+                                    ReadBytes(VANTREL_SOURCE_DIR "/examples/hunt-kassel.fhd"));
+        testing_support::WriteBytes(f.dir / "short.fh2", std::string(100, '\0'));
+        testing_support::WriteBytes(f.dir / "short.fhd", std::string(100, '\0'));
+        const QString path = file.startsWith(QStringLiteral("tmp/"))
+                                 ? f.Path(file.mid(4).toStdString().c_str())
+                                 : QStringLiteral(VANTREL_SOURCE_DIR "/examples/") + file;
+        const QString startText = f.window->Sced1Lat->text();
+
+        MessageBoxAnswer answer(QMessageBox::Ok, 2000);
+        f.window->OpenFromOutside(path.toStdString());
+        QCOMPARE(f.window->Sced1Lat->text(), sced1Lat.isEmpty() ? startText : sced1Lat);
+        const std::string settings = ReadBytes(f.dir / "Vantrel.ini");
+        QCOMPARE(settings.find("Last Used Filename=" + path.toStdString()) != std::string::npos, remembered);
+        QCOMPARE(answer.answered(), !reason.isEmpty());
+        if (reason.isEmpty()) {
+            return;
+        }
+        QVERIFY2(answer.text().contains(reason), qPrintable(answer.text()));
+        // The same file through the menu gives the same message.
+        f.nextAnswer = path;
+        MessageBoxAnswer menuAnswer(QMessageBox::Ok, 2000);
+        (file.toLower().endsWith(QStringLiteral(".fhd")) ? f.window->mnuImport : f.window->mnuOpen)
+            ->trigger();
+        QCOMPARE(menuAnswer.text(), answer.text());
+    }
 };
 
 }  // namespace vantrel::ui
