@@ -17,49 +17,56 @@
 namespace vantrel {
 namespace {
 
-using testing_support::TempDir;
+const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
+constexpr double kDegree = 3.14159265358979 / 180;
 
-// Stations 2 km apart on northing 5600000, base angles 0. Absolute bearings per fox:
-// F1 45 / 315 -> E 501000 N 5601000; F2 0 / 315 -> E 500000 N 5602000; F3 315 / 225 -> E 501000 N 5599000,
-// behind station 1 (it looks north-west, the fix lies south-east); F4 30 / 30: parallel, no fix;
-// F5 45 / 315.5 -> 3 px beside F1 at the default size, so the two discs overlap.
-persistence::ScedRecord Station(double east, std::array<double, 5> bearings) {
+persistence::ScedRecord Station(double east, double north, std::array<double, 5> bearings,
+                                std::array<double, 5> strengths = {}) {
     persistence::ScedRecord r;
-    r.North = 5600000;
     r.East = east;
+    r.North = north;
     r.Ang = bearings;
-    r.Sig = {-60, -40, -10, -10, -10};
+    r.Sig = strengths;
     return r;
 }
 
 // F5 by hand: S1 + u (sin 45, cos 45) = S2 + v (sin 315.5, cos 315.5).
 std::pair<double, double> F5() {
-    const double k = 3.14159265358979 / 180;
-    const double v = 2000 / (std::sin(45 * k) * std::cos(315.5 * k) / std::cos(45 * k) - std::sin(315.5 * k));
-    const double north = 5600000 + v * std::cos(315.5 * k);
-    return {502000 + v * std::sin(315.5 * k), north};
+    const double v = 2000 / (std::sin(45 * kDegree) * std::cos(315.5 * kDegree) / std::cos(45 * kDegree) -
+                             std::sin(315.5 * kDegree));
+    return {502000 + v * std::sin(315.5 * kDegree), 5600000 + v * std::cos(315.5 * kDegree)};
 }
 
 QColor Pixel(const QImage& image, double x, double y) {
     return image.pixelColor(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
 }
 
+// Stations 2 km apart on northing 5600000, base angles 0. Absolute bearings per fox:
+// F1 45 / 315 -> E 501000 N 5601000; F2 0 / 315 -> E 500000 N 5602000; F3 315 / 225 -> E 501000 N 5599000,
+// behind station 1 (it looks north-west, the fix lies south-east); F4 30 / 30: parallel, no fix;
+// F5 45 / 315.5 -> 3 px beside F1 at the default size, so the two discs overlap.
 class CliMap : public testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { WriteHunt({45, 0, 315, 30, 45}, {315, 315, 225, 30, 315.5}); }
+    void WriteHunt(std::array<double, 5> first, std::array<double, 5> second) {
+        const std::array<double, 5> strengths{-60, -40, -10, -10, -10};
         testing_support::WriteBytes(
-            dir_ / "hunt.fh2", persistence::EncodeDataFile(Station(500000, {45, 0, 315, 30, 45}),
-                                                           Station(502000, {315, 315, 225, 30, 315.5}), {}));
+            dir_ / "hunt.fh2", persistence::EncodeDataFile(Station(500000, 5600000, first, strengths),
+                                                           Station(502000, 5600000, second, strengths), {}));
     }
-    QImage Render(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args{"map", (dir_ / "hunt.fh2").string(), "-o", (dir_ / "out.png").string()};
+    std::string At(const std::string& name) const { return (dir_ / name).string(); }
+    testing_support::ProcessResult Map(const std::vector<std::string>& extra, const char* hunt = "hunt.fh2") {
+        std::vector<std::string> args{"map", At(hunt), "-o", At("out.png")};
         args.insert(args.end(), extra.begin(), extra.end());
-        const auto r = testing_support::RunCli(args);
+        return testing_support::RunCli(args);
+    }
+    QImage Render(const std::vector<std::string>& extra = {}, const char* hunt = "hunt.fh2") {
+        const auto r = Map(extra, hunt);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        return QImage(QString::fromStdString((dir_ / "out.png").string()));
+        return QImage(QString::fromStdString(At("out.png")));
     }
-    TempDir dir_;
+    testing_support::TempDir dir_;
 };
 
 TEST_F(CliMap, EveryFixCentreIsItsFoxColour) {
@@ -81,12 +88,9 @@ TEST_F(CliMap, EveryFixCentreIsItsFoxColour) {
 
 // F4 with F1's bearings lies on F1: both centres cannot keep their colour, and the fox drawn later does.
 TEST_F(CliMap, OfTwoFixesInOnePlaceTheLaterKeepsTheCentre) {
-    testing_support::WriteBytes(
-        dir_ / "hunt.fh2", persistence::EncodeDataFile(Station(500000, {45, 0, 315, 45, 45}),
-                                                       Station(502000, {315, 315, 225, 315, 315.5}), {}));
+    WriteHunt({45, 0, 315, 45, 45}, {315, 315, 225, 315, 315.5});
     const QImage image = Render();
     EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), QColor(255, 255, 0));  // F4 over F1
-    EXPECT_EQ(Pixel(image, 800 - 1000 / 3.0, 100), QColor(250, 0, 0));   // F2 as before
 }
 
 TEST_F(CliMap, SizeChangesTheScaleAsTheFormulaSays) {
@@ -97,18 +101,34 @@ TEST_F(CliMap, SizeChangesTheScaleAsTheFormulaSays) {
     EXPECT_EQ(Pixel(image, 200, 450 - 500 / 6.5), QColor(0, 0, 250));                // F1
 }
 
+TEST_F(CliMap, AMapThatMissesTheHuntSaysWhereTheHuntLiesAndStillDrawsIt) {
+    // The generated hunt read in zone 25 south lies near 40 degrees south, far south of the scene and east
+    // of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
+    const auto r = Map({"--map", kMaps + "/L7_ETMs.tif", "--zone", "25M"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("L7_ETMs.tif: the map does not cover the hunt: the hunt lies"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("lies 3514 km south-east of the map"), std::string::npos) << r.err;
+    // The map's CRS is the hunt's zone to well below a millimetre: the pixels of the plain picture.
+    EXPECT_EQ(Pixel(QImage(QString::fromStdString(At("out.png"))), 800, 600 - 500 / 3.0), QColor(0, 0, 250));
+}
+
 struct BadCall {
     const char* name;
-    std::vector<std::string> extra;
+    const char* hunt;
+    std::vector<std::string> args;  // after the hunt; "@name" is a file in the test's folder
     int exitCode;
     const char* named;  // what the message must name
 };
 
 class CliMapBadCalls : public CliMap, public testing::WithParamInterface<BadCall> {};
 
-TEST_P(CliMapBadCalls, RefusedWithAMessageNamingTheProblem) {
-    std::vector<std::string> args{"map", (dir_ / "hunt.fh2").string()};
-    args.insert(args.end(), GetParam().extra.begin(), GetParam().extra.end());
+TEST_P(CliMapBadCalls, RefusedWithOneLineNamingTheProblemAndNothingWritten) {
+    testing_support::WriteBytes(dir_ / "noise.tif", std::string(4000, '\x17'));
+    std::vector<std::string> args{"map", At(GetParam().hunt)};
+    for (const std::string& arg : GetParam().args) {
+        args.push_back(arg.starts_with('@') ? At(arg.substr(1)) : arg);
+    }
     const auto r = testing_support::RunCli(args);
     EXPECT_EQ(r.exitCode, GetParam().exitCode);
     EXPECT_NE(r.err.find(GetParam().named), std::string::npos) << r.err;
@@ -118,34 +138,33 @@ TEST_P(CliMapBadCalls, RefusedWithAMessageNamingTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CliMapBadCalls,
-    testing::Values(BadCall{"NoOutput", {}, 2, "usage: vantrel-cli map"},
-                    BadCall{"BadZone", {"-o", "out.png", "--zone", "61U"}, 2, "--zone"},
-                    BadCall{"BadSize", {"-o", "out.png", "--size", "0x100"}, 2, "--size"},
-                    BadCall{"HugeSize", {"-o", "out.png", "--size", "20000x20000"}, 2, "--size"},
-                    BadCall{"BadConfidence", {"-o", "out.png", "--confidence", "1"}, 2, "--confidence"},
-                    BadCall{"NegativeSigma", {"-o", "out.png", "--sigma", "-1"}, 2, "--sigma"},
-                    BadCall{"OutputFolderMissing",
-                            {"-o", "/nonexistent-folder/out.png"},
-                            1,
-                            "/nonexistent-folder/out.png"}),
+    testing::Values(
+        BadCall{"NoOutput", "hunt.fh2", {}, 2, "usage: vantrel-cli map"},
+        BadCall{"BadZone", "hunt.fh2", {"-o", "@out.png", "--zone", "61U"}, 2, "--zone"},
+        BadCall{"BadSize", "hunt.fh2", {"-o", "@out.png", "--size", "0x100"}, 2, "--size"},
+        BadCall{"HugeSize", "hunt.fh2", {"-o", "@out.png", "--size", "20000x20000"}, 2, "--size"},
+        BadCall{"BadConfidence", "hunt.fh2", {"-o", "@out.png", "--confidence", "1"}, 2, "--confidence"},
+        BadCall{"NegativeSigma", "hunt.fh2", {"-o", "@out.png", "--sigma", "-1"}, 2, "--sigma"},
+        BadCall{"OutputFolderMissing",
+                "hunt.fh2",
+                {"-o", "/nonexistent-folder/out.png"},
+                1,
+                "/nonexistent-folder/out.png"},
+        BadCall{"MissingMeasurementFile", "gone.fh2", {"-o", "@out.png"}, 1, "gone.fh2"},
+        BadCall{"FileThatIsNoMap", "hunt.fh2", {"-o", "@out.png", "--map", "@noise.tif"}, 1, "noise.tif"}),
     testing_support::ParamName{});
 
-TEST_F(CliMap, MissingMeasurementFileIsNamed) {
-    const auto r =
-        testing_support::RunCli({"map", (dir_ / "gone.fh2").string(), "-o", (dir_ / "o.png").string()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("gone.fh2"), std::string::npos) << r.err;
-}
-
-const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
-
 double BearingTo(double fromE, double fromN, double toE, double toN) {
-    const double degrees = std::atan2(toE - fromE, toN - fromN) * 180 / 3.14159265358979;
+    const double degrees = std::atan2(toE - fromE, toN - fromN) / kDegree;
     return degrees < 0 ? degrees + 360 : degrees;
 }
 
-// A hunt in zone 25 south on the Landsat scene: P1 E 291626 N 9113636, P2 E 296186 N 9117341, F1 hidden at
-// E 298600 N 9119800, F2 at E 297000 N 9111500, the other foxes parallel (no fix). The view: box
+// F1 hidden at E 298600 N 9119800, F2 at E 297000 N 9111500 seen from E, N; the other foxes parallel.
+std::array<double, 5> BearingsFrom(double east, double north) {
+    return {BearingTo(east, north, 298600, 9119800), BearingTo(east, north, 297000, 9111500), 30, 30, 30};
+}
+
+// A hunt in zone 25 south on the Landsat scene: P1 E 291626 N 9113636, P2 E 296186 N 9117341. The view: box
 // E 291626..298600, N 9111500..9119800, m = 830, s = max(8634 / 1600, 9960 / 1200) = 8.3, centre
 // E 295113 N 9115650. Narrow bearings (--sigma 0.5) keep the ellipses off the ground-truth points.
 struct SceneForm {
@@ -155,31 +174,16 @@ struct SceneForm {
                          // 2, 1
 };
 
-class CliMapOnTheScene : public testing::TestWithParam<SceneForm> {
-  protected:
-    void SetUp() override {
-        persistence::ScedRecord p1;
-        p1.East = 291626;
-        p1.North = 9113636;
-        persistence::ScedRecord p2;
-        p2.East = 296186;
-        p2.North = 9117341;
-        p1.Ang = {BearingTo(291626, 9113636, 298600, 9119800), BearingTo(291626, 9113636, 297000, 9111500),
-                  30, 30, 30};
-        p2.Ang = {BearingTo(296186, 9117341, 298600, 9119800), BearingTo(296186, 9117341, 297000, 9111500),
-                  30, 30, 30};
-        testing_support::WriteBytes(dir_ / "olinda.fh2", persistence::EncodeDataFile(p1, p2, {}));
-    }
-    TempDir dir_;
-};
+class CliMapOnTheScene : public CliMap, public testing::WithParamInterface<SceneForm> {};
 
 TEST_P(CliMapOnTheScene, GroundTruthAndFixesWhereTheFormulaPutsThem) {
-    const auto r = testing_support::RunCli({"map", (dir_ / "olinda.fh2").string(), "-o",
-                                            (dir_ / "o.png").string(), "--map", kMaps + "/" + GetParam().file,
-                                            "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    const QImage image(QString::fromStdString((dir_ / "o.png").string()));
+    testing_support::WriteBytes(
+        dir_ / "olinda.fh2",
+        persistence::EncodeDataFile(Station(291626, 9113636, BearingsFrom(291626, 9113636)),
+                                    Station(296186, 9117341, BearingsFrom(296186, 9117341)), {}));
+    const QImage image = Render(
+        {"--map", kMaps + "/" + GetParam().file, "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"},
+        "olinda.fh2");
     const auto x = [](double east) { return 800 + (east - 295113) / 8.3; };
     const auto y = [](double north) { return 600 - (north - 9115650) / 8.3; };
     EXPECT_EQ(Pixel(image, x(298600), y(9119800)), QColor(0, 0, 250));
@@ -200,32 +204,6 @@ INSTANTIATE_TEST_SUITE_P(Forms, CliMapOnTheScene,
                          testing::Values(SceneForm{"GeoTiff", "L7_ETMs.tif", true},
                                          SceneForm{"PictureWithWorldFile", "l7_321.png", false}),
                          testing_support::ParamName{});
-
-TEST_F(CliMap, AMapThatMissesTheHuntSaysWhereTheHuntLiesAndStillDrawsIt) {
-    // The generated hunt read in zone 25 south lies near 40 degrees south, far south of the scene and east
-    // of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
-    const auto r =
-        testing_support::RunCli({"map", (dir_ / "hunt.fh2").string(), "-o", (dir_ / "out.png").string(),
-                                 "--map", kMaps + "/L7_ETMs.tif", "--zone", "25M"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("L7_ETMs.tif: the map does not cover the hunt: the hunt lies"), std::string::npos)
-        << r.err;
-    EXPECT_NE(r.err.find("lies 3514 km south-east of the map"), std::string::npos) << r.err;
-    const QImage image(QString::fromStdString((dir_ / "out.png").string()));
-    // The map's CRS is the hunt's zone to well below a millimetre: the pixels of the plain picture.
-    EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), QColor(0, 0, 250));
-}
-
-TEST_F(CliMap, AFileThatIsNoMapIsNamedAndNothingIsWritten) {
-    testing_support::WriteBytes(dir_ / "noise.tif", std::string(4000, '\x17'));
-    const auto r =
-        testing_support::RunCli({"map", (dir_ / "hunt.fh2").string(), "-o", (dir_ / "out.png").string(),
-                                 "--map", (dir_ / "noise.tif").string()});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("noise.tif"), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.png"));
-}
 
 }  // namespace
 }  // namespace vantrel

@@ -14,9 +14,6 @@ TEST(WorldFile, ReadsTheSceneAndPlacesTheCornerHalfAPixelOutside) {
     ASSERT_TRUE(read) << read.message();
     const GeoTransform expected{{288776.25, 28.5, 0, 9120760.75, 0, -28.5}};
     EXPECT_EQ(*read, expected);
-    const MapPoint lowerRight = read->Apply(349, 352);
-    EXPECT_DOUBLE_EQ(lowerRight.x, 288776.25 + 349 * 28.5);
-    EXPECT_DOUBLE_EQ(lowerRight.y, 9120760.75 - 352 * 28.5);
 }
 
 TEST(WorldFile, RotatedFileRoundTripsThroughItsText) {

@@ -1,6 +1,5 @@
 // Real map files through GDAL, drawn into a QImage at a known view; the pixels are compared with the
-// ground truth read from the scene with GDAL's own tools (tests/data/maps/README.md) and with the
-// OpenStreetMap tile decoded by Qt's PNG reader.
+// scene's ground truth (tests/data/maps/README.md) and with the OpenStreetMap tile decoded by Qt.
 
 #include "platform/raster_map.hpp"
 
@@ -27,8 +26,8 @@ std::string MapFile(const char* name) {
     return std::string(VANTREL_TESTDATA_DIR) + "/maps/" + name;
 }
 
-std::unique_ptr<RasterMap> OpenMap(const char* name) {
-    auto map = RasterMap::Open(MapFile(name), kZone25South);
+std::unique_ptr<RasterMap> OpenMap(const std::filesystem::path& path, geodesy::UtmZone zone = kZone25South) {
+    auto map = RasterMap::Open(path.string(), zone);
     EXPECT_TRUE(map) << map.message();
     return map ? std::move(*map) : nullptr;
 }
@@ -50,23 +49,60 @@ struct GroundTruth {
 const GroundTruth kSea{"Sea", 298317.08, 9111935.56, 96, 90, 65};
 const GroundTruth kLand{"Land", 297952.86, 9119455.31, 93, 83, 95};
 
+// The colour a drawn point takes: bands 1, 2, 3 as red, green, blue when drawn as stored (the GeoTIFF),
+// else bands 3, 2, 1 (the pictures and tiles).
+QColor SceneColour(const GroundTruth& truth, bool bandsAsStored = false) {
+    return bandsAsStored ? QColor(truth.band1, truth.band2, truth.band3)
+                         : QColor(truth.band3, truth.band2, truth.band1);
+}
+
 // The scene's origin and pixel size as GDAL reports them for the GeoTIFF (and the world file gives).
 constexpr double kOriginX = 288776.25, kOriginY = 9120760.75, kPixel = 28.5;
 
+std::string GeoTiff(const testing_support::TempDir&) {
+    return MapFile("L7_ETMs.tif");
+}
+std::string PngWithWorldFile(const testing_support::TempDir&) {
+    return MapFile("l7_321.png");
+}
+// A VRT mosaic of two sheets, the scene's upper and lower halves (bands 3, 2, 1 as red, green, blue): the
+// land point lies on the upper sheet, the sea point on the lower.
+std::string TwoSheetMosaic(const testing_support::TempDir& dir) {
+    std::string bands;
+    for (const auto& [band, colour] : {std::pair{3, "Red"}, {2, "Green"}, {1, "Blue"}}) {
+        bands += "<VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(4 - band) + "\"><ColorInterp>" +
+                 colour + "</ColorInterp>";
+        for (const auto& [row, rows] : {std::pair{0, 176}, {176, 176}}) {
+            const std::string rect = "xOff=\"0\" yOff=\"" + std::to_string(row) +
+                                     "\" xSize=\"349\" ySize=\"" + std::to_string(rows) + "\"";
+            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + GeoTiff(dir) +
+                     "</SourceFilename><SourceBand>" + std::to_string(band) + "</SourceBand><SrcRect " +
+                     rect + "/><DstRect " + rect + "/></SimpleSource>";
+        }
+        bands += "</VRTRasterBand>";
+    }
+    std::ofstream(dir / "sheets.vrt")
+        << "<VRTDataset rasterXSize=\"349\" rasterYSize=\"352\"><SRS>EPSG:32725</SRS>"
+           "<GeoTransform>288776.25, 28.5, 0, 9120760.75, 0, -28.5</GeoTransform>"
+        << bands << "</VRTDataset>";
+    return (dir / "sheets.vrt").string();
+}
+
 struct SceneForm {
     const char* name;
-    const char* file;
-    bool bandsAsStored;  // the GeoTIFF shows bands 1, 2, 3 as red, green, blue; the pictures bands 3, 2, 1
-    double zoom;         // screen pixels per scene pixel
+    std::string (*file)(const testing_support::TempDir&);
+    bool bandsAsStored;
+    double zoom;  // screen pixels per scene pixel
 };
 
 class SceneGroundTruth : public ::testing::TestWithParam<SceneForm> {};
 
-// The UTM forms of the scene (GeoTIFF, PNG + world file in the hunt's zone): a view on the pixel grid,
-// so each screen pixel shows exactly one scene pixel (zoom 1) or a quarter of one (zoom 2).
+// The UTM forms of the scene: a view on the pixel grid, so each screen pixel shows exactly one scene pixel
+// (zoom 1) or a quarter of one (zoom 2).
 TEST_P(SceneGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
     const SceneForm& form = GetParam();
-    auto map = OpenMap(form.file);
+    testing_support::TempDir dir;
+    auto map = OpenMap(form.file(dir));
     ASSERT_TRUE(map);
     const int width = static_cast<int>(349 * form.zoom), height = static_cast<int>(352 * form.zoom);
     const double s = kPixel / form.zoom;
@@ -75,20 +111,16 @@ TEST_P(SceneGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
     for (const GroundTruth& truth : {kSea, kLand}) {
         const int x = static_cast<int>((truth.easting - view.minX) / s);
         const int y = static_cast<int>((view.maxY - truth.northing) / s);
-        const QColor colour = image.pixelColor(x, y);
-        SCOPED_TRACE(truth.name);
-        EXPECT_EQ(colour.alpha(), 255);
-        EXPECT_EQ(colour.red(), form.bandsAsStored ? truth.band1 : truth.band3);
-        EXPECT_EQ(colour.green(), truth.band2);
-        EXPECT_EQ(colour.blue(), form.bandsAsStored ? truth.band3 : truth.band1);
+        EXPECT_EQ(image.pixelColor(x, y), SceneColour(truth, form.bandsAsStored)) << truth.name;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, SceneGroundTruth,
-                         ::testing::Values(SceneForm{"GeoTiff", "L7_ETMs.tif", true, 1},
-                                           SceneForm{"GeoTiffZoomedIn", "L7_ETMs.tif", true, 2},
-                                           SceneForm{"PngWorldFile", "l7_321.png", false, 1},
-                                           SceneForm{"PngWorldFileZoomedIn", "l7_321.png", false, 2}),
+                         ::testing::Values(SceneForm{"GeoTiff", GeoTiff, true, 1},
+                                           SceneForm{"GeoTiffZoomedIn", GeoTiff, true, 2},
+                                           SceneForm{"PngWorldFile", PngWithWorldFile, false, 1},
+                                           SceneForm{"PngWorldFileZoomedIn", PngWithWorldFile, false, 2},
+                                           SceneForm{"VrtMosaicOfTwoSheets", TwoSheetMosaic, false, 1}),
                          testing_support::ParamName());
 
 struct TilesForm {
@@ -103,7 +135,7 @@ class TilesGroundTruth : public ::testing::TestWithParam<TilesForm> {};
 // the resolution of zoom 12. The land point lies in the north of the scene, the sea point in the south:
 // tiles stored upside down (MBTiles counts rows from the south) would swap or lose them.
 TEST_P(TilesGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
-    auto map = OpenMap(GetParam().file);
+    auto map = OpenMap(MapFile(GetParam().file));
     ASSERT_TRUE(map);
     auto transform = CrsTransform::Create(kZone25South, map->crsWkt());
     ASSERT_TRUE(transform) << transform.message();
@@ -150,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, TilesGroundTruth,
 // The zoom-0 OpenStreetMap tile in an MBTiles file, drawn over the whole world at 256 x 256, is the tile
 // itself, row for row (the Arctic at the top); its attribution comes with it.
 TEST(RasterMapTiles, WorldTileIsDrawnTheRightWayUp) {
-    auto map = OpenMap("osm_z0.mbtiles");
+    auto map = OpenMap(MapFile("osm_z0.mbtiles"));
     ASSERT_TRUE(map);
     EXPECT_EQ(map->attribution(), "(c) OpenStreetMap contributors");
     const double half = 20037508.342789244;
@@ -168,7 +200,7 @@ TEST(RasterMapTiles, WorldTileIsDrawnTheRightWayUp) {
 }
 
 TEST(RasterMapCrs, HuntZoneToWebMercatorAndLatitudeLongitude) {
-    auto map = OpenMap("osm_z0.mbtiles");
+    auto map = OpenMap(MapFile("osm_z0.mbtiles"));
     ASSERT_TRUE(map);
     auto transform = CrsTransform::Create(kZone25South, map->crsWkt());
     ASSERT_TRUE(transform) << transform.message();
@@ -192,25 +224,22 @@ TEST(RasterMapRotated, CalibratedPictureIsDrawnTurned) {
     testing_support::TempDir dir;
     std::filesystem::copy_file(MapFile("l7_321.png"), dir / "turned.png");
     std::ofstream(dir / "turned.pgw") << "0\n-28.5\n-28.5\n0\n299985.75\n8999985.75\n";
-    auto opened = RasterMap::Open((dir / "turned.png").string(), kZone25South);
-    ASSERT_TRUE(opened) << opened.message();
-    RasterMap& map = **opened;
-    EXPECT_EQ(map.crsWkt(), *UtmZoneWkt(kZone25South));
-    const MapBounds extent = map.extent();
+    auto map = OpenMap(dir / "turned.png");
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->crsWkt(), *UtmZoneWkt(kZone25South));
+    const MapBounds extent = map->extent();
     EXPECT_NEAR(extent.maxX, 300000, 1e-6);
     EXPECT_NEAR(extent.minX, 300000 - 352 * kPixel, 1e-6);
     EXPECT_NEAR(extent.minY, 9000000 - 349 * kPixel, 1e-6);
-    const QImage image = Draw(map, extent, 352, 349);
+    const QImage image = Draw(*map, extent, 352, 349);
     for (const GroundTruth& truth : {kSea, kLand}) {
         SCOPED_TRACE(truth.name);
         const double column = std::floor((truth.easting - kOriginX) / kPixel) + 0.5;
         const double row = std::floor((kOriginY - truth.northing) / kPixel) + 0.5;
         const double x = 300000 - kPixel * row, y = 9000000 - kPixel * column;
-        const QColor colour = image.pixelColor(static_cast<int>((x - extent.minX) / kPixel),
-                                               static_cast<int>((extent.maxY - y) / kPixel));
-        EXPECT_EQ(colour.red(), truth.band3);
-        EXPECT_EQ(colour.green(), truth.band2);
-        EXPECT_EQ(colour.blue(), truth.band1);
+        EXPECT_EQ(image.pixelColor(static_cast<int>((x - extent.minX) / kPixel),
+                                   static_cast<int>((extent.maxY - y) / kPixel)),
+                  SceneColour(truth));
     }
 }
 
@@ -228,9 +257,9 @@ TEST(RasterMapPalette, IndexedPictureIsDrawnThroughItsColourTable) {
     // 10 m pixels, upper-left pixel centre at E 500005, N 5000095: the picture covers 500000..500040,
     // 5000080..5000100.
     std::ofstream(dir / "legend.pgw") << "10\n0\n0\n-10\n500005\n5000095\n";
-    auto opened = RasterMap::Open((dir / "legend.png").string(), geodesy::UtmZone{32, 'U'});
-    ASSERT_TRUE(opened) << opened.message();
-    const QImage image = Draw(**opened, {500000, 5000080, 500040, 5000100}, 4, 2);
+    auto map = OpenMap(dir / "legend.png", geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(map);
+    const QImage image = Draw(*map, {500000, 5000080, 500040, 5000100}, 4, 2);
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
     EXPECT_EQ(image.pixelColor(1, 0), QColor(200, 30, 40));
     EXPECT_EQ(image.pixelColor(2, 0), QColor(10, 160, 70));
@@ -241,7 +270,7 @@ TEST(RasterMapPalette, IndexedPictureIsDrawnThroughItsColourTable) {
 // However much is drawn, the decoded tiles kept stay within the cache's limit (one 256 x 256 tile of 4
 // bytes a pixel over it at most, the tile being drawn).
 TEST(RasterMapCache, StaysWithinItsLimit) {
-    auto map = OpenMap("L7_ETMs.tif");
+    auto map = OpenMap(MapFile("L7_ETMs.tif"));
     ASSERT_TRUE(map);
     constexpr std::size_t kTile = 256 * 256 * 4;
     map->setCacheLimit(kTile);
@@ -254,40 +283,6 @@ TEST(RasterMapCache, StaysWithinItsLimit) {
         }
     }
     EXPECT_GT(map->cachedBytes(), 0u);
-}
-
-// A VRT mosaic of two sheets (the scene's upper and lower halves, bands 3, 2, 1 as red, green, blue): the
-// land point lies on the upper sheet, the sea point on the lower.
-TEST(RasterMapVrt, MosaicOfTwoSheetsShowsTheScene) {
-    testing_support::TempDir dir;
-    const std::string tif = MapFile("L7_ETMs.tif");
-    std::string bands;
-    for (const auto& [band, colour] : {std::pair{3, "Red"}, {2, "Green"}, {1, "Blue"}}) {
-        bands += "<VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(4 - band) + "\"><ColorInterp>" +
-                 colour + "</ColorInterp>";
-        for (const auto& [row, rows] : {std::pair{0, 176}, {176, 176}}) {
-            const std::string rect = "xOff=\"0\" yOff=\"" + std::to_string(row) +
-                                     "\" xSize=\"349\" ySize=\"" + std::to_string(rows) + "\"";
-            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + tif +
-                     "</SourceFilename><SourceBand>" + std::to_string(band) + "</SourceBand><SrcRect " +
-                     rect + "/><DstRect " + rect + "/></SimpleSource>";
-        }
-        bands += "</VRTRasterBand>";
-    }
-    std::ofstream(dir / "sheets.vrt")
-        << "<VRTDataset rasterXSize=\"349\" rasterYSize=\"352\"><SRS>EPSG:32725</SRS>"
-           "<GeoTransform>288776.25, 28.5, 0, 9120760.75, 0, -28.5</GeoTransform>"
-        << bands << "</VRTDataset>";
-    auto opened = RasterMap::Open((dir / "sheets.vrt").string(), geodesy::UtmZone{32, 'U'});
-    ASSERT_TRUE(opened) << opened.message();
-    const MapBounds view{kOriginX, kOriginY - 352 * kPixel, kOriginX + 349 * kPixel, kOriginY};
-    const QImage image = Draw(**opened, view, 349, 352);
-    for (const GroundTruth& truth : {kSea, kLand}) {
-        SCOPED_TRACE(truth.name);
-        const QColor colour = image.pixelColor(static_cast<int>((truth.easting - kOriginX) / kPixel),
-                                               static_cast<int>((kOriginY - truth.northing) / kPixel));
-        EXPECT_EQ(colour, QColor(truth.band3, truth.band2, truth.band1));
-    }
 }
 
 // Values other than bytes are stretched from the band's lowest to its highest value: a gray ramp of 0, 85,
@@ -306,14 +301,14 @@ TEST(RasterMapVrt, SixteenBitValuesAreStretchedToTheirRange) {
            "<SourceFilename relativeToVRT=\"1\">ramp.png</SourceFilename><SourceBand>1</SourceBand>"
            "<ScaleOffset>1000</ScaleOffset><ScaleRatio>100</ScaleRatio></ComplexSource></VRTRasterBand>"
            "</VRTDataset>";
-    auto opened = RasterMap::Open((dir / "ramp.vrt").string(), geodesy::UtmZone{32, 'U'});
-    ASSERT_TRUE(opened) << opened.message();
-    const QImage image = Draw(**opened, {500000, 5000000, 500040, 5000010}, 4, 1);
+    auto map = OpenMap(dir / "ramp.vrt", geodesy::UtmZone{32, 'U'});
+    ASSERT_TRUE(map);
+    const QImage image = Draw(*map, {500000, 5000000, 500040, 5000010}, 4, 1);
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(image.pixelColor(x, 0), QColor(85 * x, 85 * x, 85 * x)) << x;
     }
     // Maps are only read: the statistics are not stored beside them (no .aux.xml).
-    opened->reset();
+    map.reset();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 

@@ -30,14 +30,14 @@ namespace {
 
 const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
 
-// Stations 2 km apart on northing 5600000; F1 45 / 315 meets at E 501000 N 5601000, F2 0 / 315 at
-// E 500000 N 5602000; the other foxes have parallel bearings (no fix).
 // Types over the whole text of a box, as a user who selected it does.
 void Type(QLineEdit* box, const QString& text) {
     box->selectAll();
     QTest::keyClicks(box, text);
 }
 
+// Stations 2 km apart on northing 5600000; F1 45 / 315 meets at E 501000 N 5601000, F2 0 / 315 at
+// E 500000 N 5602000; the other foxes have parallel bearings (no fix).
 void TypeHunt(MainFrm& main) {
     Type(main.Sced1Lon, QStringLiteral("500000"));
     Type(main.Sced1Lat, QStringLiteral("5600000"));
@@ -81,6 +81,14 @@ class HuntMapTest : public QObject {
         }
         return map;
     }
+    HuntMap& OpenCalculatedHunt() {
+        TypeHunt(*main_);
+        main_->CalcCMD->click();
+        return Open();
+    }
+    persistence::IniFile SavedSettings() const {
+        return persistence::IniFile::Parse(testing_support::ReadBytes((*dir_) / "Vantrel.ini"));
+    }
 
   private Q_SLOTS:
     void init() {
@@ -115,7 +123,6 @@ class HuntMapTest : public QObject {
         TypeHunt(*main_);
         HuntMap& map = Open();
         QCOMPARE(map.Scene().stations.size(), std::size_t{2});
-        QVERIFY(map.Scene().fixes.empty());  // nothing calculated yet
         main_->CalcCMD->click();
         QTRY_COMPARE(map.Scene().fixes.size(), std::size_t{2});
         map.FitAll();
@@ -129,9 +136,7 @@ class HuntMapTest : public QObject {
     }
 
     void WheelZoomsAboutTheCursorDragAndKeysPan() {
-        TypeHunt(*main_);
-        main_->CalcCMD->click();
-        HuntMap& map = Open();
+        HuntMap& map = OpenCalculatedHunt();
         MapCanvas* canvas = map.canvas;
         const maps::View before = canvas->View();
         const QPointF cursor(120, 90);
@@ -164,9 +169,7 @@ class HuntMapTest : public QObject {
     }
 
     void FixShowsItsQualityAndCursorItsPosition() {
-        TypeHunt(*main_);
-        main_->CalcCMD->click();
-        HuntMap& map = Open();
+        HuntMap& map = OpenCalculatedHunt();
         const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
         const QString tip = map.canvas->FixToolTipAt({f1.x + 2, f1.y - 1});
         QVERIFY2(tip.startsWith(QStringLiteral("F1")) && tip.contains(QStringLiteral("crossing 90 degrees")),
@@ -193,7 +196,7 @@ class HuntMapTest : public QObject {
         QCOMPARE(QString::fromStdString(map.Map()->map->path()),
                  QString::fromStdString(kMaps + "/L7_ETMs.tif"));
         // Only the new section is written.
-        const auto ini = persistence::IniFile::Parse(testing_support::ReadBytes((*dir_) / "Vantrel.ini"));
+        const auto ini = SavedSettings();
         QCOMPARE(QString::fromStdString(ini.Get("Map", "File").value_or("")),
                  QString::fromStdString(kMaps + "/L7_ETMs.tif"));
         QVERIFY(!ini.Get("File", "Last Used Filename"));
@@ -208,15 +211,13 @@ class HuntMapTest : public QObject {
     void ZoneFieldTypedIsUsedAndRemembered() {
         HuntMap& map = Open();
         QCOMPARE(map.txtMapZone->text(), QStringLiteral("32U"));
-        map.txtMapZone->selectAll();
-        QTest::keyClicks(map.txtMapZone, QStringLiteral("33T"));
+        Type(map.txtMapZone, QStringLiteral("33T"));
         QTest::keyClick(map.txtMapZone, Qt::Key_Return);
         QCOMPARE(map.Zone(), (geodesy::UtmZone{33, 'T'}));
-        const auto ini = persistence::IniFile::Parse(testing_support::ReadBytes((*dir_) / "Vantrel.ini"));
+        const auto ini = SavedSettings();
         QCOMPARE(QString::fromStdString(ini.Get("Map", "Zone").value_or("")), QStringLiteral("33T"));
         // Not a zone: refused, the zone stays.
-        map.txtMapZone->selectAll();
-        QTest::keyClicks(map.txtMapZone, QStringLiteral("61U"));
+        Type(map.txtMapZone, QStringLiteral("61U"));
         QTest::keyClick(map.txtMapZone, Qt::Key_Return);
         QCOMPARE(map.Zone(), (geodesy::UtmZone{33, 'T'}));
         QCOMPARE(map.txtMapZone->text(), QStringLiteral("33T"));
@@ -275,9 +276,7 @@ class HuntMapTest : public QObject {
     }
 
     void SavesThePictureAt1xAnd2x() {
-        TypeHunt(*main_);
-        main_->CalcCMD->click();
-        HuntMap& map = Open();
+        HuntMap& map = OpenCalculatedHunt();
         const auto one = (*dir_) / "one.png";
         QVERIFY(map.SavePicture(one, 1).ok());
         const QImage image(QString::fromStdString(one.string()));
