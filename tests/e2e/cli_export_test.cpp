@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <map>
-#include <sstream>
 
 #include "e2e/cli_test.hpp"
 #include "file_bytes.hpp"
@@ -28,15 +28,11 @@ struct Reference {
 std::map<std::string, std::vector<Reference>> ZoneReferences() {
     std::ifstream file(VANTREL_TESTDATA_DIR "/export/zone_hunts.tsv");
     std::map<std::string, std::vector<Reference>> rows;
-    std::string line;
-    std::getline(file, line);  // header
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        std::string zone;
-        double east = 0;
-        double north = 0;
-        Reference r{};
-        fields >> zone >> east >> north >> r.lat >> r.lon;
+    file.ignore(std::numeric_limits<std::streamsize>::max(), '\n');  // header
+    std::string zone;
+    double east = 0;
+    double north = 0;
+    for (Reference r{}; file >> zone >> east >> north >> r.lat >> r.lon;) {
         rows[zone].push_back(r);
     }
     return rows;
@@ -63,11 +59,10 @@ class CliExport : public testing::Test {
         const auto r = testing_support::RunCli({"export", (dir_ / "hunt.fhd").string(), "--format", "geojson",
                                                 "-o", (dir_ / "hunt.geojson").string(), "--zone", zone});
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(ReadBytes("hunt.geojson")));
+        const std::string bytes = testing_support::ReadBytes(dir_ / "hunt.geojson");
+        const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(bytes));
         return doc.object().value(QStringLiteral("features")).toArray();
     }
-
-    std::string ReadBytes(const char* name) { return testing_support::ReadBytes(dir_ / name); }
 
     testing_support::TempDir dir_;
 };

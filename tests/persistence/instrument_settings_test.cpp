@@ -60,19 +60,19 @@ TEST(ScheduleSettings, RoundTripAndMessagesNamingTheBox) {
     EXPECT_EQ(ClockOffset(sprint.clockOffset), -3 * instruments::kSecond);
     EXPECT_EQ(ScheduleFromSettings(ScheduleSettings{})->foxes, (std::vector<int>{1, 2, 3, 4, 5}));
 
-    const auto message = [](ScheduleSettings s) { return ScheduleFromSettings(s).message(); };
-    ScheduleSettings s;
-    s.slot = "0";
-    EXPECT_EQ(message(s).rfind("Slot: ", 0), 0U);
-    s = {};
-    s.guard = "30";
-    EXPECT_EQ(message(s).rfind("Guard: leaves no time on the air", 0), 0U);
-    s = {};
-    s.order = "F1,F2";
-    EXPECT_EQ(message(s).rfind("Foxes: ", 0), 0U);
-    s = {};
-    s.start = "25:00:00";
-    EXPECT_EQ(message(s).rfind("Cycle start: ", 0), 0U);
+    const struct {
+        std::string ScheduleSettings::*box;
+        const char* text;
+        const char* named;
+    } wrong[] = {{&ScheduleSettings::slot, "0", "Slot: "},
+                 {&ScheduleSettings::guard, "30", "Guard: leaves no time on the air"},
+                 {&ScheduleSettings::order, "F1,F2", "Foxes: "},
+                 {&ScheduleSettings::start, "25:00:00", "Cycle start: "}};
+    for (const auto& w : wrong) {
+        ScheduleSettings s;
+        s.*w.box = w.text;
+        EXPECT_EQ(ScheduleFromSettings(s).message().rfind(w.named, 0), 0U) << w.named;
+    }
     EXPECT_FALSE(ClockOffset("1h"));
 }
 

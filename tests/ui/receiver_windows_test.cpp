@@ -1,6 +1,5 @@
-// The fox schedule in the "Data Processing" window (a Doppler unit streaming 15 Agrelo lines a second through
-// a socat pseudo-terminal while the schedule's clock, moved by the test, crosses a Sprint slot change) and
-// the receiver's device, format and speed chosen in "Setup Com-Ports".
+// The fox schedule in "Data Processing" (15 Agrelo lines a second through a pseudo-terminal while the test's
+// clock crosses a Sprint slot change) and the receiver's device, format and speed in "Setup Com-Ports".
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,8 +57,7 @@ class ReceiverWindowsTest : public QObject {
 
     static long Count(const std::string& text, const std::string& what) {
         long n = 0;
-        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-            ++n;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1), ++n) {
         }
         return n;
     }
@@ -96,9 +94,10 @@ class ReceiverWindowsTest : public QObject {
 
         QTest::mouseClick(data->cmdRX, Qt::LeftButton);
         QCOMPARE(data->lblNote->text(),
-                 QStringLiteral("Receiving: the first line only synchronises and is not filed; the mean of the "
-                                "bearings of every 1 s is filed for the fox on the air (nothing while no fox is on "
-                                "the air)."));
+                 QStringLiteral(
+                     "Receiving: the first line only synchronises and is not filed; the mean of the "
+                     "bearings of every 1 s is filed for the fox on the air (nothing while no fox is on "
+                     "the air)."));
         QVERIFY(pty.Send("0/5\r\n"));  // the tail of a line: only synchronises
         Stream(pty, "%100/5", 2.3);
 
@@ -120,12 +119,8 @@ class ReceiverWindowsTest : public QObject {
         const std::vector<QString> fox2 = Column(*data->Grid, 2);
         QVERIFY(fox1.size() >= 2 && fox1.size() <= 4);  // 2.3 s of lines: a mean a second
         QVERIFY(fox2.size() >= 2 && fox2.size() <= 4);
-        for (const QString& cell : fox1) {
-            QCOMPARE(cell, QStringLiteral("100"));
-        }
-        for (const QString& cell : fox2) {
-            QCOMPARE(cell, QStringLiteral("300"));
-        }
+        QCOMPARE(fox1, std::vector<QString>(fox1.size(), QStringLiteral("100")));
+        QCOMPARE(fox2, std::vector<QString>(fox2.size(), QStringLiteral("300")));
         for (int column = 3; column <= 5; ++column) {
             QVERIFY(Column(*data->Grid, column).empty());
         }
