@@ -19,24 +19,11 @@ constexpr const char* kSynopsis =
     "export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [--sigma DEG] [--sigma-floor DEG] "
     "[--confidence P]";
 
-// "-o OUT" is a short option, which the common argument split leaves among the positionals.
-std::optional<std::string> TakeOutputOption(std::vector<std::string>& positional) {
-    for (std::size_t i = 0; i + 1 < positional.size(); ++i) {
-        if (positional[i] == "-o") {
-            std::string out = positional[i + 1];
-            positional.erase(positional.begin() + static_cast<std::ptrdiff_t>(i),
-                             positional.begin() + static_cast<std::ptrdiff_t>(i + 2));
-            return out;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 int RunExport(const Context& context) {
     std::vector<std::string> positional = context.args.positional;
-    std::optional<std::string> out = TakeOutputOption(positional);
+    std::optional<std::string> out = TakeShortOutputOption(positional);
     if (!out) {
         out = context.args.Option("output");
     }

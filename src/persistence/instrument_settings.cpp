@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "persistence/atomic_file.hpp"
 #include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
@@ -163,22 +162,6 @@ std::optional<instruments::Nanoseconds> ClockOffset(std::string_view text) {
         return std::nullopt;
     }
     return negative ? -*magnitude : *magnitude;
-}
-
-core::Outcome UpdateIniFile(const std::filesystem::path& iniPath, const std::function<void(IniFile&)>& edit) {
-    std::error_code ec;
-    IniFile ini;
-    auto content = ReadSettingsFile(iniPath);
-    if (content) {
-        ini = std::move(*content);
-    } else if (std::filesystem::status(iniPath, ec).type() != std::filesystem::file_type::not_found) {
-        return content.outcome();  // rewriting a file that cannot be read would lose what it holds
-    }
-    edit(ini);
-    if (!iniPath.parent_path().empty()) {
-        std::filesystem::create_directories(iniPath.parent_path(), ec);
-    }
-    return WriteFileAtomically(iniPath, ini.Serialize());
 }
 
 }  // namespace vantrel::persistence

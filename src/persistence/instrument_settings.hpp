@@ -17,6 +17,7 @@
 #include "instruments/fox_schedule.hpp"
 #include "instruments/rx_formats.hpp"
 #include "persistence/ini_file.hpp"
+#include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
 
@@ -54,9 +55,5 @@ void ScheduleSettingsToIni(const ScheduleSettings& settings, IniFile& ini);
 core::Result<instruments::FoxSchedule> ScheduleFromSettings(const ScheduleSettings& settings);
 // The clock offset in nanoseconds ("-2.5" -> -2.5 s), nullopt when it is not a number of seconds.
 std::optional<instruments::Nanoseconds> ClockOffset(std::string_view text);
-
-// Changes the settings file through `edit` and writes it atomically, keeping everything `edit` leaves alone.
-// A file that exists but cannot be read is not rewritten (it would lose what it holds).
-core::Outcome UpdateIniFile(const std::filesystem::path& iniPath, const std::function<void(IniFile&)>& edit);
 
 }  // namespace vantrel::persistence

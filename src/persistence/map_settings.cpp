@@ -1,6 +1,6 @@
 #include "persistence/map_settings.hpp"
 
-#include "persistence/atomic_file.hpp"
+#include "persistence/file_access.hpp"
 #include "persistence/settings.hpp"
 
 namespace vantrel::persistence {
@@ -27,21 +27,10 @@ core::Outcome WriteMapSettings(const MapSettings& settings, const std::filesyste
                                        DisplayPath(iniPath) + "\"");
         }
     }
-    IniFile ini;
-    std::error_code ec;
-    if (std::filesystem::exists(iniPath, ec)) {
-        auto read = ReadSettingsFile(iniPath);
-        if (!read) {
-            return read.outcome();  // never replace a file that could not be read
-        }
-        ini = std::move(*read);
-    }
-    ini.Set(kSection, "File", settings.file);
-    ini.Set(kSection, "Zone", settings.zone);
-    if (!iniPath.parent_path().empty()) {
-        std::filesystem::create_directories(iniPath.parent_path(), ec);
-    }
-    return WriteFileAtomically(iniPath, ini.Serialize());
+    return UpdateIniFile(iniPath, [&settings](IniFile& ini) {
+        ini.Set(kSection, "File", settings.file);
+        ini.Set(kSection, "Zone", settings.zone);
+    });
 }
 
 }  // namespace vantrel::persistence

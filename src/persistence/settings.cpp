@@ -71,17 +71,19 @@ core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& 
                                        DisplayPath(iniPath) + "\"");
         }
     }
+    return UpdateIniFile(iniPath, [&settings](IniFile& ini) { SettingsToIni(settings, ini); });
+}
+
+core::Outcome UpdateIniFile(const std::filesystem::path& iniPath, const std::function<void(IniFile&)>& edit) {
     std::error_code ec;
     IniFile ini;
     auto content = ReadSettingsFile(iniPath);
     if (content) {
         ini = std::move(*content);
     } else if (std::filesystem::status(iniPath, ec).type() != std::filesystem::file_type::not_found) {
-        // Rewriting a file that cannot be read would lose what else it holds. Missing (also at the end of
-        // a symbolic link) is the first run: the file is made.
         return content.outcome();
     }
-    SettingsToIni(settings, ini);
+    edit(ini);
     if (!iniPath.parent_path().empty()) {
         std::filesystem::create_directories(iniPath.parent_path(), ec);
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/measurement_state.hpp"
@@ -49,6 +50,11 @@ Settings GetIniData(const std::filesystem::path& iniPath);
 // keeping everything else in it. Written atomically; a failure is reported, the settings in memory stay.
 // A value holding a line break is refused (nothing is written): it would break the file into other lines.
 core::Outcome PutIniData(const Settings& settings, const std::filesystem::path& iniPath);
+
+// Changes the settings file through `edit` and writes it atomically, keeping everything `edit` leaves alone.
+// A missing file (also at the end of a symbolic link) is the first run: it is made, with its folder. A file
+// that exists but cannot be read is not rewritten: that would lose what else it holds.
+core::Outcome UpdateIniFile(const std::filesystem::path& iniPath, const std::function<void(IniFile&)>& edit);
 
 // Where things go when the settings do not say: chosen per platform.
 struct DefaultLocations {
