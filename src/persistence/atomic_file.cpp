@@ -155,15 +155,6 @@ core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_v
 }
 
 }  // namespace
-
-core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
-    return WriteAtomically(target, content, nullptr);
-}
-
-core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
-                                  InjectedWriteError injected) {
-    return WriteAtomically(target, content, &injected);
-}
 #endif
 
 #ifdef _WIN32
@@ -272,8 +263,8 @@ StepFailure FillTemporary(HANDLE file, std::string_view content, const InjectedW
     return failure;
 }
 
-core::Outcome WriteAtomicallyOnWindows(const std::filesystem::path& target, std::string_view content,
-                                       const InjectedWriteError* injected) {
+core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_view content,
+                              const InjectedWriteError* injected) {
     const auto resolved = ResolveWriteTarget(target);
     if (!resolved) {
         return resolved.outcome();
@@ -319,15 +310,15 @@ core::Outcome WriteAtomicallyOnWindows(const std::filesystem::path& target, std:
 }
 
 }  // namespace
+#endif
 
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content) {
-    return WriteAtomicallyOnWindows(target, content, nullptr);
+    return WriteAtomically(target, content, nullptr);
 }
 
 core::Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
                                   InjectedWriteError injected) {
-    return WriteAtomicallyOnWindows(target, content, &injected);
+    return WriteAtomically(target, content, &injected);
 }
-#endif
 
 }  // namespace vantrel::persistence
