@@ -84,15 +84,15 @@ core::Outcome StillWritable(const std::filesystem::path& target, const std::file
     return ResolveWriteTarget(target).outcome();
 }
 
-}  // namespace
-
-#ifndef _WIN32
-namespace {
-
 // The step's injected error, or 0.
 int Injected(const InjectedWriteError* injected, AtomicWriteStep step) {
     return injected != nullptr && injected->step == step ? injected->error : 0;
 }
+
+}  // namespace
+
+#ifndef _WIN32
+namespace {
 
 core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_view content,
                               const InjectedWriteError* injected) {
@@ -214,10 +214,6 @@ core::Outcome WindowsWriteFailure(const std::filesystem::path& target, DWORD err
     return core::Outcome::Fail("Could not write \"" + DisplayPath(target) + "\": " + WindowsErrorText(error));
 }
 
-int InjectedOnWindows(const InjectedWriteError* injected, AtomicWriteStep step) {
-    return injected != nullptr && injected->step == step ? injected->error : 0;
-}
-
 // Writes everything or returns the Windows error.
 DWORD WriteAllToHandle(HANDLE file, std::string_view content) {
     constexpr std::size_t kChunk = std::size_t{1} << 30;
@@ -242,14 +238,14 @@ struct StepFailure {
 // Write, flush and close the temporary file.
 StepFailure FillTemporary(HANDLE file, std::string_view content, const InjectedWriteError* injected) {
     StepFailure failure;
-    if (const int error = InjectedOnWindows(injected, AtomicWriteStep::Write)) {
+    if (const int error = Injected(injected, AtomicWriteStep::Write)) {
         WriteAllToHandle(file, content.substr(0, content.size() / 2));
         failure.injected = error;
     } else {
         failure.windows = WriteAllToHandle(file, content);
     }
     if (!failure.Failed()) {
-        failure.injected = InjectedOnWindows(injected, AtomicWriteStep::Flush);
+        failure.injected = Injected(injected, AtomicWriteStep::Flush);
     }
     if (!failure.Failed() && !::FlushFileBuffers(file)) {
         failure.windows = ::GetLastError();
@@ -258,7 +254,7 @@ StepFailure FillTemporary(HANDLE file, std::string_view content, const InjectedW
         failure.windows = ::GetLastError();
     }
     if (!failure.Failed()) {
-        failure.injected = InjectedOnWindows(injected, AtomicWriteStep::Close);
+        failure.injected = Injected(injected, AtomicWriteStep::Close);
     }
     return failure;
 }
@@ -277,7 +273,7 @@ core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_v
         !std::filesystem::is_directory(folder, ec)) {
         return WriteFailure(target, ENOTDIR);
     }
-    if (const int error = InjectedOnWindows(injected, AtomicWriteStep::Create)) {
+    if (const int error = Injected(injected, AtomicWriteStep::Create)) {
         return WriteFailure(target, error);
     }
     const std::filesystem::path temporary = TemporaryBeside(destination);
@@ -288,7 +284,7 @@ core::Outcome WriteAtomically(const std::filesystem::path& target, std::string_v
     }
     StepFailure failure = FillTemporary(file, content, injected);
     if (!failure.Failed()) {
-        failure.injected = InjectedOnWindows(injected, AtomicWriteStep::Rename);
+        failure.injected = Injected(injected, AtomicWriteStep::Rename);
     }
     if (!failure.Failed()) {
         // Looked at again just before the rename: something other than a file put there meanwhile is kept.
