@@ -18,9 +18,9 @@
 
 #include "core/cross_fix.hpp"
 #include "figures.hpp"
+#include "hunt_picture/hunt_picture.hpp"
+#include "hunt_picture/map_source.hpp"
 #include "persistence/data_file_commands.hpp"
-#include "render/hunt_picture.hpp"
-#include "render/map_source.hpp"
 
 namespace vantrel::bench {
 namespace {
@@ -61,19 +61,19 @@ void PanAndZoomFrame(benchmark::State& state) {
         state.SkipWithError("the example hunt could not be read");
         return;
     }
-    auto map = render::OpenMapSource(VANTREL_SOURCE_DIR "/examples/maps/olinda.png", {25, 'M'});
+    auto map = hunt_picture::OpenMapSource(VANTREL_SOURCE_DIR "/examples/maps/olinda.png", {25, 'M'});
     if (!map) {
         state.SkipWithError(map.message().c_str());
         return;
     }
-    const render::HuntScene scene = render::BuildScene(program.main, program.RxReadings, {}, '.');
-    render::PictureInput input;
+    const hunt_picture::HuntScene scene = hunt_picture::BuildScene(program.main, program.RxReadings, {}, '.');
+    hunt_picture::PictureInput input;
     input.scene = &scene;
     input.projection = map->projection.get();
     input.layers.readings = true;
     input.zone = {25, 'M'};
     input.map = map->Painter();
-    const auto box = maps::BoundingBox(render::ViewPointsOf(scene, *map->projection, true));
+    const auto box = maps::BoundingBox(hunt_picture::ViewPointsOf(scene, *map->projection, true));
     const maps::View start = maps::FitView(*box, kWidth, kHeight);
     // The warm cache: the map image of the view before the pan.
     QImage mapImage(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
@@ -98,7 +98,7 @@ void PanAndZoomFrame(benchmark::State& state) {
             const maps::XY topLeft = view.ToPixel(start.FromPixel({0, 0}));
             const double k = start.unitsPerPixel / view.unitsPerPixel;
             painter.drawImage(QRectF(topLeft.x, topLeft.y, kWidth * k, kHeight * k), mapImage);
-            render::DrawOverlay(painter, view, input);
+            hunt_picture::DrawOverlay(painter, view, input);
             painter.end();
             frameCpuMs.push_back(ThreadCpuMs() - cpuBegin);
             frameMs.push_back(

@@ -12,11 +12,11 @@
 #include "cli/measurement_input.hpp"
 #include "core/number_text.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "hunt_picture/hunt_picture.hpp"
+#include "hunt_picture/hunt_scene.hpp"
+#include "hunt_picture/map_source.hpp"
 #include "maps/view_geometry.hpp"
 #include "persistence/atomic_file.hpp"
-#include "render/hunt_picture.hpp"
-#include "render/hunt_scene.hpp"
-#include "render/map_source.hpp"
 
 namespace vantrel::cli {
 namespace {
@@ -123,30 +123,30 @@ int RunMap(const Context& context) {
     const core::MeasurementState& main = state->main;
     const geodesy::UtmZone zone =
         request->zone ? *request->zone : geodesy::HuntZone(main.txtZone[0], main.txtZone[1], "");
-    const render::HuntScene scene =
-        render::BuildScene(main, state->RxReadings, request->quality, context.decimalSeparator);
+    const hunt_picture::HuntScene scene =
+        hunt_picture::BuildScene(main, state->RxReadings, request->quality, context.decimalSeparator);
     for (const std::string& problem : scene.problems) {
         PrintWarning(request->file + ": " + problem + ", left out of the picture");
     }
-    std::optional<render::MapSource> map;
+    std::optional<hunt_picture::MapSource> map;
     if (request->mapPath) {
-        auto opened = render::OpenMapSource(*request->mapPath, zone);
+        auto opened = hunt_picture::OpenMapSource(*request->mapPath, zone);
         if (!opened) {
             return Fail(opened.message());
         }
         map = std::move(*opened);
     }
-    const render::IdentityProjection identity;
-    const render::ViewProjection& projection =
-        map ? static_cast<const render::ViewProjection&>(*map->projection) : identity;
-    const auto box = maps::BoundingBox(render::ViewPointsOf(scene, projection, false));
+    const hunt_picture::IdentityProjection identity;
+    const hunt_picture::ViewProjection& projection =
+        map ? static_cast<const hunt_picture::ViewProjection&>(*map->projection) : identity;
+    const auto box = maps::BoundingBox(hunt_picture::ViewPointsOf(scene, projection, false));
     if (!box) {
         return Fail(request->file + ": nothing to draw: no station or fix has a position" +
                     (map ? " that converts to the map's CRS" : ""));
     }
     const double unitsPerMetre = map ? map->UnitsPerMetre() : 1;
     const maps::View view = maps::FitView(*box, request->width, request->height, 100 * unitsPerMetre);
-    render::PictureInput input;
+    hunt_picture::PictureInput input;
     input.scene = &scene;
     input.projection = &projection;
     input.zone = zone;
@@ -158,7 +158,7 @@ int RunMap(const Context& context) {
             PrintWarning(*request->mapPath + ": the map does not cover the hunt: " + where);
         }
     }
-    const QImage picture = render::RenderHuntPicture(view, input);
+    const QImage picture = hunt_picture::RenderHuntPicture(view, input);
     if (map && !map->map->lastReadError().empty()) {
         PrintWarning(map->map->lastReadError());
     }

@@ -9,7 +9,7 @@
 
 #include "ui/box_text.hpp"
 #include "ui/main_frm.hpp"
-#include "ui/picture_canvas.hpp"
+#include "ui/picture_box.hpp"
 #include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 
@@ -20,7 +20,7 @@ frmAngle::frmAngle(MainFrm& main, QWidget* parent) : QWidget(parent), main_(main
     setWindowTitle(QStringLiteral("Angle Measurement"));
     setFixedSize(TwipsToPixels(*this, 9000), TwipsToPixels(*this, 6660));
 
-    Pict = new PictureCanvas(QSize(TwipsToPixels(*this, 9000), TwipsToPixels(*this, 6000)), this);
+    Pict = new PictureBox(QSize(TwipsToPixels(*this, 9000), TwipsToPixels(*this, 6000)), this);
     Pict->setObjectName(QStringLiteral("Pict"));
     Pict->move(0, 0);
     Pict->SetHint(AngleWithoutPictureHint());
@@ -46,8 +46,8 @@ frmAngle::frmAngle(MainFrm& main, QWidget* parent) : QWidget(parent), main_(main
     connect(cmdUpdSc1, &QPushButton::clicked, this, [this] { UpdateStation(1); });
     connect(cmdUpdSc2, &QPushButton::clicked, this, [this] { UpdateStation(2); });
     connect(cmdReady, &QPushButton::clicked, this, &QWidget::close);
-    connect(Pict, &PictureCanvas::Pressed, this, [this](QPointF position) { Press(position); });
-    connect(Pict, &PictureCanvas::Moved, this, &frmAngle::Move);
+    connect(Pict, &PictureBox::Pressed, this, [this](QPointF position) { Press(position); });
+    connect(Pict, &PictureBox::Moved, this, &frmAngle::Move);
 }
 
 void frmAngle::InsertClipboard() {
@@ -71,14 +71,14 @@ void frmAngle::Move(QPointF position) {
         QPainter painter(&Pict->BeginDrawing());
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(QPen(QColor(0, 255, 255), 0, Qt::SolidLine));
-        for (const views::Segment& s : result.xorLines) {
+        for (const picture_tools::Segment& s : result.xorLines) {
             painter.drawLine(QPointF(s.x0, s.y0), QPointF(s.x1, s.y1));
         }
     }
     Pict->EndDrawing();
     if (result.angle) {
         SetBoxText(*txtAngle,
-                   QString::fromStdString(views::AngleText(*result.angle, main_.DecimalSeparator())));
+                   QString::fromStdString(picture_tools::AngleText(*result.angle, main_.DecimalSeparator())));
     }
 }
 

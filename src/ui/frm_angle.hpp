@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "views/angle_measurement.hpp"
+#include "picture_tools/angle_measurement.hpp"
 
 class QLineEdit;
 class QPushButton;
@@ -13,21 +13,21 @@ class QPushButton;
 namespace vantrel::ui {
 
 class MainFrm;
-class PictureCanvas;
+class PictureBox;
 
 class frmAngle : public QWidget {
     Q_OBJECT
   public:
     explicit frmAngle(MainFrm& main, QWidget* parent = nullptr);
 
-    PictureCanvas* Pict = nullptr;
+    PictureBox* Pict = nullptr;
     QLineEdit* txtAngle = nullptr;
     QPushButton* cmdInsClpbd = nullptr;
     QPushButton* cmdUpdSc1 = nullptr;
     QPushButton* cmdUpdSc2 = nullptr;
     QPushButton* cmdReady = nullptr;
 
-    [[nodiscard]] const views::AngleMeasurement& Measurement() const { return measurement_; }
+    [[nodiscard]] const picture_tools::AngleMeasurement& Measurement() const { return measurement_; }
 
   private:
     void InsertClipboard();
@@ -36,7 +36,7 @@ class frmAngle : public QWidget {
     void UpdateStation(int station);
 
     MainFrm& main_;
-    views::AngleMeasurement measurement_;
+    picture_tools::AngleMeasurement measurement_;
 };
 
 }  // namespace vantrel::ui

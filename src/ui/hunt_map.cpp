@@ -15,13 +15,13 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "hunt_picture/position_text.hpp"
 #include "persistence/atomic_file.hpp"
 #include "platform/locations.hpp"
 #include "quality/fix_quality.hpp"
-#include "render/position_text.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
+#include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
-#include "ui/map_canvas.hpp"
 #include "ui/messages.hpp"
 
 namespace vantrel::ui {
@@ -45,7 +45,7 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     : QMainWindow(parent), main_(main), settings_(persistence::ReadMapSettings(main.SettingsFile())) {
     setObjectName(QStringLiteral("HuntMap"));
     setWindowTitle(QStringLiteral("Vantrel - Hunt Map"));
-    canvas = new MapCanvas(this);
+    canvas = new HuntMapCanvas(this);
     setCentralWidget(canvas);
     BuildMenus();
     BuildToolBar();
@@ -58,7 +58,7 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     resize(1000, 720);
 
     connect(&main_, &MainFrm::StateChanged, this, &HuntMap::ScheduleRebuild);
-    connect(canvas, &MapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
+    connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     if (!settings_.file.empty()) {
@@ -140,13 +140,13 @@ void HuntMap::BuildToolBar() {
     connect(cmdFitAll, &QPushButton::clicked, this, &HuntMap::FitAll);
 }
 
-render::Layers HuntMap::CheckedLayers() const {
+hunt_picture::Layers HuntMap::CheckedLayers() const {
     return {chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
             chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
             chkStations->isChecked()};
 }
 
-const render::ViewProjection& HuntMap::Projection() const {
+const hunt_picture::ViewProjection& HuntMap::Projection() const {
     if (map_) {
         return *map_->projection;
     }
@@ -167,7 +167,8 @@ void HuntMap::ScheduleRebuild() {
 void HuntMap::Rebuild() {
     const core::MeasurementState& state = main_.State();
     const geodesy::UtmZone zone = geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
-    scene_ = render::BuildScene(state, main_.Program().RxReadings, main_.Quality(), main_.DecimalSeparator());
+    scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
+                                      main_.DecimalSeparator());
     if (!(zone == zone_)) {
         ChangeZone(zone);
     }
@@ -176,7 +177,7 @@ void HuntMap::Rebuild() {
         notes << QString::fromStdString(problem);
     }
     if (map_) {
-        const auto hunt = maps::BoundingBox(render::ViewPointsOf(scene_, Projection(), false));
+        const auto hunt = maps::BoundingBox(hunt_picture::ViewPointsOf(scene_, Projection(), false));
         if (hunt) {
             const std::string where = maps::RelativePlace(*hunt, map_->Extent(), map_->UnitsPerMetre());
             if (!where.empty()) {
@@ -191,7 +192,7 @@ void HuntMap::Rebuild() {
 void HuntMap::ChangeZone(geodesy::UtmZone zone) {
     if (map_) {
         // The projection (and a picture's CRS taken from the zone) change with the zone: open it anew.
-        auto reopened = render::OpenMapSource(map_->map->path(), zone);
+        auto reopened = hunt_picture::OpenMapSource(map_->map->path(), zone);
         if (!reopened) {
             statusBar()->showMessage(QString::fromStdString(reopened.message()), 15000);
             map_.reset();
@@ -235,7 +236,7 @@ void HuntMap::ZoneEdited() {
 }
 
 void HuntMap::UpdateCanvas(bool mapChanged) {
-    render::PictureInput input;
+    hunt_picture::PictureInput input;
     input.scene = &scene_;
     input.projection = &Projection();
     input.layers = CheckedLayers();
@@ -249,9 +250,9 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
 
 void HuntMap::FitAll() {
     fitted_ = true;
-    const render::ViewProjection& projection = Projection();
+    const hunt_picture::ViewProjection& projection = Projection();
     const double unitsPerMetre = map_ ? map_->UnitsPerMetre() : 1;
-    auto box = maps::BoundingBox(render::ViewPointsOf(scene_, projection, chkEllipses->isChecked()));
+    auto box = maps::BoundingBox(hunt_picture::ViewPointsOf(scene_, projection, chkEllipses->isChecked()));
     if (!box && map_) {
         box = map_->Extent();
     }
@@ -261,7 +262,7 @@ void HuntMap::FitAll() {
 }
 
 core::Outcome HuntMap::OpenMap(const std::filesystem::path& path) {
-    auto opened = render::OpenMapSource(persistence::DisplayPath(path), zone_);
+    auto opened = hunt_picture::OpenMapSource(persistence::DisplayPath(path), zone_);
     if (!opened) {
         return opened.outcome();
     }
@@ -306,7 +307,7 @@ void HuntMap::SaveSettings() {
 }
 
 QImage HuntMap::RenderPicture(double scale) const {
-    return render::RenderHuntPicture(canvas->View(), canvas->Picture(), scale);
+    return hunt_picture::RenderHuntPicture(canvas->View(), canvas->Picture(), scale);
 }
 
 core::Outcome HuntMap::SavePicture(const std::filesystem::path& path, double scale) const {
@@ -351,9 +352,9 @@ void HuntMap::ShowPosition(std::optional<QPointF> pixel) {
         lblPosition->clear();
         return;
     }
-    const auto hunt = render::HuntPositionAt(canvas->View(), Projection(), {pixel->x(), pixel->y()});
+    const auto hunt = hunt_picture::HuntPositionAt(canvas->View(), Projection(), {pixel->x(), pixel->y()});
     lblPosition->setText(
-        hunt ? QString::fromStdString(render::PositionText(zone_, *hunt, main_.DecimalSeparator()))
+        hunt ? QString::fromStdString(hunt_picture::PositionText(zone_, *hunt, main_.DecimalSeparator()))
              : QString());
 }
 

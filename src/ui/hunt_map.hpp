@@ -12,9 +12,9 @@
 
 #include "core/outcome.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "hunt_picture/hunt_scene.hpp"
+#include "hunt_picture/map_source.hpp"
 #include "persistence/map_settings.hpp"
-#include "render/hunt_scene.hpp"
-#include "render/map_source.hpp"
 
 class QAction;
 class QCheckBox;
@@ -26,7 +26,7 @@ class QPushButton;
 namespace vantrel::ui {
 
 class MainFrm;
-class MapCanvas;
+class HuntMapCanvas;
 
 class HuntMap : public QMainWindow {
     Q_OBJECT
@@ -36,7 +36,7 @@ class HuntMap : public QMainWindow {
     HuntMap(const HuntMap&) = delete;
     HuntMap& operator=(const HuntMap&) = delete;
 
-    MapCanvas* canvas = nullptr;
+    HuntMapCanvas* canvas = nullptr;
     QLineEdit* txtMapZone = nullptr;
     QPushButton* cmdFitAll = nullptr;
     QCheckBox* chkMap = nullptr;
@@ -67,8 +67,8 @@ class HuntMap : public QMainWindow {
     core::Outcome SavePicture(const std::filesystem::path& path, double scale) const;
 
     [[nodiscard]] geodesy::UtmZone Zone() const { return zone_; }
-    [[nodiscard]] const render::HuntScene& Scene() const { return scene_; }
-    [[nodiscard]] const std::optional<render::MapSource>& Map() const { return map_; }
+    [[nodiscard]] const hunt_picture::HuntScene& Scene() const { return scene_; }
+    [[nodiscard]] const std::optional<hunt_picture::MapSource>& Map() const { return map_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -88,15 +88,15 @@ class HuntMap : public QMainWindow {
     void CalibratePicture();
     void AskAndSavePng(double scale);
     void Print();
-    [[nodiscard]] render::Layers CheckedLayers() const;
-    [[nodiscard]] const render::ViewProjection& Projection() const;
+    [[nodiscard]] hunt_picture::Layers CheckedLayers() const;
+    [[nodiscard]] const hunt_picture::ViewProjection& Projection() const;
 
     MainFrm& main_;
     persistence::MapSettings settings_;
     geodesy::UtmZone zone_;
-    render::HuntScene scene_;
-    std::optional<render::MapSource> map_;
-    render::IdentityProjection identity_;
+    hunt_picture::HuntScene scene_;
+    std::optional<hunt_picture::MapSource> map_;
+    hunt_picture::IdentityProjection identity_;
     bool rebuildScheduled_ = false;
     bool fitted_ = false;
     bool shown_ = false;

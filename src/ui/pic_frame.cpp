@@ -6,10 +6,10 @@
 #include <QMenuBar>
 #include <QPainter>
 
-#include "ui/picture_canvas.hpp"
+#include "picture_tools/rays.hpp"
+#include "ui/picture_box.hpp"
 #include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
-#include "views/rays.hpp"
 
 namespace vantrel::ui {
 
@@ -23,7 +23,7 @@ PicFrame::PicFrame(const persistence::ProgramState& program, QWidget* parent)
     resize(TwipsToPixels(*this, 9060), TwipsToPixels(*this, 5985) + menuBar()->sizeHint().height());
 
     // The picture box is larger than the client area; the window cuts it off.
-    PicBox = new PictureCanvas(QSize(TwipsToPixels(*this, 11415), TwipsToPixels(*this, 6975)), client);
+    PicBox = new PictureBox(QSize(TwipsToPixels(*this, 11415), TwipsToPixels(*this, 6975)), client);
     PicBox->setObjectName(QStringLiteral("PicBox"));
     PicBox->move(0, 0);
     PicBox->SetPicture(QGuiApplication::clipboard()->image());
@@ -35,7 +35,7 @@ PicFrame::PicFrame(const persistence::ProgramState& program, QWidget* parent)
     mnuSetS2->setObjectName(QStringLiteral("mnuSetS2"));
     connect(mnuSetS1, &QAction::triggered, this, [this] { RaysStation = 1; });
     connect(mnuSetS2, &QAction::triggered, this, [this] { RaysStation = 2; });
-    connect(PicBox, &PictureCanvas::Pressed, this, [this](QPointF position) { MouseDown(position); });
+    connect(PicBox, &PictureBox::Pressed, this, [this](QPointF position) { MouseDown(position); });
 }
 
 void PicFrame::MouseDown(QPointF position) {
@@ -52,7 +52,7 @@ void PicFrame::MouseDown(QPointF position) {
     const double pixelsPerTwip = 1 / PixelsToTwips(client, 1);
     {
         QPainter painter(&PicBox->BeginDrawing());
-        for (const views::Ray& ray : views::StationRays(station, x, y, w, h)) {
+        for (const picture_tools::Ray& ray : picture_tools::StationRays(station, x, y, w, h)) {
             const QColor colour(ray.colour.r, ray.colour.g, ray.colour.b);
             painter.setPen(QPen(colour, ray.width, Qt::SolidLine, Qt::RoundCap));
             const auto pixels = [pixelsPerTwip](float twips) {

@@ -11,14 +11,14 @@ class QAction;
 
 namespace vantrel::ui {
 
-class PictureCanvas;
+class PictureBox;
 
 class PicFrame : public QMainWindow {
     Q_OBJECT
   public:
     explicit PicFrame(const persistence::ProgramState& program, QWidget* parent = nullptr);
 
-    PictureCanvas* PicBox = nullptr;
+    PictureBox* PicBox = nullptr;
     QAction* mnuSetS1 = nullptr;
     QAction* mnuSetS2 = nullptr;
     int RaysStation = 1;  // the station whose rays a click draws: 1 or 2

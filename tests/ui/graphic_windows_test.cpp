@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "persistence/settings.hpp"
+#include "picture_tools/rays.hpp"
 #include "temp_dir.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/frm_about.hpp"
@@ -18,10 +19,9 @@
 #include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
-#include "ui/picture_canvas.hpp"
+#include "ui/picture_box.hpp"
 #include "ui/twips.hpp"
 #include "ui_test_support.hpp"
-#include "views/rays.hpp"
 
 using vantrel::testing_support::MessageBoxAnswer;
 using vantrel::testing_support::TempDir;
@@ -42,7 +42,7 @@ QImage MapPicture() {
 }
 
 QColor Fox(int fox) {
-    const views::Rgb c = views::FoxColour(fox);
+    const picture_tools::Rgb c = picture_tools::FoxColour(fox);
     return {c.r, c.g, c.b};
 }
 
@@ -92,8 +92,8 @@ class GraphicWindowsTest : public QObject {
         // 45 degrees: where DrawRay says the ray ends, in twips converted to pixels.
         const double w = PixelsToTwips(client, client.width());
         const double h = PixelsToTwips(client, client.height());
-        const views::RayEnd end =
-            views::DrawRay(PixelsToTwips(client, 300), PixelsToTwips(client, 200), 45, w, h);
+        const picture_tools::RayEnd end =
+            picture_tools::DrawRay(PixelsToTwips(client, 300), PixelsToTwips(client, 200), 45, w, h);
         const QPoint endPixel(TwipsToPixels(client, static_cast<int>(std::lround(end.x))),
                               TwipsToPixels(client, static_cast<int>(std::lround(end.y))));
         QCOMPARE(canvas.pixelColor(endPixel.x() - 1, endPixel.y() + 1), Fox(4));

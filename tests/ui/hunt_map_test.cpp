@@ -18,8 +18,8 @@
 #include "temp_dir.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
 #include "ui/hunt_map.hpp"
+#include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
-#include "ui/map_canvas.hpp"
 #include "ui_test_support.hpp"
 
 using vantrel::testing_support::MessageBoxAnswer;
@@ -137,7 +137,7 @@ class HuntMapTest : public QObject {
 
     void WheelZoomsAboutTheCursorDragAndKeysPan() {
         HuntMap& map = OpenCalculatedHunt();
-        MapCanvas* canvas = map.canvas;
+        HuntMapCanvas* canvas = map.canvas;
         const maps::View before = canvas->View();
         const QPointF cursor(120, 90);
         const maps::XY under = before.FromPixel({cursor.x(), cursor.y()});

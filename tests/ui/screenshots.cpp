@@ -30,10 +30,10 @@
 #include "ui/frm_data_in.hpp"
 #include "ui/frm_setup.hpp"
 #include "ui/hunt_map.hpp"
+#include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
-#include "ui/map_canvas.hpp"
 #include "ui/pic_frame.hpp"
-#include "ui/picture_canvas.hpp"
+#include "ui/picture_box.hpp"
 #include "ui/schedule_frame.hpp"
 #include "ui/status_notes.hpp"
 
@@ -365,8 +365,8 @@ int main(int argc, char* argv[]) {
             // The cursor on F2: its position in the status bar.
             if (!onScene.Scene().fixes.empty()) {
                 const auto& f2 = onScene.Scene().fixes[1].position;
-                const auto at = vantrel::render::PixelOf(onScene.canvas->View(),
-                                                         *onScene.canvas->Picture().projection, f2);
+                const auto at = vantrel::hunt_picture::PixelOf(onScene.canvas->View(),
+                                                               *onScene.canvas->Picture().projection, f2);
                 if (at) {
                     QTest::mouseMove(onScene.canvas,
                                      QPoint(static_cast<int>(at->x) + 20, static_cast<int>(at->y)));

@@ -16,7 +16,7 @@
 #include "ui/frm_data_in.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/pic_frame.hpp"
-#include "ui/picture_canvas.hpp"
+#include "ui/picture_box.hpp"
 #include "ui_test_support.hpp"
 
 using vantrel::testing_support::MessageBoxAnswer;
@@ -164,9 +164,9 @@ class StatusNotesTest : public QObject {
         QGuiApplication::clipboard()->clear();
         f.window->mnuShowRays->trigger();
         f.window->mnuAngles->trigger();
-        PictureCanvas* rays = f.window->raysWindow.Get()->PicBox;
-        PictureCanvas* angle = f.window->angleWindow.Get()->Pict;
-        for (PictureCanvas* canvas : {rays, angle}) {
+        PictureBox* rays = f.window->raysWindow.Get()->PicBox;
+        PictureBox* angle = f.window->angleWindow.Get()->Pict;
+        for (PictureBox* canvas : {rays, angle}) {
             // Shown on the screen, not drawn into the picture.
             QVERIFY(canvas->HintShown());
             const QImage shown = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);

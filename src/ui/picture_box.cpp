@@ -1,19 +1,18 @@
-#include "ui/picture_canvas.hpp"
+#include "ui/picture_box.hpp"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace vantrel::ui {
 
-PictureCanvas::PictureCanvas(QSize size, QWidget* parent)
-    : QWidget(parent), canvas_(size, QImage::Format_RGB32) {
+PictureBox::PictureBox(QSize size, QWidget* parent) : QWidget(parent), canvas_(size, QImage::Format_RGB32) {
     setFixedSize(size);
     setMouseTracking(true);  // moves without a button pressed are reported too
     setAttribute(Qt::WA_OpaquePaintEvent);
     SetPicture(QImage());
 }
 
-void PictureCanvas::SetPicture(const QImage& picture) {
+void PictureBox::SetPicture(const QImage& picture) {
     hasPicture_ = !picture.isNull();
     drawnOn_ = false;
     canvas_.fill(palette().color(QPalette::Window));
@@ -24,12 +23,12 @@ void PictureCanvas::SetPicture(const QImage& picture) {
     update();
 }
 
-void PictureCanvas::SetHint(const QString& hint) {
+void PictureBox::SetHint(const QString& hint) {
     hint_ = hint;
     update();
 }
 
-void PictureCanvas::paintEvent(QPaintEvent* /*event*/) {
+void PictureBox::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), canvas_);
     if (HintShown()) {
@@ -40,11 +39,11 @@ void PictureCanvas::paintEvent(QPaintEvent* /*event*/) {
     }
 }
 
-void PictureCanvas::mousePressEvent(QMouseEvent* event) {
+void PictureBox::mousePressEvent(QMouseEvent* event) {
     Q_EMIT Pressed(event->position(), event->button());
 }
 
-void PictureCanvas::mouseMoveEvent(QMouseEvent* event) {
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     Q_EMIT Moved(event->position());
 }
 

@@ -5,7 +5,7 @@
 
 #include "maps/view_geometry.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 class ViewProjection {
   public:
@@ -25,4 +25,4 @@ class IdentityProjection final : public ViewProjection {
     [[nodiscard]] bool IsIdentity() const override { return true; }
 };
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

@@ -15,7 +15,7 @@
 #include "maps/view_geometry.hpp"
 #include "quality/fix_quality.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 struct SceneRay {
     int fox = 0;         // 0..4
@@ -57,4 +57,4 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
 // What hovering a fix shows: its position, then its quality in words (flags first).
 std::string QualityText(int fox, const quality::FixQuality& fix, double confidence, char decimalSeparator);
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

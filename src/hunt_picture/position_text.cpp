@@ -1,11 +1,11 @@
-#include "render/position_text.hpp"
+#include "hunt_picture/position_text.hpp"
 
 #include <cmath>
 
 #include "core/number_text.hpp"
 #include "geodesy/transverse_mercator.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 std::string DmsText(double degrees, char positive, char negative, char decimalSeparator) {
     const char hemisphere = degrees < 0 ? negative : positive;
@@ -29,4 +29,4 @@ std::string PositionText(geodesy::UtmZone zone, maps::XY hunt, char decimalSepar
            DmsText(geo.lon, 'E', 'W', decimalSeparator);
 }
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

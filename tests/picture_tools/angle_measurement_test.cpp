@@ -1,8 +1,8 @@
-#include "views/angle_measurement.hpp"
+#include "picture_tools/angle_measurement.hpp"
 
 #include <gtest/gtest.h>
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 namespace {
 
 // Reference point (1000, 1000); the angle is measured from the second move on.
@@ -61,4 +61,4 @@ TEST(AngleMeasurement, IdleMovesDoNothingAndAPressFreezes) {
 }
 
 }  // namespace
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

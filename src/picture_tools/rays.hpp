@@ -9,7 +9,7 @@
 
 #include "persistence/sced_record.hpp"
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -49,4 +49,4 @@ struct Ray {
 // colour, the width of the fox's signal at that station.
 std::array<Ray, 5> StationRays(const persistence::ScedRecord& station, float x, float y, double w, double h);
 
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

@@ -11,22 +11,22 @@
 
 #include <optional>
 
+#include "hunt_picture/hunt_picture.hpp"
 #include "maps/view_geometry.hpp"
-#include "render/hunt_picture.hpp"
 
 namespace vantrel::ui {
 
-class MapCanvas : public QWidget {
+class HuntMapCanvas : public QWidget {
     Q_OBJECT
   public:
-    explicit MapCanvas(QWidget* parent = nullptr);
-    ~MapCanvas() override;
-    MapCanvas(const MapCanvas&) = delete;
-    MapCanvas& operator=(const MapCanvas&) = delete;
+    explicit HuntMapCanvas(QWidget* parent = nullptr);
+    ~HuntMapCanvas() override;
+    HuntMapCanvas(const HuntMapCanvas&) = delete;
+    HuntMapCanvas& operator=(const HuntMapCanvas&) = delete;
 
     // What to draw. The scene and projection must outlive the next call; `mapChanged` drops the map image.
-    void SetPicture(const render::PictureInput& input, bool mapChanged);
-    [[nodiscard]] const render::PictureInput& Picture() const { return input_; }
+    void SetPicture(const hunt_picture::PictureInput& input, bool mapChanged);
+    [[nodiscard]] const hunt_picture::PictureInput& Picture() const { return input_; }
 
     [[nodiscard]] const maps::View& View() const { return view_; }
     void SetView(const maps::View& view);
@@ -58,7 +58,7 @@ class MapCanvas : public QWidget {
     void MapReady(const QImage& image, const maps::View& view, int generation);
     void ShowToolTip(QPointF pixel, QPoint global);
 
-    render::PictureInput input_;
+    hunt_picture::PictureInput input_;
     maps::View view_;
     QThreadPool mapThread_;  // one thread: the map is drawn by one drawing at a time
     QImage mapImage_;

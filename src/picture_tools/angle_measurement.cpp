@@ -1,11 +1,11 @@
-#include "views/angle_measurement.hpp"
+#include "picture_tools/angle_measurement.hpp"
 
 #include <cmath>
 
 #include "core/cross_fix.hpp"
 #include "core/number_text.hpp"
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 
 double PointerAngle(double dx, double dy) {
     if (dy == 0) {
@@ -57,4 +57,4 @@ AngleMeasurement::MoveResult AngleMeasurement::Move(float x, float y) {
     return result;
 }
 
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

@@ -13,13 +13,13 @@
 #include <string>
 
 #include "geodesy/utm_zone.hpp"
+#include "hunt_picture/hunt_scene.hpp"
+#include "hunt_picture/view_projection.hpp"
 #include "maps/view_geometry.hpp"
-#include "render/hunt_scene.hpp"
-#include "render/view_projection.hpp"
 
 class QPainter;
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 struct Layers {
     bool map = true;
@@ -70,4 +70,4 @@ std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
 std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
                                    bool withEllipses);
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

@@ -8,10 +8,10 @@
 
 namespace vantrel::ui {
 
-class PictureCanvas : public QWidget {
+class PictureBox : public QWidget {
     Q_OBJECT
   public:
-    explicit PictureCanvas(QSize size, QWidget* parent = nullptr);
+    explicit PictureBox(QSize size, QWidget* parent = nullptr);
 
     // Replaces the canvas by `picture` drawn at the top-left on the box's background; anything drawn
     // before is gone. A picture larger than the box is cut off.

@@ -9,12 +9,12 @@
 
 #include "core/outcome.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "hunt_picture/hunt_picture.hpp"
+#include "hunt_picture/view_projection.hpp"
 #include "maps/view_geometry.hpp"
 #include "platform/raster_map.hpp"
-#include "render/hunt_picture.hpp"
-#include "render/view_projection.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 // Hunt UTM <-> the map's CRS through GDAL/PROJ.
 class MapProjection final : public ViewProjection {
@@ -50,4 +50,4 @@ struct MapSource {
 // Opens the map at `path` for a hunt in `zone`; the message names the file and what is wrong.
 core::Result<MapSource> OpenMapSource(const std::string& path, geodesy::UtmZone zone);
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

@@ -1,13 +1,13 @@
-#include "render/hunt_scene.hpp"
+#include "hunt_picture/hunt_scene.hpp"
 
 #include <cmath>
 
 #include "core/cross_fix.hpp"
 #include "core/number_text.hpp"
+#include "picture_tools/rays.hpp"
 #include "quality/quality_text.hpp"
-#include "views/rays.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 namespace {
 
 constexpr const char* kNoMatch = "no Match";
@@ -50,7 +50,7 @@ void AddStation(int number, const core::MeasurementState& state, const instrumen
             const auto signal = Read(state, {number, core::BoxKind::Signal, fox}, separator, scene);
             if (bearing && signal) {
                 station.rays.push_back(
-                    {fox, core::AbsoluteBearing(*bearing, *base), views::RayWidth(*signal)});
+                    {fox, core::AbsoluteBearing(*bearing, *base), picture_tools::RayWidth(*signal)});
             }
         }
         AddReadings(station, readings, *base);
@@ -114,4 +114,4 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
     return scene;
 }
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

@@ -1,10 +1,10 @@
-#include "views/rays.hpp"
+#include "picture_tools/rays.hpp"
 
 #include <cmath>
 
 #include "core/cross_fix.hpp"
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 namespace {
 
 constexpr double kEdgeMargin = 100;  // twips
@@ -76,4 +76,4 @@ std::array<Ray, 5> StationRays(const persistence::ScedRecord& station, float x, 
     return rays;
 }
 
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

@@ -1,4 +1,4 @@
-#include "render/hunt_picture.hpp"
+#include "hunt_picture/hunt_picture.hpp"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -8,9 +8,9 @@
 #include <cmath>
 
 #include "geodesy/transverse_mercator.hpp"
-#include "views/rays.hpp"
+#include "picture_tools/rays.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 namespace {
 
 constexpr double kFixRadius = 6;
@@ -19,7 +19,7 @@ constexpr double kEdgeSamples = 16;
 constexpr int kMaxGridLines = 200;
 
 QColor FoxColour(int fox, int alpha = 255) {
-    const views::Rgb c = views::FoxColour(fox);
+    const picture_tools::Rgb c = picture_tools::FoxColour(fox);
     return {c.r, c.g, c.b, alpha};
 }
 
@@ -519,4 +519,4 @@ QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, doub
     return image;
 }
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

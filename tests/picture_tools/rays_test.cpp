@@ -1,10 +1,10 @@
-#include "views/rays.hpp"
+#include "picture_tools/rays.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 namespace {
 
 // A client area of 9060 x 5985 twips, the rays window's size.
@@ -104,4 +104,4 @@ TEST(StationRays, ColoursWidthsAndReducedBearings) {
 }
 
 }  // namespace
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

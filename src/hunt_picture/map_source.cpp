@@ -1,4 +1,4 @@
-#include "render/map_source.hpp"
+#include "hunt_picture/map_source.hpp"
 
 #include <QPainter>
 
@@ -6,7 +6,7 @@
 
 #include "geodesy/utm_conv.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 maps::Box MapSource::Extent() const {
     const platform::MapBounds b = map->extent();
@@ -58,4 +58,4 @@ core::Result<MapSource> OpenMapSource(const std::string& path, geodesy::UtmZone 
     return source;
 }
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

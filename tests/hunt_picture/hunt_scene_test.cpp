@@ -1,13 +1,13 @@
 // What the hunt picture shows, taken from the state: stations, rays, fixes, the boxes left out; and the
 // cursor position's texts.
-#include "render/hunt_scene.hpp"
+#include "hunt_picture/hunt_scene.hpp"
 
 #include <gtest/gtest.h>
 
 #include "core/cross_fix.hpp"
-#include "render/position_text.hpp"
+#include "hunt_picture/position_text.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 namespace {
 
 // Stations 2 km apart on northing 5600000, base angles 10 and -10. Absolute bearings: F1 45 / 315 meet at
@@ -84,4 +84,4 @@ TEST(PositionText, DegreesMinutesSecondsCarryAndHemispheres) {
 }
 
 }  // namespace
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture

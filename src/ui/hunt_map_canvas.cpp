@@ -1,4 +1,4 @@
-#include "ui/map_canvas.hpp"
+#include "ui/hunt_map_canvas.hpp"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,8 +21,8 @@ maps::XY ToXY(QPointF p) {
 
 }  // namespace
 
-MapCanvas::MapCanvas(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("MapCanvas"));
+HuntMapCanvas::HuntMapCanvas(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("HuntMapCanvas"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -32,12 +32,12 @@ MapCanvas::MapCanvas(QWidget* parent) : QWidget(parent) {
     view_.height = std::max(height(), 1);
 }
 
-MapCanvas::~MapCanvas() {
+HuntMapCanvas::~HuntMapCanvas() {
     // A drawing still running reads the map and posts to this object: let it end first.
     mapThread_.waitForDone();
 }
 
-void MapCanvas::SetPicture(const render::PictureInput& input, bool mapChanged) {
+void HuntMapCanvas::SetPicture(const hunt_picture::PictureInput& input, bool mapChanged) {
     const bool mapLayerToggled = input.layers.map != input_.layers.map;
     input_ = input;
     if (mapChanged) {
@@ -50,7 +50,7 @@ void MapCanvas::SetPicture(const render::PictureInput& input, bool mapChanged) {
     update();
 }
 
-void MapCanvas::SetView(const maps::View& view) {
+void HuntMapCanvas::SetView(const maps::View& view) {
     view_ = view;
     view_.width = std::max(width(), 1);
     view_.height = std::max(height(), 1);
@@ -58,11 +58,11 @@ void MapCanvas::SetView(const maps::View& view) {
     update();
 }
 
-void MapCanvas::ZoomAbout(QPointF pixel, double factor) {
+void HuntMapCanvas::ZoomAbout(QPointF pixel, double factor) {
     SetView(view_.ZoomedAbout(ToXY(pixel), factor));
 }
 
-void MapCanvas::RequestMap() {
+void HuntMapCanvas::RequestMap() {
     if (!input_.map || !input_.layers.map) {
         return;
     }
@@ -75,11 +75,11 @@ void MapCanvas::RequestMap() {
     }
 }
 
-void MapCanvas::StartMap() {
+void HuntMapCanvas::StartMap() {
     mapWanted_ = false;
     mapRunning_ = true;
     const maps::View view = view_;
-    const render::MapPainter painter = input_.map;  // holds the map alive while it draws
+    const hunt_picture::MapPainter painter = input_.map;  // holds the map alive while it draws
     const int generation = mapGeneration_;
     mapThread_.start([this, view, painter, generation] {
         QImage image(view.width, view.height, QImage::Format_ARGB32_Premultiplied);
@@ -94,7 +94,7 @@ void MapCanvas::StartMap() {
     });
 }
 
-void MapCanvas::MapReady(const QImage& image, const maps::View& view, int generation) {
+void HuntMapCanvas::MapReady(const QImage& image, const maps::View& view, int generation) {
     mapRunning_ = false;
     if (generation == mapGeneration_) {
         mapImage_ = image;
@@ -108,7 +108,7 @@ void MapCanvas::MapReady(const QImage& image, const maps::View& view, int genera
     }
 }
 
-void MapCanvas::paintEvent(QPaintEvent* /*event*/) {
+void HuntMapCanvas::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     if (input_.layers.map && input_.map && mapValid_) {
@@ -124,15 +124,15 @@ void MapCanvas::paintEvent(QPaintEvent* /*event*/) {
         }
     }
     if (input_.scene != nullptr && input_.projection != nullptr) {
-        render::DrawOverlay(painter, view_, input_);
+        hunt_picture::DrawOverlay(painter, view_, input_);
     }
 }
 
-void MapCanvas::resizeEvent(QResizeEvent* /*event*/) {
+void HuntMapCanvas::resizeEvent(QResizeEvent* /*event*/) {
     SetView(view_);
 }
 
-void MapCanvas::wheelEvent(QWheelEvent* event) {
+void HuntMapCanvas::wheelEvent(QWheelEvent* event) {
     // One notch (120) zooms by the square root of 2; touchpads send smaller steps.
     const double notches = event->angleDelta().y() / 120.0;
     if (notches != 0) {
@@ -141,7 +141,7 @@ void MapCanvas::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void MapCanvas::mousePressEvent(QMouseEvent* event) {
+void HuntMapCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         dragFrom_ = event->position();
         dragged_ = false;
@@ -149,7 +149,7 @@ void MapCanvas::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void MapCanvas::mouseMoveEvent(QMouseEvent* event) {
+void HuntMapCanvas::mouseMoveEvent(QMouseEvent* event) {
     const QPointF position = event->position();
     if (dragFrom_) {
         const QPointF delta = position - *dragFrom_;
@@ -164,7 +164,7 @@ void MapCanvas::mouseMoveEvent(QMouseEvent* event) {
     Q_EMIT CursorMoved(position);
 }
 
-void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
+void HuntMapCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !dragFrom_) {
         return;
     }
@@ -175,11 +175,11 @@ void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void MapCanvas::leaveEvent(QEvent* /*event*/) {
+void HuntMapCanvas::leaveEvent(QEvent* /*event*/) {
     Q_EMIT CursorMoved(std::nullopt);
 }
 
-void MapCanvas::keyPressEvent(QKeyEvent* event) {
+void HuntMapCanvas::keyPressEvent(QKeyEvent* event) {
     const QPointF centre(width() / 2.0, height() / 2.0);
     const double stepX = width() * kPanFraction;
     const double stepY = height() * kPanFraction;
@@ -211,22 +211,22 @@ void MapCanvas::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-QString MapCanvas::FixToolTipAt(QPointF pixel) const {
+QString HuntMapCanvas::FixToolTipAt(QPointF pixel) const {
     if (input_.scene == nullptr || input_.projection == nullptr || !input_.layers.fixes) {
         return {};
     }
-    const auto index = render::FixAt(view_, *input_.scene, *input_.projection, ToXY(pixel));
+    const auto index = hunt_picture::FixAt(view_, *input_.scene, *input_.projection, ToXY(pixel));
     if (!index) {
         return {};
     }
-    const render::SceneFix& fix = input_.scene->fixes[*index];
+    const hunt_picture::SceneFix& fix = input_.scene->fixes[*index];
     if (fix.quality.empty()) {
         return QStringLiteral("F%1: no quality (the boxes changed since Calculate)").arg(fix.fox + 1);
     }
     return QString::fromStdString(fix.quality);
 }
 
-void MapCanvas::ShowToolTip(QPointF pixel, QPoint global) {
+void HuntMapCanvas::ShowToolTip(QPointF pixel, QPoint global) {
     const QString text = FixToolTipAt(pixel);
     if (text.isEmpty()) {
         QToolTip::hideText();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::views {
+namespace vantrel::picture_tools {
 
 // Degrees clockwise from the top of the picture, in [0, 360): up 0, right 90, down 180, left 270. With no
 // vertical offset the angle is 90 to the right and 270 otherwise (the pointer on the point included).
@@ -54,4 +54,4 @@ class AngleMeasurement {
     double measuredAngle_ = 0;
 };
 
-}  // namespace vantrel::views
+}  // namespace vantrel::picture_tools

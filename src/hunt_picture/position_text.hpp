@@ -8,7 +8,7 @@
 #include "geodesy/utm_zone.hpp"
 #include "maps/view_geometry.hpp"
 
-namespace vantrel::render {
+namespace vantrel::hunt_picture {
 
 // 7.96283 south as "7\u00B057'46.2\"S": whole degrees, minutes, seconds to a tenth, hemisphere letter.
 std::string DmsText(double degrees, char positive, char negative, char decimalSeparator);
@@ -16,4 +16,4 @@ std::string DmsText(double degrees, char positive, char negative, char decimalSe
 // "25M E 297952 N 9119455 | -7.96200, -34.83300 | 7°57'43.2"S 34°49'58.8"W".
 std::string PositionText(geodesy::UtmZone zone, maps::XY hunt, char decimalSeparator);
 
-}  // namespace vantrel::render
+}  // namespace vantrel::hunt_picture
