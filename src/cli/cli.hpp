@@ -45,6 +45,9 @@ struct Command {
 
 const std::vector<Command>& AllCommands();
 
+// Options that take no value ("add" of `log --add`); every other option takes one (Command::valueOptions).
+bool IsFlagOption(const Command& command, std::string_view option);
+
 // Output helpers.
 void PrintLine(std::string_view line);
 int Fail(std::string_view message);          // prints "vantrel-cli: <message>" on stderr, returns 1
@@ -81,5 +84,6 @@ int RunSchedule(const Context& context);
 int RunAverage(const Context& context);
 int RunMap(const Context& context);
 int RunAssess(const Context& context);
+int RunLog(const Context& context);
 
 }  // namespace vantrel::cli
