@@ -65,7 +65,7 @@ core::Outcome CreateLog(const std::filesystem::path& path, const Header& header)
 }  // namespace
 
 std::optional<geodesy::UtmZone> StandardZone(double lat, double lon) {
-    if (!Within(lat, -80, 84) || !Within(lon, -180, 180)) {
+    if (!Within(lat, -80, 84) || !std::isfinite(lon)) {
         return std::nullopt;
     }
     return geodesy::ParseUtmZone(geodesy::LatLonToUtm(lat, lon).zone);

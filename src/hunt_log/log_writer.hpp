@@ -30,8 +30,8 @@
 
 namespace vantrel::hunt_log {
 
-// The standard UTM zone of a position (with the Norway and Svalbard exceptions); nullopt outside
-// 80 S .. 84 N or for a non-finite position.
+// The standard UTM zone of a position (with the Norway and Svalbard exceptions; any longitude, folded
+// into [-180, 180)); nullopt outside 80 S .. 84 N or for a non-finite position.
 std::optional<geodesy::UtmZone> StandardZone(double lat, double lon);
 
 // The zone of a new log: the hunt's, else `given`, else the standard zone of `firstPosition`. Fails when
