@@ -22,12 +22,11 @@ std::vector<LegendRow> LegendRows(const Layers& layers) {
     }
     rows.push_back({LegendSymbol::FoxColours, hidden.empty() ? foxes : foxes + " (hidden: " + hidden + ")"});
     if (layers.fixes) {
-        rows.push_back({LegendSymbol::FixGood, "fix: no flag"});
+        rows.push_back({LegendSymbol::FixGood, "fix and its ellipse: no flag"});
         rows.push_back({LegendSymbol::FixApproximate, "fix: approximate, acute, scattered"});
-        rows.push_back({LegendSymbol::FixUnreliable, "fix: unreliable or behind a station"});
-    }
-    if (layers.ellipses) {
-        rows.push_back({LegendSymbol::Ellipse, "confidence ellipse (dashed, dotted: as its fix)"});
+        rows.push_back({LegendSymbol::FixUnreliable, "fix: unreliable, behind a station"});
+    } else if (layers.ellipses) {
+        rows.push_back({LegendSymbol::Ellipse, "confidence ellipse"});
     }
     std::string on;
     const std::pair<bool, const char*> names[] = {

@@ -144,14 +144,21 @@ void DrawLegendSymbol(const Context& c, LegendSymbol symbol, QRectF cell) {
             p.drawLine(QPointF(cell.left() + c.Px(2), m.y()), QPointF(cell.right() - c.Px(2), m.y()));
             break;
         case LegendSymbol::FixGood:
-            DrawFixSymbol(c, m, r, ink, FixStyle::Good);
-            break;
         case LegendSymbol::FixApproximate:
-            DrawFixSymbol(c, m, r, ink, FixStyle::Approximate);
+        case LegendSymbol::FixUnreliable: {
+            // The disc inside the ellipse it comes with.
+            const FixStyle style = symbol == LegendSymbol::FixGood          ? FixStyle::Good
+                                   : symbol == LegendSymbol::FixApproximate ? FixStyle::Approximate
+                                                                            : FixStyle::Unreliable;
+            p.setPen(QPen(ink, c.Px(1.2),
+                          style == FixStyle::Good          ? Qt::SolidLine
+                          : style == FixStyle::Approximate ? Qt::DashLine
+                                                           : Qt::DotLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(m, cell.width() / 2 - c.Px(1), cell.height() / 2 - c.Px(1));
+            DrawFixSymbol(c, m, r * 0.8, ink, style);
             break;
-        case LegendSymbol::FixUnreliable:
-            DrawFixSymbol(c, m, r, ink, FixStyle::Unreliable);
-            break;
+        }
         case LegendSymbol::Ellipse:
             p.setPen(QPen(ink, c.Px(1.5)));
             p.setBrush(Qt::NoBrush);
@@ -165,7 +172,7 @@ void DrawLegendSymbol(const Context& c, LegendSymbol symbol, QRectF cell) {
 }
 
 double LegendRowHeight(const Context& c) {
-    return c.Px(kLegendFont + 6);
+    return c.Px(kLegendFont + 8);
 }
 
 // Size of the legend box for its rows.
