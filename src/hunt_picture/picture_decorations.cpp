@@ -370,14 +370,19 @@ void DrawEmptyHint(const Context& c) {
     p.save();
     const QFont font = PixelFont(c.Px(14));
     p.setFont(font);
-    const QRectF bounds(c.view.width * 0.15, 0, c.view.width * 0.7, c.view.height);
-    QRectF box = p.boundingRect(bounds, Qt::AlignCenter | Qt::TextWordWrap, text);
+    // In the middle of a blank sheet; over a map at the top, so the map stays in sight.
+    const bool overMap = c.input.layers.map && c.input.map;
+    const QRectF bounds(c.view.width * 0.15, overMap ? c.Px(40) : 0, c.view.width * 0.7,
+                        overMap ? c.Px(80) : c.view.height);
+    const int align = static_cast<int>(overMap ? Qt::AlignTop | Qt::AlignHCenter : Qt::AlignCenter) |
+                      Qt::TextWordWrap;
+    QRectF box = p.boundingRect(bounds, align, text);
     box.adjust(-c.Px(14), -c.Px(10), c.Px(14), c.Px(10));
     p.setPen(QPen(c.palette.panelBorder, std::max(1.0, c.s)));
     p.setBrush(c.palette.panel);
     p.drawRoundedRect(box, c.Px(6), c.Px(6));
     p.setPen(c.palette.text);
-    p.drawText(bounds, Qt::AlignCenter | Qt::TextWordWrap, text);
+    p.drawText(bounds, align, text);
     p.restore();
 }
 

@@ -29,6 +29,9 @@ namespace vantrel::ui {
 namespace {
 
 const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
+// F1 and F2 on the map: blue and vermillion of the Okabe-Ito colours.
+const QColor kF1(0x00, 0x72, 0xB2);
+const QColor kF2(0xD5, 0x5E, 0x00);
 
 // Types over the whole text of a box, as a user who selected it does.
 void Type(QLineEdit* box, const QString& text) {
@@ -126,8 +129,8 @@ class HuntMapTest : public QObject {
         main_->CalcCMD->click();
         QTRY_COMPARE(map.Scene().fixes.size(), std::size_t{2});
         map.FitAll();
-        QCOMPARE(CanvasPixel(map, {501000, 5601000}), QColor(0, 0, 250));  // F1
-        QCOMPARE(CanvasPixel(map, {500000, 5602000}), QColor(250, 0, 0));  // F2
+        QCOMPARE(CanvasPixel(map, {501000, 5601000}), kF1);
+        QCOMPARE(CanvasPixel(map, {500000, 5602000}), kF2);
         // A station box that is not a number leaves the station out and the status bar names the box.
         Type(main_->Sced1Lat, QStringLiteral("56x"));
         QTRY_COMPARE(map.Scene().stations.size(), std::size_t{1});
@@ -282,7 +285,7 @@ class HuntMapTest : public QObject {
         const QImage image(QString::fromStdString(one.string()));
         QCOMPARE(image.size(), map.canvas->size());
         const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
-        QCOMPARE(image.pixelColor(static_cast<int>(f1.x), static_cast<int>(f1.y)), QColor(0, 0, 250));
+        QCOMPARE(image.pixelColor(static_cast<int>(f1.x), static_cast<int>(f1.y)), kF1);
         nextFile_ = QString::fromStdString(((*dir_) / "two.png").string());
         map.mnuSavePng2x->trigger();
         QCOMPARE(QImage(*nextFile_).size(), map.canvas->size() * 2);
