@@ -39,7 +39,7 @@ TEST(RecentFiles, WrittenInTheirOwnSectionAndReadBack) {
     ASSERT_TRUE(WriteRecentFiles({"/h/b.fh2", "/h/a\nGPS-Port=9.fh2", "/h/c.fh2"}, ini));
     const std::string bytes = ReadBytes(ini);
     EXPECT_EQ(bytes.substr(0, kBefore.size()), kBefore);
-    EXPECT_EQ(bytes.substr(kBefore.size(), 50),
+    EXPECT_EQ(bytes.substr(kBefore.size(), 55),
               "[RecentFiles]\r\nFile1=/h/b.fh2\r\nFile2=/h/c.fh2\r\nFile3=\r\n");
     EXPECT_EQ(ReadRecentFiles(ini), (std::vector<std::string>{"/h/b.fh2", "/h/c.fh2"}));
     // Edited by hand: gaps and doubles are read as one list.
