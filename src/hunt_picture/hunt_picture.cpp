@@ -534,7 +534,7 @@ std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjecti
                     const double km = 2 * fix.ellipseMajor / 1000;
                     capped = "F" + std::to_string(fix.fox + 1) + "'s ellipse (" +
                              std::to_string(std::lround(std::max(km, 1.0))) +
-                             " km) reaches beyond the view: Fit all shows the hunt and its ellipses up to " +
+                             " km long) is cut: the view shows the hunt and its ellipses up to " +
                              maps::ScaleBarText(std::max(capMetres, extent / unitsPerMetre)) + " around it";
                 }
                 box = {std::min(box.x0, std::clamp(p.x, reach.x0, reach.x1)),
@@ -551,7 +551,7 @@ std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjecti
 }
 
 void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
-    painter.fillRect(QRect(0, 0, view.width, view.height), Qt::white);
+    painter.fillRect(QRect(0, 0, view.width, view.height), PaletteFor(input.style.night).background);
     if (input.layers.map && input.map) {
         painter.save();
         input.map(painter, view);
@@ -565,6 +565,12 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
     const Context c{painter, view, input, PaletteFor(input.style.night),
                     input.style.scale > 0 ? input.style.scale : 1};
     parts::DrawNightSheet(c);
+    if (input.scene->Empty() && !(input.layers.map && input.map)) {
+        // A grid round E 0 / N 0 and a scale of nothing would only mislead: just what to do.
+        parts::DrawEmptyHint(c);
+        painter.restore();
+        return {};
+    }
     const parts::Decorations decorations = parts::PlanDecorations(c);
     LabelLayout layout(view.width, view.height);
     for (const LabelRect& area : decorations.Areas()) {

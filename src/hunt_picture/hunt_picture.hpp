@@ -69,7 +69,7 @@ struct OverlayLayout {
     std::vector<LabelRect> reserved;
 };
 
-// The white background and the map (when there is one and its layer is on).
+// The sheet (white by day, dark by night) and the map (when there is one and its layer is on).
 void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
 // Everything above the map (at night first the map dimmed to red, or the dark sheet).
 OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input);

@@ -351,12 +351,10 @@ void DrawNightSheet(const Context& c) {
     }
     QPainter& p = c.painter;
     p.save();
-    const QRectF all(0, 0, c.view.width, c.view.height);
+    // The sheet itself is already dark (DrawBackground, the window's canvas); a map is dimmed to red.
     if (c.input.layers.map && c.input.map) {
         p.setCompositionMode(QPainter::CompositionMode_Multiply);
-        p.fillRect(all, c.palette.mapVeil);
-    } else {
-        p.fillRect(all, c.palette.background);
+        p.fillRect(QRectF(0, 0, c.view.width, c.view.height), c.palette.mapVeil);
     }
     p.restore();
 }
@@ -374,8 +372,8 @@ void DrawEmptyHint(const Context& c) {
     const bool overMap = c.input.layers.map && c.input.map;
     const QRectF bounds(c.view.width * 0.15, overMap ? c.Px(40) : 0, c.view.width * 0.7,
                         overMap ? c.Px(80) : c.view.height);
-    const int align = static_cast<int>(overMap ? Qt::AlignTop | Qt::AlignHCenter : Qt::AlignCenter) |
-                      Qt::TextWordWrap;
+    const int align =
+        static_cast<int>(overMap ? Qt::AlignTop | Qt::AlignHCenter : Qt::AlignCenter) | Qt::TextWordWrap;
     QRectF box = p.boundingRect(bounds, align, text);
     box.adjust(-c.Px(14), -c.Px(10), c.Px(14), c.Px(10));
     p.setPen(QPen(c.palette.panelBorder, std::max(1.0, c.s)));

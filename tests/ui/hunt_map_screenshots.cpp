@@ -1,7 +1,9 @@
 // Pictures of the Hunt Map with each example hunt, for a person to look at: opened first and after
 // another, with and without its map, zoomed in and out, by night; the empty map; the main window's title
 // and Open Recent. Run under an X server: vantrel-hunt-map-screenshots OUTPUT_FOLDER
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
