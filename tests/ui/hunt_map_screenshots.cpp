@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ui/hunt_map.hpp"
@@ -23,6 +24,12 @@ using vantrel::ui::HuntMap;
 using vantrel::ui::MainFrm;
 
 const QString kExamples = QStringLiteral(VANTREL_SOURCE_DIR "/examples/");
+
+// 1600 x 1000, or what the screen holds.
+void Size(QWidget& window) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    window.resize(std::min(1600, screen.width()), std::min(1000, screen.height() - 40));
+}
 
 bool Save(QWidget& window, const QString& folder, const QString& name) {
     window.show();
@@ -86,7 +93,7 @@ HuntMap& OpenHunt(Session& s, const QString& file, const char* zone) {
     s.main->Calculate();
     s.main->mnuHuntMap->trigger();
     HuntMap& map = *s.main->huntMapWindow.Get();
-    map.resize(1600, 1000);
+    Size(map);
     return map;
 }
 
@@ -107,7 +114,7 @@ int main(int argc, char* argv[]) {
         auto empty = NewSession(ini, {});
         empty->main->mnuHuntMap->trigger();
         HuntMap& map = *empty->main->huntMapWindow.Get();
-        map.resize(1600, 1000);
+        Size(map);
         ok = Save(map, folder, QStringLiteral("empty")) && ok;
     }
     struct Example {

@@ -77,6 +77,7 @@ class HuntMapTest : public QObject {
     persistence::ProgramState program_;
     std::unique_ptr<MainFrm> main_;
     std::optional<QString> nextFile_;
+    FileDialogRequest lastRequest_;
 
     HuntMap& Open() {
         main_->mnuHuntMap->trigger();
@@ -100,7 +101,10 @@ class HuntMapTest : public QObject {
         dir_ = std::make_unique<TempDir>();
         program_ = persistence::ProgramState{};
         MainFrmEnvironment environment{(*dir_) / "Vantrel.ini", '.'};
-        environment.fileDialog = [this](QWidget*, const FileDialogRequest&) { return nextFile_; };
+        environment.fileDialog = [this](QWidget*, const FileDialogRequest& request) {
+            lastRequest_ = request;
+            return nextFile_;
+        };
         main_ = std::make_unique<MainFrm>(program_, environment);
     }
     void cleanup() {
@@ -357,6 +361,12 @@ class HuntMapTest : public QObject {
         main_->mnuOpen->trigger();
         QCOMPARE(main_->windowTitle(), QStringLiteral("field.fh2[*] - Vantrel"));
         QVERIFY(!main_->isWindowModified());
+        // Open Map starts beside the hunt; Ctrl+M opens the Hunt Map.
+        QCOMPARE(main_->mnuHuntMap->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+        nextFile_.reset();
+        Open().mnuOpenMap->trigger();
+        QCOMPARE(lastRequest_.presetName, QString::fromStdString(dir_->path().string()) + QLatin1Char('/'));
+        nextFile_ = QString::fromStdString(hunt.string());
         const QString bearing = main_->S1Ang[0]->text();
         Type(main_->S1Ang[0], QStringLiteral("123"));
         QVERIFY(main_->isWindowModified());
