@@ -402,7 +402,11 @@ void ReserveSymbols(const Context& c, const std::vector<FixPixel>& fixes,
                     LabelLayout& layout) {
     const double r = FixRadius(c) + c.Px(1);
     for (const FixPixel& fix : fixes) {
-        layout.Reserve({fix.centre.x() - r, fix.centre.y() - r * 1.7, r * 2.7, r * 2.7});
+        layout.Reserve({fix.centre.x() - r, fix.centre.y() - r, 2 * r, 2 * r});
+        if (!fix.solid) {
+            // The warning badge at the upper right.
+            layout.Reserve({fix.centre.x() + r * 0.2, fix.centre.y() - r * 1.6, r * 1.4, r * 1.2});
+        }
     }
     for (const auto& station : stations) {
         const QPointF p = station.second;
