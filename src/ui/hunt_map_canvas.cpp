@@ -222,6 +222,9 @@ QString HuntMapCanvas::FixToolTipAt(QPointF pixel) const {
         return {};
     }
     const hunt_picture::SceneFix& fix = input_.scene->fixes[*index];
+    if (!input_.layers.FoxShown(fix.fox)) {
+        return {};  // hidden: nothing drawn there
+    }
     if (fix.quality.empty()) {
         return QStringLiteral("F%1: no quality (the boxes changed since Calculate)").arg(fix.fox + 1);
     }
