@@ -47,10 +47,11 @@ const std::vector<Command>& AllCommands() {
          {"db"}},
         {"map",
          "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
-         "[--confidence P]",
+         "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]",
          "the hunt drawn as a PNG, on a map when given (as the Hunt Map window)",
          RunMap,
-         {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence"}},
+         {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence", "legend", "title",
+          "palette"}},
         {"gps",
          "gps [DEVICE|-] [--timeout S]",
          "first valid RMC position: northing, easting, zone, sentence",

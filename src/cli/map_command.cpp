@@ -1,8 +1,11 @@
 // map FILE -o OUT.png: the hunt picture of the Hunt Map window, fitted to the stations and fixes.
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QImage>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -23,7 +26,7 @@ namespace {
 
 constexpr const char* kSynopsis =
     "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
-    "[--confidence P]";
+    "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]";
 constexpr int kMaxSide = 10000;
 
 struct MapRequest {
@@ -34,7 +37,42 @@ struct MapRequest {
     int width = 1600;
     int height = 1200;
     quality::QualitySettings quality;
+    bool legend = true;
+    std::optional<std::string> title;  // nothing: file name, zone and the file's time; empty: no title
+    bool night = false;
 };
+
+// Text, lines and symbols grow with the picture, so a large picture reads as the window does: the size
+// factor is the shorter side over 750 pixels, from 0.6 to 6.
+double SizeFactor(int width, int height) {
+    return std::clamp(std::min(width, height) / 750.0, 0.6, 6.0);
+}
+
+// "hunt.fh2  |  zone 32U  |  saved 2026-12-08 14:05 UTC": the file's name, the zone drawn in and when the
+// file was last written (the time of the measurement as far as the file tells it).
+std::string DefaultTitle(const std::string& file, geodesy::UtmZone zone) {
+    std::string title =
+        std::filesystem::path(file).filename().string() + "  |  zone " + geodesy::ZoneText(zone);
+    const QFileInfo info(QString::fromStdString(file));
+    if (const QDateTime time = info.lastModified().toUTC(); time.isValid()) {
+        title += "  |  saved " + time.toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")).toStdString();
+    }
+    return title;
+}
+
+// "--legend on|off" and "--palette day|night": one of two words; nullopt after a usage error.
+std::optional<bool> Choice(const Context& context, const char* name, const char* yes, const char* no,
+                           bool fallback) {
+    const auto value = context.args.Option(name);
+    if (!value) {
+        return fallback;
+    }
+    if (*value == yes || *value == no) {
+        return *value == yes;
+    }
+    UsageError(std::string("--") + name + " must be " + yes + " or " + no + ": \"" + *value + "\"");
+    return std::nullopt;
+}
 
 // "1600x1200": two whole numbers of pixels, each 1..10000.
 std::optional<std::pair<int, int>> ParseSize(const std::string& text) {
@@ -93,6 +131,14 @@ std::optional<MapRequest> ReadRequest(const Context& context) {
         return std::nullopt;
     }
     request.quality = *quality;
+    const auto legend = Choice(context, "legend", "on", "off", true);
+    const auto night = Choice(context, "palette", "night", "day", false);
+    if (!legend || !night) {
+        return std::nullopt;
+    }
+    request.legend = *legend;
+    request.night = *night;
+    request.title = context.args.Option("title");
     return request;
 }
 
@@ -140,16 +186,25 @@ int RunMap(const Context& context) {
     const hunt_picture::ViewProjection& projection =
         map ? static_cast<const hunt_picture::ViewProjection&>(*map->projection) : identity;
     const auto box = maps::BoundingBox(hunt_picture::ViewPointsOf(scene, projection, false));
-    if (!box) {
+    const double unitsPerMetre = map ? map->UnitsPerMetre() : 1;
+    const auto fitted =
+        hunt_picture::FitHuntView(scene, projection, request->width, request->height, unitsPerMetre, true);
+    if (!box || !fitted) {
         return Fail(request->file + ": nothing to draw: no station or fix has a position" +
                     (map ? " that converts to the map's CRS" : ""));
     }
-    const double unitsPerMetre = map ? map->UnitsPerMetre() : 1;
-    const maps::View view = maps::FitView(*box, request->width, request->height, 100 * unitsPerMetre);
+    if (!fitted->capped.empty()) {
+        PrintWarning(fitted->capped);
+    }
+    const maps::View& view = fitted->view;
     hunt_picture::PictureInput input;
     input.scene = &scene;
     input.projection = &projection;
     input.zone = zone;
+    input.layers.legend = request->legend;
+    input.style.scale = SizeFactor(request->width, request->height);
+    input.style.night = request->night;
+    input.style.title = request->title ? *request->title : DefaultTitle(request->file, zone);
     if (map) {
         input.map = map->Painter();
         input.attribution = map->map->attribution();

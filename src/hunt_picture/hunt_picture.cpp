@@ -7,21 +7,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "geodesy/transverse_mercator.hpp"
-#include "picture_tools/rays.hpp"
+#include "hunt_picture/picture_parts.hpp"
 
 namespace vantrel::hunt_picture {
 namespace {
 
-constexpr double kFixRadius = 6;
+constexpr double kFixRadius = 7;
 constexpr int kCentreGuard = 1;  // pixels on each side of a disc's centre pixel that nothing covers
 constexpr double kEdgeSamples = 16;
 constexpr int kMaxGridLines = 200;
-
-QColor FoxColour(int fox, int alpha = 255) {
-    const picture_tools::Rgb c = picture_tools::FoxColour(fox);
-    return {c.r, c.g, c.b, alpha};
-}
 
 QPointF ToQt(maps::XY p) {
     return {p.x, p.y};
@@ -102,25 +96,42 @@ void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
     }
 }
 
-// Text with a white halo, readable over any map: the text drawn around itself in white, then in colour
-// (glyphs come from the font cache; a stroked outline would be built anew for every label).
-void DrawHaloText(QPainter& painter, QPointF baseline, const QString& text, const QColor& colour) {
-    painter.save();
-    painter.setPen(QColor(255, 255, 255, 230));
-    for (const QPointF offset : {QPointF(-1, -1), QPointF(1, -1), QPointF(-1, 1), QPointF(1, 1),
-                                 QPointF(0, -1.4), QPointF(0, 1.4), QPointF(-1.4, 0), QPointF(1.4, 0)}) {
-        painter.drawText(baseline + offset, text);
-    }
-    painter.setPen(colour);
-    painter.drawText(baseline, text);
-    painter.restore();
+using parts::Context;
+using parts::DrawHaloText;
+using parts::PixelFont;
+
+// A label waiting to be drawn once every label has its place.
+struct PendingLabel {
+    LabelRect box;
+    QString text;
+    QColor colour;
+    QFont font;
+};
+
+double Halo(const Context& c) {
+    return c.Px(1.5);
 }
 
-QFont PixelFont(int pixels, bool bold = false) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+// Places the first of `texts` (longest first) that finds a free place among the candidates `around`
+// gives for its size; nothing when none does.
+template <typename Around>
+void PlaceLabel(const Context& c, LabelLayout& layout, const QFont& font, const QStringList& texts,
+                const QColor& colour, const Around& around, std::vector<PendingLabel>& out) {
+    for (const QString& text : texts) {
+        const LabelRect size = parts::TextBox(font, text, 0, 0, Halo(c));
+        if (const auto placed = layout.Place(around(size.w, size.h))) {
+            out.push_back({*placed, text, colour, font});
+            return;
+        }
+    }
+}
+
+void DrawLabels(const Context& c, const std::vector<PendingLabel>& labels) {
+    for (const PendingLabel& label : labels) {
+        c.painter.setFont(label.font);
+        const QPointF baseline(label.box.x + Halo(c), label.box.y + Halo(c) + parts::Ascent(label.font));
+        DrawHaloText(c, baseline, label.text, label.colour);
+    }
 }
 
 // The pixel rectangles that must keep the colour of a solid fix disc.
@@ -137,8 +148,11 @@ std::vector<FixPixel> FixPixels(const maps::View& view, const PictureInput& inpu
     }
     for (std::size_t i = 0; i < input.scene->fixes.size(); ++i) {
         const SceneFix& fix = input.scene->fixes[i];
+        if (!input.layers.FoxShown(fix.fox)) {
+            continue;
+        }
         if (const auto pixel = PixelOf(view, *input.projection, fix.position)) {
-            pixels.push_back({i, ToQt(*pixel), !fix.behindStation});
+            pixels.push_back({i, ToQt(*pixel), fix.style != FixStyle::Unreliable});
         }
     }
     return pixels;
@@ -177,198 +191,227 @@ QRegion DiscRegion(const maps::View& view, const std::vector<FixPixel>& fixes, s
     return region;
 }
 
-void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-              const maps::Box& huntBox) {
-    const double spacing = maps::GridSpacing(GroundMetresPerPixel(view, projection));
+// Every `step`-th line is labelled, counted from zero metres, so labels stay on the same lines while the
+// view pans; `step` keeps labels a label's width apart.
+int LabelStep(double labelPixels, double spacingPixels) {
+    return std::max(1, static_cast<int>(std::ceil(labelPixels / std::max(spacingPixels, 1.0))));
+}
+
+void DrawGrid(const Context& c, const maps::Box& huntBox, double top, LabelLayout& layout,
+              std::vector<PendingLabel>& labels) {
+    const ViewProjection& projection = *c.input.projection;
+    const double metresPerPixel = GroundMetresPerPixel(c.view, projection);
+    const double spacing = maps::GridSpacing(metresPerPixel);
     const double firstE = std::ceil(huntBox.x0 / spacing) * spacing;
     const double firstN = std::ceil(huntBox.y0 / spacing) * spacing;
     if ((huntBox.x1 - firstE) / spacing > kMaxGridLines || (huntBox.y1 - firstN) / spacing > kMaxGridLines) {
         return;
     }
-    painter.save();
-    painter.setFont(PixelFont(11));
-    const QColor line(70, 90, 140, 130);
-    const QColor textColour(40, 50, 90);
-    const auto label = [](double metres) { return QString::number(std::llround(metres)); };
-    double labelEnd = -1e9;  // where the last easting label ends, so labels never run into each other
+    QPainter& painter = c.painter;
+    const QFont font = PixelFont(c.Px(11));
+    const auto label = [](const char* axis, double metres) {
+        return QString::fromLatin1(axis) + QString::number(std::llround(metres));
+    };
+    const double spacingPixels = spacing / metresPerPixel;
+    const int stepE =
+        LabelStep(parts::TextBox(font, label("E ", huntBox.x1), 0, 0, Halo(c)).w + c.Px(12), spacingPixels);
+    const int stepN =
+        LabelStep(parts::TextBox(font, label("N ", huntBox.y1), 0, 0, Halo(c)).h * 2, spacingPixels);
+    painter.setPen(QPen(c.palette.gridLine, std::max(1.0, c.s)));
+    const double edgeY = top + c.Px(12);  // the line where the top labels' baselines sit
     for (double e = firstE; e <= huntBox.x1; e += spacing) {
-        painter.setPen(QPen(line, 1));
-        const auto parts = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, view, projection, huntBox);
-        DrawPolylines(painter, parts);
-        // Labelled where the line crosses the top edge.
-        const QString text = QStringLiteral("E ") + label(e);
-        const double width = painter.fontMetrics().horizontalAdvance(text) + 8;
-        for (const QPolygonF& part : parts) {
+        const auto lines = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, c.view, projection, huntBox);
+        DrawPolylines(painter, lines);
+        if (std::llround(e / spacing) % stepE != 0) {
+            continue;
+        }
+        for (const QPolygonF& part : lines) {
             for (qsizetype k = 0; k + 1 < part.size(); ++k) {
                 const QPointF a = part[k];
                 const QPointF b = part[k + 1];
-                const double top = 14;
-                if ((a.y() - top) * (b.y() - top) <= 0 && a.y() != b.y()) {
-                    const double x = a.x() + (top - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
-                    if (x > labelEnd) {
-                        DrawHaloText(painter, {x + 3, top - 2}, text, textColour);
-                        labelEnd = x + width;
-                    }
+                if ((a.y() - edgeY) * (b.y() - edgeY) <= 0 && a.y() != b.y()) {
+                    const double x = a.x() + (edgeY - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
+                    PlaceLabel(
+                        c, layout, font, {label("E ", e)}, c.palette.gridText,
+                        [&](double w, double h) {
+                            return std::vector<LabelRect>{{x + c.Px(2), top + c.Px(2), w, h}};
+                        },
+                        labels);
                 }
             }
         }
     }
+    const double edgeX = c.Px(4);
     for (double n = firstN; n <= huntBox.y1; n += spacing) {
-        painter.setPen(QPen(line, 1));
-        const auto parts = LineToPixels({huntBox.x0, n}, {huntBox.x1, n}, view, projection, huntBox);
-        DrawPolylines(painter, parts);
-        for (const QPolygonF& part : parts) {
+        const auto lines = LineToPixels({huntBox.x0, n}, {huntBox.x1, n}, c.view, projection, huntBox);
+        DrawPolylines(painter, lines);
+        if (std::llround(n / spacing) % stepN != 0) {
+            continue;
+        }
+        for (const QPolygonF& part : lines) {
             for (qsizetype k = 0; k + 1 < part.size(); ++k) {
                 const QPointF a = part[k];
                 const QPointF b = part[k + 1];
-                const double left = 4.0;
-                if ((a.x() - left) * (b.x() - left) <= 0 && a.x() != b.x()) {
-                    const double y = a.y() + (left - a.x()) * (b.y() - a.y()) / (b.x() - a.x());
-                    DrawHaloText(painter, {left, y - 3}, QStringLiteral("N ") + label(n), textColour);
+                if ((a.x() - edgeX) * (b.x() - edgeX) <= 0 && a.x() != b.x()) {
+                    const double y = a.y() + (edgeX - a.x()) * (b.y() - a.y()) / (b.x() - a.x());
+                    PlaceLabel(
+                        c, layout, font, {label("N ", n)}, c.palette.gridText,
+                        [&](double w, double h) {
+                            return std::vector<LabelRect>{{0, y - h, w, h}};
+                        },
+                        labels);
                 }
             }
         }
     }
-    painter.restore();
 }
 
-void DrawRays(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-              const maps::Box& huntBox, const SceneStation& station, const std::vector<SceneRay>& rays,
-              int alpha) {
+void DrawRays(const Context& c, const maps::Box& huntBox, const SceneStation& station,
+              const std::vector<SceneRay>& rays, bool readings) {
     for (const SceneRay& ray : rays) {
+        if (!c.input.layers.FoxShown(ray.fox)) {
+            continue;
+        }
         const auto inside = maps::ClipHalfLine(station.position, ray.bearing, huntBox);
         if (!inside) {
             continue;
         }
-        painter.setPen(QPen(FoxColour(ray.fox, alpha), ray.width, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
-        DrawPolylines(painter, LineToPixels(inside->first, inside->second, view, projection, huntBox));
+        const auto lines = LineToPixels(inside->first, inside->second, c.view, *c.input.projection, huntBox);
+        const double width = c.Px(ray.width);
+        if (!readings) {
+            // A casing in the halo colour: the ray reads on light and dark maps alike.
+            QColor casing = c.palette.halo;
+            casing.setAlpha(150);
+            c.painter.setPen(QPen(casing, width + c.Px(2.5), Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+            DrawPolylines(c.painter, lines);
+        }
+        c.painter.setPen(QPen(c.palette.Fox(ray.fox, readings ? 110 : 255), width, Qt::SolidLine, Qt::FlatCap,
+                              Qt::RoundJoin));
+        DrawPolylines(c.painter, lines);
     }
 }
 
-void DrawEllipses(QPainter& painter, const maps::View& view, const PictureInput& input) {
-    for (const SceneFix& fix : input.scene->fixes) {
-        if (fix.ellipse.size() < 3) {
+void DrawEllipses(const Context& c) {
+    for (const SceneFix& fix : c.input.scene->fixes) {
+        if (fix.ellipse.size() < 3 || !c.input.layers.FoxShown(fix.fox)) {
             continue;
         }
-        for (const QPolygonF& part : ToPixels(fix.ellipse, view, *input.projection)) {
+        const Qt::PenStyle line = fix.style == FixStyle::Good          ? Qt::SolidLine
+                                  : fix.style == FixStyle::Approximate ? Qt::DashLine
+                                                                       : Qt::DotLine;
+        const int fill = fix.style == FixStyle::Good ? 45 : fix.style == FixStyle::Approximate ? 25 : 0;
+        for (const QPolygonF& part : ToPixels(fix.ellipse, c.view, *c.input.projection)) {
             if (part.size() < 3) {
                 continue;
             }
-            painter.setPen(QPen(FoxColour(fix.fox), 2));
-            painter.setBrush(FoxColour(fix.fox, 50));
-            painter.drawPolygon(part);
+            c.painter.setPen(QPen(c.palette.Fox(fix.fox), c.Px(2), line));
+            c.painter.setBrush(fill > 0 ? QBrush(c.palette.Fox(fix.fox, fill)) : QBrush(Qt::NoBrush));
+            c.painter.drawPolygon(part);
         }
     }
-    painter.setBrush(Qt::NoBrush);
+    c.painter.setBrush(Qt::NoBrush);
 }
 
-void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& input,
-               const std::vector<FixPixel>& pixels) {
+double FixRadius(const Context& c) {
+    return c.Px(kFixRadius);
+}
+
+void DrawWarningBadge(const Context& c, QPointF at, double size) {
+    QPainter& p = c.painter;
+    p.setPen(QPen(c.palette.warningMark, std::max(1.0, c.Px(1))));
+    p.setBrush(c.palette.warning);
+    p.drawPolygon(
+        QPolygonF({at + QPointF(0, -size), at + QPointF(size, size * 0.8), at + QPointF(-size, size * 0.8)}));
+    p.setPen(QPen(c.palette.warningMark, std::max(1.0, c.Px(1.6)), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(at + QPointF(0, -size * 0.45), at + QPointF(0, size * 0.2));
+    p.drawPoint(at + QPointF(0, size * 0.52));
+}
+
+void DrawFixes(const Context& c, const std::vector<FixPixel>& pixels) {
+    const double r = FixRadius(c);
     for (std::size_t k = 0; k < pixels.size(); ++k) {
         const FixPixel& pixel = pixels[k];
-        const SceneFix& fix = input.scene->fixes[pixel.index];
-        painter.setClipRegion(DiscRegion(view, pixels, k));
+        const SceneFix& fix = c.input.scene->fixes[pixel.index];
+        c.painter.setClipRegion(DiscRegion(c.view, pixels, k));
         if (pixel.solid) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(FoxColour(fix.fox));
+            c.painter.setPen(QPen(c.palette.halo, c.Px(1.5),
+                                  fix.style == FixStyle::Approximate ? Qt::DashLine : Qt::SolidLine));
+            c.painter.setBrush(c.palette.Fox(fix.fox));
+            c.painter.drawEllipse(pixel.centre, r, r);
         } else {
-            painter.setPen(QPen(FoxColour(fix.fox), 2, Qt::DashLine));
-            painter.setBrush(Qt::NoBrush);
+            c.painter.setBrush(Qt::NoBrush);
+            c.painter.setPen(QPen(c.palette.halo, c.Px(5)));
+            c.painter.drawEllipse(pixel.centre, r - c.Px(1), r - c.Px(1));
+            c.painter.setPen(QPen(c.palette.Fox(fix.fox), c.Px(2.5)));
+            c.painter.drawEllipse(pixel.centre, r - c.Px(1), r - c.Px(1));
+            DrawWarningBadge(c, pixel.centre + QPointF(r * 0.9, -r * 0.9), r * 0.7);
         }
-        painter.drawEllipse(pixel.centre, kFixRadius, kFixRadius);
     }
-    painter.setClipRegion(OutsideCentres(view, pixels));
-    painter.setFont(PixelFont(13, true));
+    c.painter.setClipRegion(OutsideCentres(c.view, pixels));
+    c.painter.setBrush(Qt::NoBrush);
+}
+
+void PlaceFixLabels(const Context& c, const std::vector<FixPixel>& pixels, LabelLayout& layout,
+                    std::vector<PendingLabel>& labels) {
+    const QFont font = PixelFont(c.Px(13), true);
+    const double r = FixRadius(c);
     for (const FixPixel& pixel : pixels) {
-        const SceneFix& fix = input.scene->fixes[pixel.index];
-        const QString label = QStringLiteral("F%1").arg(fix.fox + 1);
-        DrawHaloText(painter, pixel.centre + QPointF(kFixRadius + 3, -kFixRadius + 2), label,
-                     FoxColour(fix.fox).darker(fix.fox == 3 ? 160 : 100));
-    }
-    painter.setBrush(Qt::NoBrush);
-}
-
-void DrawStations(QPainter& painter, const maps::View& view, const PictureInput& input) {
-    painter.setFont(PixelFont(13, true));
-    for (const SceneStation& station : input.scene->stations) {
-        const auto pixel = PixelOf(view, *input.projection, station.position);
-        if (!pixel) {
-            continue;
+        const SceneFix& fix = c.input.scene->fixes[pixel.index];
+        const QString name = QStringLiteral("F%1").arg(fix.fox + 1);
+        QStringList texts;
+        if (!fix.flagWords.empty()) {
+            texts << name + QStringLiteral(" ") + QString::fromStdString(fix.flagWords);
         }
-        const QPointF c = ToQt(*pixel);
-        const QPolygonF triangle({c + QPointF(0, -9), c + QPointF(8, 6), c + QPointF(-8, 6)});
-        painter.setPen(QPen(Qt::white, 2));
-        painter.setBrush(QColor(30, 30, 30));
-        painter.drawPolygon(triangle);
-        DrawHaloText(painter, c + QPointF(10, 14), QStringLiteral("P%1").arg(station.number), Qt::black);
+        texts << name;
+        PlaceLabel(
+            c, layout, font, texts, c.palette.FoxText(fix.fox),
+            [&](double w, double h) {
+                return AroundSymbol(pixel.centre.x(), pixel.centre.y(), r, w, h, c.Px(2));
+            },
+            labels);
     }
-    painter.setBrush(Qt::NoBrush);
 }
 
-void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjection& projection) {
-    const double metresPerPixel = GroundMetresPerPixel(view, projection);
-    const double metres = maps::ScaleBarLength(metresPerPixel);
-    if (metres <= 0) {
-        return;
+std::vector<std::pair<const SceneStation*, QPointF>> StationPixels(const Context& c) {
+    std::vector<std::pair<const SceneStation*, QPointF>> pixels;
+    if (!c.input.layers.stations) {
+        return pixels;
     }
-    const double pixels = metres / metresPerPixel;
-    const QPointF origin(14, view.height - 14.0);
-    painter.save();
-    painter.setFont(PixelFont(12));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 190));
-    painter.drawRect(QRectF(origin.x() - 6, origin.y() - 26, pixels + 12, 32));
-    painter.setBrush(Qt::black);
-    painter.drawRect(QRectF(origin.x(), origin.y() - 5, pixels / 2, 5));
-    painter.setBrush(Qt::white);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(QRectF(origin.x() + pixels / 2, origin.y() - 5, pixels / 2, 5));
-    painter.drawText(QPointF(origin.x(), origin.y() - 10),
-                     QString::fromStdString(maps::ScaleBarText(metres)));
-    painter.restore();
-}
-
-// True north at the view's centre: a step north along the meridian, through the hunt's zone into the view.
-void DrawNorthArrow(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-                    geodesy::UtmZone zone) {
-    double angle = 0;
-    if (const auto centre = HuntPositionAt(view, projection, {view.width / 2.0, view.height / 2.0})) {
-        const geodesy::GeoPosition here = geodesy::ZoneUtmToLatLon(zone, centre->x, centre->y);
-        const double step = std::min(0.01, 89.9 - here.lat);
-        const geodesy::ZonePoint north = geodesy::ZoneLatLonToUtm(zone, here.lat + step, here.lon);
-        const auto a = PixelOf(view, projection, *centre);
-        const auto b = PixelOf(view, projection, {north.easting, north.northing});
-        if (a && b && (a->x != b->x || a->y != b->y)) {
-            angle = std::atan2(b->x - a->x, a->y - b->y) * 180 / M_PI;
+    for (const SceneStation& station : c.input.scene->stations) {
+        if (const auto pixel = PixelOf(c.view, *c.input.projection, station.position)) {
+            pixels.emplace_back(&station, ToQt(*pixel));
         }
     }
-    painter.save();
-    painter.translate(view.width - 30.0, 40.0);
-    painter.rotate(angle);
-    painter.setPen(QPen(Qt::white, 1.5));
-    painter.setBrush(QColor(30, 30, 30));
-    painter.drawPolygon(QPolygonF({QPointF(0, -22), QPointF(9, 12), QPointF(0, 5), QPointF(-9, 12)}));
-    painter.setFont(PixelFont(13, true));
-    DrawHaloText(painter, QPointF(-5, 27), QStringLiteral("N"), Qt::black);
-    painter.restore();
+    return pixels;
 }
 
-void DrawAttribution(QPainter& painter, const maps::View& view, const std::string& attribution) {
-    if (attribution.empty()) {
-        return;
+void DrawStations(const Context& c, const std::vector<std::pair<const SceneStation*, QPointF>>& stations) {
+    for (const auto& [station, p] : stations) {
+        const QPolygonF triangle(
+            {p + QPointF(0, -c.Px(10)), p + QPointF(c.Px(9), c.Px(7)), p + QPointF(-c.Px(9), c.Px(7))});
+        c.painter.setPen(QPen(c.palette.halo, c.Px(2)));
+        c.painter.setBrush(c.palette.station);
+        c.painter.drawPolygon(triangle);
     }
-    painter.save();
-    painter.setFont(PixelFont(11));
-    const QString text = QString::fromStdString(attribution);
-    const QRectF bounds(0, 0, view.width - 8.0, view.height - 4.0);
-    const QRectF needed =
-        painter.boundingRect(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 210));
-    painter.drawRect(needed.adjusted(-4, -2, 4, 2));
-    painter.setPen(QColor(20, 20, 20));
-    painter.drawText(bounds, Qt::AlignRight | Qt::AlignBottom | Qt::TextWordWrap, text);
-    painter.restore();
+    c.painter.setBrush(Qt::NoBrush);
+}
+
+// The fixes' discs and the stations' triangles: no label covers them.
+void ReserveSymbols(const Context& c, const std::vector<FixPixel>& fixes,
+                    const std::vector<std::pair<const SceneStation*, QPointF>>& stations,
+                    LabelLayout& layout) {
+    const double r = FixRadius(c) + c.Px(1);
+    for (const FixPixel& fix : fixes) {
+        layout.Reserve({fix.centre.x() - r, fix.centre.y() - r, 2 * r, 2 * r});
+        if (!fix.solid) {
+            // The warning badge at the upper right.
+            layout.Reserve({fix.centre.x() + r * 0.2, fix.centre.y() - r * 1.6, r * 1.4, r * 1.2});
+        }
+    }
+    for (const auto& station : stations) {
+        const QPointF p = station.second;
+        layout.Reserve({p.x() - c.Px(10), p.y() - c.Px(11), c.Px(20), c.Px(19)});
+    }
 }
 
 }  // namespace
@@ -469,8 +512,50 @@ std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection&
     return points;
 }
 
+std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjection& projection, int width,
+                                      int height, double unitsPerMetre, bool withEllipses, double capMetres) {
+    constexpr double kMinimumMargin = 100;  // metres
+    const auto positions = maps::BoundingBox(ViewPointsOf(scene, projection, false));
+    if (!positions) {
+        return std::nullopt;
+    }
+    maps::Box box = *positions;
+    std::string capped;
+    if (withEllipses) {
+        const double extent = std::max(box.Width(), box.Height());
+        const double margin = std::max(0.1 * extent, kMinimumMargin * unitsPerMetre);
+        const maps::Box usual = box.Grown(margin);
+        const maps::Box reach = box.Grown(std::max(capMetres * unitsPerMetre, extent));
+        bool grows = false;
+        for (const SceneFix& fix : scene.fixes) {
+            for (maps::XY p : fix.ellipse) {
+                if (!projection.ToView(p) || !std::isfinite(p.x) || !std::isfinite(p.y) ||
+                    usual.Contains(p)) {
+                    continue;
+                }
+                grows = true;
+                if (!reach.Contains(p) && capped.empty()) {
+                    const double km = 2 * fix.ellipseMajor / 1000;
+                    capped = "F" + std::to_string(fix.fox + 1) + "'s ellipse (" +
+                             std::to_string(std::lround(std::max(km, 1.0))) +
+                             " km long) is cut: the view shows the hunt and its ellipses up to " +
+                             maps::ScaleBarText(std::max(capMetres, extent / unitsPerMetre)) + " around it";
+                }
+                box = {std::min(box.x0, std::clamp(p.x, reach.x0, reach.x1)),
+                       std::min(box.y0, std::clamp(p.y, reach.y0, reach.y1)),
+                       std::max(box.x1, std::clamp(p.x, reach.x0, reach.x1)),
+                       std::max(box.y1, std::clamp(p.y, reach.y0, reach.y1))};
+            }
+        }
+        if (!grows) {
+            box = *positions;
+        }
+    }
+    return FittedView{maps::FitView(box, width, height, kMinimumMargin * unitsPerMetre), capped};
+}
+
 void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
-    painter.fillRect(QRect(0, 0, view.width, view.height), Qt::white);
+    painter.fillRect(QRect(0, 0, view.width, view.height), PaletteFor(input.style.night).background);
     if (input.layers.map && input.map) {
         painter.save();
         input.map(painter, view);
@@ -478,35 +563,62 @@ void DrawBackground(QPainter& painter, const maps::View& view, const PictureInpu
     }
 }
 
-void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input) {
+OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
+    const Context c{painter, view, input, PaletteFor(input.style.night),
+                    input.style.scale > 0 ? input.style.scale : 1};
+    parts::DrawNightSheet(c);
+    if (input.scene->Empty() && !(input.layers.map && input.map)) {
+        // A grid round E 0 / N 0 and a scale of nothing would only mislead: just what to do.
+        parts::DrawEmptyHint(c);
+        painter.restore();
+        return {};
+    }
+    const parts::Decorations decorations = parts::PlanDecorations(c);
+    LabelLayout layout(view.width, view.height);
+    for (const LabelRect& area : decorations.Areas()) {
+        layout.Reserve(area);
+    }
     const std::vector<FixPixel> fixPixels = FixPixels(view, input);
+    const auto stationPixels = StationPixels(c);
+    ReserveSymbols(c, fixPixels, stationPixels, layout);
+    std::vector<PendingLabel> labels;
+    // The fixes' labels first, then the stations', then the grid's: the least needed gives way.
+    PlaceFixLabels(c, fixPixels, layout, labels);
+    for (const auto& [station, p] : stationPixels) {
+        PlaceLabel(
+            c, layout, PixelFont(c.Px(13), true), {QStringLiteral("P%1").arg(station->number)},
+            c.palette.text,
+            [&, p = p](double w, double h) { return AroundSymbol(p.x(), p.y(), c.Px(10), w, h, c.Px(2)); },
+            labels);
+    }
     if (const auto huntBox = HuntBoxOfView(view, *input.projection)) {
         if (input.layers.grid) {
-            DrawGrid(painter, view, *input.projection, *huntBox);
+            DrawGrid(c, *huntBox, decorations.Top(), layout, labels);
         }
         for (const SceneStation& station : input.scene->stations) {
-            if (input.layers.rays) {
-                DrawRays(painter, view, *input.projection, *huntBox, station, station.rays, 255);
-            }
             if (input.layers.readings) {
-                DrawRays(painter, view, *input.projection, *huntBox, station, station.readings, 90);
+                DrawRays(c, *huntBox, station, station.readings, true);
+            }
+            if (input.layers.rays) {
+                DrawRays(c, *huntBox, station, station.rays, false);
             }
         }
     }
     if (input.layers.ellipses) {
-        DrawEllipses(painter, view, input);
+        DrawEllipses(c);
     }
-    DrawFixes(painter, view, input, fixPixels);
-    painter.setClipRegion(OutsideCentres(view, fixPixels));
-    if (input.layers.stations) {
-        DrawStations(painter, view, input);
+    DrawFixes(c, fixPixels);
+    DrawStations(c, stationPixels);
+    DrawLabels(c, labels);
+    painter.setClipping(false);
+    parts::DrawDecorations(c, decorations);
+    if (input.scene->Empty()) {
+        parts::DrawEmptyHint(c);
     }
-    DrawScaleBar(painter, view, *input.projection);
-    DrawNorthArrow(painter, view, *input.projection, input.zone);
-    DrawAttribution(painter, view, input.attribution);
     painter.restore();
+    return {layout.Placed(), layout.Reserved()};
 }
 
 QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale) {

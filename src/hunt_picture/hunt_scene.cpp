@@ -12,6 +12,12 @@ namespace {
 
 constexpr const char* kNoMatch = "no Match";
 
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // Reads a box; a box that is not a number is noted in the scene's problems.
 std::optional<double> Read(const core::MeasurementState& state, core::BoxId id, char separator,
                            HuntScene& scene) {
@@ -35,17 +41,57 @@ void AddReadings(SceneStation& station, const instruments::RxReadings& readings,
     }
 }
 
+// A station's position, or nothing while its boxes hold the start-up 0 / 0 or are empty.
+std::optional<maps::XY> StationPosition(int number, const core::MeasurementState& state, char separator,
+                                        HuntScene& scene) {
+    const core::BoxId northBox{number, core::BoxKind::Northing, 0};
+    const core::BoxId eastBox{number, core::BoxKind::Easting, 0};
+    if (Trimmed(core::Box(state, northBox)).empty() && Trimmed(core::Box(state, eastBox)).empty()) {
+        return std::nullopt;
+    }
+    const auto north = Read(state, northBox, separator, scene);
+    const auto east = Read(state, eastBox, separator, scene);
+    if (!north || !east || (*north == 0 && *east == 0)) {
+        return std::nullopt;
+    }
+    return maps::XY{*east, *north};
+}
+
+bool HasReading(const instruments::RxReadings& readings, int station, int fox) {
+    for (int row = 0; row < instruments::RxReadings::kUsedRows; ++row) {
+        if (readings(station - 1, fox, row).Valid != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A fox the station did not take: its bearing box empty, or bearing and signal still at the start-up 0
+// with no reading behind them.
+bool Unused(const core::MeasurementState& state, const instruments::RxReadings& readings, int station,
+            int fox, char separator) {
+    const std::string bearing = Trimmed(core::Box(state, {station, core::BoxKind::Bearing, fox}));
+    if (bearing.empty()) {
+        return true;
+    }
+    const auto angle = core::ReadBox(state, {station, core::BoxKind::Bearing, fox}, separator);
+    const auto signal = core::ReadBox(state, {station, core::BoxKind::Signal, fox}, separator);
+    return angle && *angle == 0 && (!signal || *signal == 0) && !HasReading(readings, station, fox);
+}
+
 void AddStation(int number, const core::MeasurementState& state, const instruments::RxReadings& readings,
-                char separator, HuntScene& scene) {
-    const auto north = Read(state, {number, core::BoxKind::Northing, 0}, separator, scene);
-    const auto east = Read(state, {number, core::BoxKind::Easting, 0}, separator, scene);
-    if (!north || !east) {
+                char separator, const std::array<bool, core::kFoxCount>& hasFix, HuntScene& scene) {
+    const auto position = StationPosition(number, state, separator, scene);
+    if (!position) {
         return;
     }
-    SceneStation station{number, {*east, *north}, {}, {}};
+    SceneStation station{number, *position, {}, {}};
     const auto base = Read(state, {number, core::BoxKind::BaseAngle, 0}, separator, scene);
     if (base) {
         for (int fox = 0; fox < core::kFoxCount; ++fox) {
+            if (!hasFix[static_cast<std::size_t>(fox)] && Unused(state, readings, number, fox, separator)) {
+                continue;
+            }
             const auto bearing = Read(state, {number, core::BoxKind::Bearing, fox}, separator, scene);
             const auto signal = Read(state, {number, core::BoxKind::Signal, fox}, separator, scene);
             if (bearing && signal) {
@@ -85,32 +131,69 @@ std::vector<maps::XY> HuntScene::Positions() const {
     return points;
 }
 
+FixStyle StyleOf(const quality::FixQuality& fix) {
+    if (fix.unreliable || fix.behind1 || fix.behind2) {
+        return FixStyle::Unreliable;
+    }
+    if (fix.approximate || fix.acute || fix.scattered1 || fix.scattered2) {
+        return FixStyle::Approximate;
+    }
+    return FixStyle::Good;
+}
+
+std::string FlagWords(const quality::FixQuality& fix) {
+    std::string words;
+    const auto add = [&words](bool flag, const char* word) {
+        if (flag) {
+            words += (words.empty() ? "" : ", ") + std::string(word);
+        }
+    };
+    add(fix.behind1, "behind P1");
+    add(fix.behind2, "behind P2");
+    add(fix.acute, "acute");
+    add(fix.approximate, "approximate");
+    add(fix.unreliable, "unreliable");
+    add(fix.scattered1, "scattered P1");
+    add(fix.scattered2, "scattered P2");
+    return words;
+}
+
 HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxReadings& readings,
                      const quality::QualitySettings& settings, char decimalSeparator) {
     HuntScene scene;
-    AddStation(1, state, readings, decimalSeparator, scene);
-    AddStation(2, state, readings, decimalSeparator, scene);
-    if (!state.ResultsValid) {
-        return scene;
-    }
-    const auto qualities = quality::AssessFixes(state, readings, settings, decimalSeparator);
-    for (int fox = 0; fox < core::kFoxCount; ++fox) {
-        const auto i = static_cast<std::size_t>(fox);
-        if (state.ResLat[i] == kNoMatch) {
-            continue;
-        }
-        SceneFix fix{fox, {state.FoxEast[i], state.FoxNorth[i]}, false, {}, {}};
-        if (const auto& q = qualities[i]) {
-            fix.behindStation = q->behind1 || q->behind2;
-            if (q->ellipse) {
-                for (const geodesy::ZonePoint& p : quality::EllipseOutline(*q)) {
-                    fix.ellipse.push_back({p.easting, p.northing});
-                }
+    std::array<bool, core::kFoxCount> hasFix{};
+    if (state.ResultsValid) {
+        const auto qualities = quality::AssessFixes(state, readings, settings, decimalSeparator);
+        for (int fox = 0; fox < core::kFoxCount; ++fox) {
+            const auto i = static_cast<std::size_t>(fox);
+            if (state.ResLat[i] == kNoMatch) {
+                continue;
             }
-            fix.quality = QualityText(fox, *q, settings.confidence, decimalSeparator);
+            hasFix[i] = true;
+            SceneFix fix;
+            fix.fox = fox;
+            fix.position = {state.FoxEast[i], state.FoxNorth[i]};
+            if (const auto& q = qualities[i]) {
+                fix.behindStation = q->behind1 || q->behind2;
+                fix.style = StyleOf(*q);
+                fix.flagWords = FlagWords(*q);
+                if (q->ellipse) {
+                    fix.ellipseMajor = q->ellipse->semiMajor;
+                    for (const geodesy::ZonePoint& p : quality::EllipseOutline(*q)) {
+                        fix.ellipse.push_back({p.easting, p.northing});
+                    }
+                }
+                fix.quality = QualityText(fox, *q, settings.confidence, decimalSeparator);
+            }
+            scene.fixes.push_back(std::move(fix));
         }
-        scene.fixes.push_back(std::move(fix));
     }
+    // Stations first in the scene, as they are drawn below the fixes' labels.
+    HuntScene stations;
+    AddStation(1, state, readings, decimalSeparator, hasFix, stations);
+    AddStation(2, state, readings, decimalSeparator, hasFix, stations);
+    scene.stations = std::move(stations.stations);
+    scene.problems = std::move(stations.problems);
     return scene;
 }
 

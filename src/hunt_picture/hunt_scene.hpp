@@ -1,7 +1,10 @@
 #pragma once
 
 // What the hunt picture shows, taken from the measurement state as it stands: the stations and their rays
-// from the station boxes, the fixes of the last Calculate, and the receiver readings. Positions are in the
+// from the station boxes, the fixes of the last Calculate, and the receiver readings. Only what exists is
+// in it: a station whose boxes still hold the start-up position (E 0, N 0) or nothing has no position, and
+// a fox a station did not take (bearing box empty, or bearing and signal at their start-up 0 with no
+// reading) has no ray there unless Calculate made a fix of it. Positions are in the
 // hunt's UTM zone (x = easting, y = northing, metres). Plain C++: the window and vantrel-cli build the same
 // scene and hand it to the one drawing routine.
 
@@ -30,11 +33,21 @@ struct SceneStation {
     std::vector<SceneRay> readings;  // every valid receiver reading, thin
 };
 
+// How a fix is drawn, from its quality flags.
+enum class FixStyle {
+    Good,         // no flag: a solid disc, a solid ellipse
+    Approximate,  // approximate, acute or scattered: a solid disc, a dashed ellipse
+    Unreliable,   // unreliable or behind a station: a hollow disc with a warning badge, a dotted ellipse
+};
+
 struct SceneFix {
     int fox = 0;
     maps::XY position;
-    bool behindStation = false;     // drawn hollow with a dashed outline
+    bool behindStation = false;  // behind Scedule 1 or 2
+    FixStyle style = FixStyle::Good;
+    std::string flagWords;          // the flags in a few words for beside the label: "behind P1, acute"
     std::vector<maps::XY> ellipse;  // the confidence ellipse's closed outline; empty when there is none
+    double ellipseMajor = 0;        // the ellipse's semi-major axis, metres (0 without one)
     std::string quality;            // what hovering the fix shows
 };
 
@@ -46,6 +59,8 @@ struct HuntScene {
 
     // Every station and fix position (what the view is fitted to).
     [[nodiscard]] std::vector<maps::XY> Positions() const;
+    // Nothing to draw: no station with a position and no fix.
+    [[nodiscard]] bool Empty() const { return stations.empty() && fixes.empty(); }
 };
 
 // The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes
@@ -53,6 +68,11 @@ struct HuntScene {
 // still give the fix shown: the ellipse at settings.confidence, the behind-a-station flag, the tooltip.
 HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxReadings& readings,
                      const quality::QualitySettings& settings, char decimalSeparator);
+
+// The style of a fix with these flags.
+FixStyle StyleOf(const quality::FixQuality& fix);
+// The flags in a few words, stations named as on the map: "behind P1, acute"; empty without a flag.
+std::string FlagWords(const quality::FixQuality& fix);
 
 // What hovering a fix shows: its position, then its quality in words (flags first).
 std::string QualityText(int fox, const quality::FixQuality& fix, double confidence, char decimalSeparator);

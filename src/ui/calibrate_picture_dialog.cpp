@@ -417,6 +417,7 @@ void CalibratePictureDialog::Refit() {
     }
     view->SetPoints(std::move(marks));
     ShowResiduals();
+    MarkBadCells();
     fitLabel->setText(fit_ ? QString::fromStdString(maps::DescribeFit(*fit_)) + QLatin1Char('.') : problem);
     buttons->button(QDialogButtonBox::Ok)->setEnabled(fit_.has_value());
 }
@@ -432,6 +433,28 @@ void CalibratePictureDialog::ShowResiduals() {
         QFont font = item->font();
         font.setBold(known && fit_->residuals.size() > 3 && static_cast<std::size_t>(row) == fit_->worst);
         item->setFont(font);
+    }
+    filling_ = false;
+}
+
+void CalibratePictureDialog::MarkBadCells() {
+    const bool latLon = coordinateForm->currentIndex() == 1;
+    filling_ = true;
+    for (int row = 0; row < pointTable->rowCount(); ++row) {
+        for (const int column : {kColumnFirst, kColumnSecond}) {
+            QTableWidgetItem* item = pointTable->item(row, column);
+            const QString text = item->text().trimmed();
+            const auto value = core::ReadRegional(text.toStdString(), decimalSeparator_);
+            const double limit = column == kColumnFirst ? 84 : 180;
+            QString problem;
+            if (!text.isEmpty() && !value) {
+                problem = tr("Not a number");
+            } else if (value && latLon && std::abs(*value) > limit) {
+                problem = tr("Beyond %1 degrees").arg(limit);
+            }
+            item->setBackground(problem.isEmpty() ? QBrush() : QBrush(QColor(255, 205, 205)));
+            item->setToolTip(problem);
+        }
     }
     filling_ = false;
 }

@@ -104,6 +104,8 @@ class CalibratePictureDialog : public QDialog {
     // The points as typed, in metres of the hunt's zone; nullopt and the reason when a box is not a number.
     std::optional<std::vector<maps::ControlPoint>> ReadPoints(QString& problem) const;
     void ShowResiduals();
+    // Marks every coordinate cell whose text is not a usable number (pale red, with the reason as its tip).
+    void MarkBadCells();
 
     geodesy::UtmZone huntZone_;
     char decimalSeparator_ = '.';

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "hunt_picture/position_text.hpp"
 #include "persistence/atomic_file.hpp"
@@ -23,6 +25,12 @@
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
+
+#include <QMenu>
+#include <QMessageBox>
+#include <QPixmap>
+
+#include "hunt_picture/picture_palette.hpp"
 
 namespace vantrel::ui {
 namespace {
@@ -42,7 +50,10 @@ QCheckBox* LayerBox(QToolBar* bar, const char* name, const QString& text, bool c
 }  // namespace
 
 HuntMap::HuntMap(MainFrm& main, QWidget* parent)
-    : QMainWindow(parent), main_(main), settings_(persistence::ReadMapSettings(main.SettingsFile())) {
+    : QMainWindow(parent),
+      main_(main),
+      settings_(persistence::ReadMapSettings(main.SettingsFile())),
+      display_(persistence::ReadHuntMapDisplay(main.SettingsFile())) {
     setObjectName(QStringLiteral("HuntMap"));
     setWindowTitle(QStringLiteral("Vantrel - Hunt Map"));
     canvas = new HuntMapCanvas(this);
@@ -101,12 +112,19 @@ void HuntMap::BuildMenus() {
     mnuClose = action("mnuClose", QStringLiteral("&Close"));
     mnuClose->setShortcut(QKeySequence::Close);
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    mnuFitAll = new QAction(QStringLiteral("&Fit all"), this);
+    mnuFitAll->setObjectName(QStringLiteral("mnuFitAll"));
+    mnuFitAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    view->addAction(mnuFitAll);
+    connect(mnuFitAll, &QAction::triggered, this, &HuntMap::FitAll);
+
     connect(mnuOpenMap, &QAction::triggered, this, &HuntMap::AskAndOpenMap);
     connect(mnuSavePng, &QAction::triggered, this, [this] { AskAndSavePng(1); });
     connect(mnuSavePng2x, &QAction::triggered, this, [this] { AskAndSavePng(2); });
     connect(mnuPrint, &QAction::triggered, this, &HuntMap::Print);
     connect(mnuClose, &QAction::triggered, this, &QWidget::close);
-    connect(mnuCalibrate, &QAction::triggered, this, &HuntMap::CalibratePicture);
+    connect(mnuCalibrate, &QAction::triggered, this, [this] { CalibratePicture(); });
 }
 
 void HuntMap::BuildToolBar() {
@@ -123,6 +141,30 @@ void HuntMap::BuildToolBar() {
     for (QCheckBox* box : {chkMap, chkGrid, chkRays, chkReadings, chkEllipses, chkFixes, chkStations}) {
         connect(box, &QCheckBox::toggled, this, [this] { UpdateCanvas(false); });
     }
+    BuildFoxMenu(bar);
+    bar->addSeparator();
+    chkLegend = LayerBox(bar, "chkLegend", QStringLiteral("Legend"), display_.legend);
+    chkNight = LayerBox(bar, "chkNight", QStringLiteral("Night"), display_.night);
+    chkNight->setToolTip(
+        QStringLiteral("Night palette: a dark sheet and red lines that keep the eyes "
+                       "adapted to the dark"));
+    cboSymbolSize = new QComboBox(bar);
+    cboSymbolSize->setObjectName(QStringLiteral("cboSymbolSize"));
+    cboSymbolSize->setToolTip(QStringLiteral("Size of text, lines and symbols"));
+    for (const int percent : {75, 100, 125, 150, 200, 300}) {
+        cboSymbolSize->addItem(QStringLiteral("%1 %").arg(percent), percent / 100.0);
+    }
+    const int size = cboSymbolSize->findData(display_.symbolSize);
+    if (size < 0) {
+        cboSymbolSize->addItem(QStringLiteral("%1 %").arg(std::lround(display_.symbolSize * 100)),
+                               display_.symbolSize);
+    }
+    cboSymbolSize->setCurrentIndex(size >= 0 ? size : cboSymbolSize->count() - 1);
+    bar->addWidget(cboSymbolSize);
+    for (QCheckBox* box : {chkLegend, chkNight}) {
+        connect(box, &QCheckBox::toggled, this, &HuntMap::DisplayChanged);
+    }
+    connect(cboSymbolSize, &QComboBox::currentIndexChanged, this, &HuntMap::DisplayChanged);
     bar->addSeparator();
     bar->addWidget(new QLabel(QStringLiteral(" Zone "), bar));
     txtMapZone = new QLineEdit(bar);
@@ -136,14 +178,57 @@ void HuntMap::BuildToolBar() {
     bar->addSeparator();
     cmdFitAll = new QPushButton(QStringLiteral("Fit all"), bar);
     cmdFitAll->setObjectName(QStringLiteral("cmdFitAll"));
+    cmdFitAll->setToolTip(QStringLiteral("Show the whole hunt (Ctrl+0)"));
     bar->addWidget(cmdFitAll);
     connect(cmdFitAll, &QPushButton::clicked, this, &HuntMap::FitAll);
 }
 
+void HuntMap::BuildFoxMenu(QToolBar* bar) {
+    cmdFoxes = new QToolButton(bar);
+    cmdFoxes->setObjectName(QStringLiteral("cmdFoxes"));
+    cmdFoxes->setText(QStringLiteral("Foxes"));
+    cmdFoxes->setToolTip(QStringLiteral("Show or hide each fox's rays, fix and ellipse"));
+    cmdFoxes->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(cmdFoxes);
+    for (std::size_t fox = 0; fox < mnuFox.size(); ++fox) {
+        mnuFox[fox] = menu->addAction(QStringLiteral("F%1").arg(fox + 1));
+        mnuFox[fox]->setObjectName(QStringLiteral("mnuFox%1").arg(fox + 1));
+        mnuFox[fox]->setCheckable(true);
+        mnuFox[fox]->setChecked(true);
+        QPixmap swatch(12, 12);
+        swatch.fill(hunt_picture::DayPalette().Fox(static_cast<int>(fox)));
+        mnuFox[fox]->setIcon(QIcon(swatch));
+        connect(mnuFox[fox], &QAction::toggled, this, [this] { UpdateCanvas(false); });
+    }
+    cmdFoxes->setMenu(menu);
+    bar->addWidget(cmdFoxes);
+}
+
 hunt_picture::Layers HuntMap::CheckedLayers() const {
-    return {chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
-            chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
-            chkStations->isChecked()};
+    hunt_picture::Layers layers;
+    layers.map = chkMap->isChecked();
+    layers.grid = chkGrid->isChecked();
+    layers.rays = chkRays->isChecked();
+    layers.readings = chkReadings->isChecked();
+    layers.ellipses = chkEllipses->isChecked();
+    layers.fixes = chkFixes->isChecked();
+    layers.stations = chkStations->isChecked();
+    layers.legend = chkLegend->isChecked();
+    for (std::size_t fox = 0; fox < mnuFox.size(); ++fox) {
+        layers.foxes[fox] = mnuFox[fox]->isChecked();
+    }
+    return layers;
+}
+
+void HuntMap::DisplayChanged() {
+    display_.legend = chkLegend->isChecked();
+    display_.night = chkNight->isChecked();
+    display_.symbolSize = cboSymbolSize->currentData().toDouble();
+    if (const core::Outcome saved = persistence::WriteHuntMapDisplay(display_, main_.SettingsFile());
+        !saved) {
+        statusBar()->showMessage(QString::fromStdString(saved.message()), 15000);
+    }
+    UpdateCanvas(false);
 }
 
 const hunt_picture::ViewProjection& HuntMap::Projection() const {
@@ -241,6 +326,13 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
     input.projection = &Projection();
     input.layers = CheckedLayers();
     input.zone = zone_;
+    input.style.scale = display_.symbolSize;
+    input.style.night = display_.night;
+    input.style.emptyHint =
+        map_ ? "No station has a position yet: open a hunt (File > Open) or take the positions with Get Pos "
+               "in the main window."
+             : "Nothing to show yet.\nOpen a hunt (File > Open in the main window), or take the stations' "
+               "positions with Get Pos, or open a map (File > Open Map...).";
     if (map_) {
         input.map = map_->Painter();
         input.attribution = map_->map->attribution();
@@ -252,12 +344,16 @@ void HuntMap::FitAll() {
     fitted_ = true;
     const hunt_picture::ViewProjection& projection = Projection();
     const double unitsPerMetre = map_ ? map_->UnitsPerMetre() : 1;
-    auto box = maps::BoundingBox(hunt_picture::ViewPointsOf(scene_, projection, chkEllipses->isChecked()));
-    if (!box && map_) {
-        box = map_->Extent();
-    }
-    if (box) {
-        canvas->SetView(maps::FitView(*box, canvas->width(), canvas->height(), 100 * unitsPerMetre));
+    const auto fitted = hunt_picture::FitHuntView(scene_, projection, canvas->width(), canvas->height(),
+                                                  unitsPerMetre, chkEllipses->isChecked());
+    if (fitted) {
+        canvas->SetView(fitted->view);
+        if (!fitted->capped.empty()) {
+            statusBar()->showMessage(QString::fromStdString(fitted->capped), 15000);
+        }
+    } else if (map_) {
+        canvas->SetView(
+            maps::FitView(map_->Extent(), canvas->width(), canvas->height(), 100 * unitsPerMetre));
     }
 }
 
@@ -284,16 +380,47 @@ core::Outcome HuntMap::OpenMap(const std::filesystem::path& path) {
 }
 
 void HuntMap::AskAndOpenMap() {
-    const QString preset = map_ ? QString::fromStdString(map_->map->path()) : QString();
-    if (const auto path =
-            main_.AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open Map"), preset, kMapFilter)) {
-        ReportOutcome(this, OpenMap(*path));
+    // The map shown, else the folder of the hunt's file: maps are usually kept beside the hunt.
+    QString preset = map_ ? QString::fromStdString(map_->map->path()) : QString();
+    if (preset.isEmpty() && !main_.State().DataFileName.empty()) {
+        const std::filesystem::path hunt =
+            platform::ToPath(QString::fromStdString(main_.State().DataFileName));
+        std::error_code error;
+        if (std::filesystem::is_directory(hunt.parent_path(), error)) {
+            preset = platform::FromPath(hunt.parent_path()) + QLatin1Char('/');
+        }
+    }
+    const auto path =
+        main_.AskFile(FileDialogRequest::Kind::Open, QStringLiteral("Open Map"), preset, kMapFilter);
+    if (!path) {
+        return;
+    }
+    const core::Outcome opened = OpenMap(*path);
+    if (!opened && opened.message().find("has no georeference") != std::string::npos) {
+        OfferCalibration(*path, QString::fromStdString(opened.message()));
+        return;
+    }
+    ReportOutcome(this, opened);
+}
+
+void HuntMap::OfferCalibration(const std::filesystem::path& picture, const QString& message) {
+    QMessageBox box(QMessageBox::Information, kMessageTitle, message, QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("msgNoGeoreference"));
+    QPushButton* calibrate = box.addButton(QStringLiteral("Calibrate now"), QMessageBox::AcceptRole);
+    calibrate->setObjectName(QStringLiteral("cmdCalibrateNow"));
+    box.setDefaultButton(calibrate);
+    box.exec();
+    if (box.clickedButton() == calibrate) {
+        CalibratePicture(platform::FromPath(picture));
     }
 }
 
-void HuntMap::CalibratePicture() {
+void HuntMap::CalibratePicture(const QString& picture) {
     // A dialog of its own, not blocking: the calibrated picture becomes the map when it is accepted.
     auto* dialog = new CalibratePictureDialog(zone_, this);
+    if (!picture.isEmpty()) {
+        dialog->OpenPicture(picture);
+    }
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this,
             [this, dialog] { ReportOutcome(this, OpenMap(platform::ToPath(dialog->picturePath()))); });

@@ -2,10 +2,12 @@
 
 // The Hunt Map window: the stations, bearing rays, fixes and their ellipses at their true places, over a
 // georeferenced map or on a white sheet with the UTM grid. It follows the measurement state live and
-// remembers its map and zone in Vantrel.ini, section [Map].
+// remembers its map and zone in Vantrel.ini, section [Map], and how it draws (symbol size, night palette,
+// legend) in [HuntMap].
 
 #include <QMainWindow>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,9 +16,13 @@
 #include "geodesy/utm_zone.hpp"
 #include "hunt_picture/hunt_scene.hpp"
 #include "hunt_picture/map_source.hpp"
+#include "persistence/hunt_map_display.hpp"
 #include "persistence/map_settings.hpp"
 
 class QAction;
+class QComboBox;
+class QToolBar;
+class QToolButton;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +52,12 @@ class HuntMap : public QMainWindow {
     QCheckBox* chkEllipses = nullptr;
     QCheckBox* chkFixes = nullptr;
     QCheckBox* chkStations = nullptr;
+    QCheckBox* chkLegend = nullptr;
+    QCheckBox* chkNight = nullptr;
+    QToolButton* cmdFoxes = nullptr;     // a menu of the five foxes, each shown or hidden
+    std::array<QAction*, 5> mnuFox{};    // F1..F5 in that menu
+    QComboBox* cboSymbolSize = nullptr;  // text, lines and symbols: 75 % to 200 %
+    QAction* mnuFitAll = nullptr;        // Ctrl+0
     QAction* mnuOpenMap = nullptr;
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSavePng = nullptr;
@@ -57,7 +69,8 @@ class HuntMap : public QMainWindow {
 
     // Opens a map; on failure the message names the file and the previous map stays.
     core::Outcome OpenMap(const std::filesystem::path& path);
-    // Fits the view to the stations, fixes and shown ellipses (the map's footprint when there are none).
+    // Fits the view to the stations, fixes and shown ellipses (the map's footprint when there are none);
+    // an ellipse too large to show whole is said in the status bar.
     void FitAll();
     // The whole picture of the current view, `scale` times its size (1 or 2).
     [[nodiscard]] QImage RenderPicture(double scale) const;
@@ -76,6 +89,7 @@ class HuntMap : public QMainWindow {
   private:
     void BuildMenus();
     void BuildToolBar();
+    void BuildFoxMenu(QToolBar* bar);
     // Reads the state again: the scene, the zone, the notes; redraws.
     void Rebuild();
     void ScheduleRebuild();
@@ -85,7 +99,10 @@ class HuntMap : public QMainWindow {
     void ShowPosition(std::optional<QPointF> pixel);
     void SaveSettings();
     void AskAndOpenMap();
-    void CalibratePicture();
+    // A picture without georeference: offers to calibrate it at once.
+    void OfferCalibration(const std::filesystem::path& picture, const QString& message);
+    void DisplayChanged();
+    void CalibratePicture(const QString& picture = QString());
     void AskAndSavePng(double scale);
     void Print();
     [[nodiscard]] hunt_picture::Layers CheckedLayers() const;
@@ -93,6 +110,7 @@ class HuntMap : public QMainWindow {
 
     MainFrm& main_;
     persistence::MapSettings settings_;
+    persistence::HuntMapDisplay display_;
     geodesy::UtmZone zone_;
     hunt_picture::HuntScene scene_;
     std::optional<hunt_picture::MapSource> map_;

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include "hunt_picture/picture_palette.hpp"
+
 namespace vantrel::ui {
 namespace {
 
@@ -110,7 +112,7 @@ void HuntMapCanvas::MapReady(const QImage& image, const maps::View& view, int ge
 
 void HuntMapCanvas::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), hunt_picture::PaletteFor(input_.style.night).background);
     if (input_.layers.map && input_.map && mapValid_) {
         if (mapView_ == view_) {
             painter.drawImage(QPointF(0, 0), mapImage_);
@@ -220,6 +222,9 @@ QString HuntMapCanvas::FixToolTipAt(QPointF pixel) const {
         return {};
     }
     const hunt_picture::SceneFix& fix = input_.scene->fixes[*index];
+    if (!input_.layers.FoxShown(fix.fox)) {
+        return {};  // hidden: nothing drawn there
+    }
     if (fix.quality.empty()) {
         return QStringLiteral("F%1: no quality (the boxes changed since Calculate)").arg(fix.fox + 1);
     }

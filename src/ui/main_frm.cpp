@@ -33,6 +33,7 @@
 #include "quality/quality_text.hpp"
 #include "ui/box_text.hpp"
 #include "ui/data_dialog.hpp"
+#include "ui/file_history.hpp"
 #include "ui/frm_about.hpp"
 #include "ui/frm_angle.hpp"
 #include "ui/frm_data_in.hpp"
@@ -97,6 +98,8 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     const persistence::QualitySettingsRead quality = persistence::ReadQualitySettings(SettingsFile());
     qualitySettings_ = quality.settings;
     setWindowTitle(QStringLiteral("Vantrel"));
+    fileTitle_ = std::make_unique<FileTitle>(*this);
+    connect(this, &MainFrm::StateChanged, this, [this] { fileTitle_->Update(program_); });
     auto* client = new QWidget(this);
     setCentralWidget(client);
     client->setFixedSize(TwipsToPixels(*this, kClientWidth), TwipsToPixels(*this, kClientHeight));
@@ -291,12 +294,18 @@ void MainFrm::BuildMenus() {
     MNU_QUIT->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     MNU_QUIT->setShortcutContext(Qt::ApplicationShortcut);
     file->addActions({mnuOpen, mnuSave, mnuImport, mnuExport, mnuViewDb, mnuSetDbFname, MNU_QUIT});
+    mnuRecent = new QMenu(QStringLiteral("Open &Recent"), file);
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    file->insertMenu(mnuSave, mnuRecent);
+    recentFiles = new RecentFilesMenu(*mnuRecent, SettingsFile());
+    connect(recentFiles, &RecentFilesMenu::OpenRequested, this, &MainFrm::OpenRecent);
 
     QMenu* graphic = menuBar()->addMenu(QStringLiteral("Graphic"));
     graphic->setObjectName(QStringLiteral("mnuGraphic"));
     mnuAngles = action("mnuAngles", QStringLiteral("Measure Angles"));
     mnuShowRays = action("mnuShowRays", QStringLiteral("Show Rays"));
     mnuHuntMap = action("mnuHuntMap", QStringLiteral("Hunt Map"));
+    mnuHuntMap->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     graphic->addActions({mnuAngles, mnuShowRays, mnuHuntMap});
 
     // Commands on the menu bar itself.
@@ -433,7 +442,22 @@ void MainFrm::Open() {
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
     if (path && RunCommand(persistence::OpenDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
         ShowStatusNote(OpenedNote(QStringLiteral("Opened"), *path, State().ResultsValid));
+        FileOpenedOrSaved(*path);
     }
+}
+
+void MainFrm::OpenRecent(const std::filesystem::path& file) {
+    if (RunCommand(persistence::OpenDataFile(program_, file, DecimalSeparator(), SettingsFile()))) {
+        ShowStatusNote(OpenedNote(QStringLiteral("Opened"), file, State().ResultsValid));
+        FileOpenedOrSaved(file);
+    } else if (std::error_code error; !std::filesystem::exists(file, error)) {
+        recentFiles->Remove(file);  // gone: it leaves the list
+    }
+}
+
+void MainFrm::FileOpenedOrSaved(const std::filesystem::path& file) {
+    fileTitle_->Saved(file, program_);
+    recentFiles->Add(file);
 }
 
 void MainFrm::Save() {
@@ -441,6 +465,7 @@ void MainFrm::Save() {
                               QString::fromStdString(program_.settings.LastUsedFilename), kDataFileFilter);
     if (path && RunCommand(persistence::SaveDataFile(program_, *path, DecimalSeparator(), SettingsFile()))) {
         ShowStatusNote(SavedNote(*path));
+        FileOpenedOrSaved(*path);
     }
 }
 
@@ -496,8 +521,8 @@ void MainFrm::OpenFromOutside(const std::filesystem::path& file) {
     const QString extension = platform::FromPath(file.extension()).toLower();
     if (extension == QStringLiteral(".fhd")) {
         RunCommand(persistence::ReadImportFile(program_, file, DecimalSeparator()));
-    } else {
-        RunCommand(persistence::OpenDataFile(program_, file, DecimalSeparator(), SettingsFile()));
+    } else if (RunCommand(persistence::OpenDataFile(program_, file, DecimalSeparator(), SettingsFile()))) {
+        FileOpenedOrSaved(file);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "geodesy/zone_warning.hpp"
@@ -22,12 +23,15 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace vantrel::ui {
 
 class DataDialog;
+class FileTitle;
 class HuntMap;
+class RecentFilesMenu;
 class PicFrame;
 class frmAbout;
 class frmAngle;
@@ -121,7 +125,9 @@ class MainFrm : public QMainWindow {
     QAction* MNU_QUIT = nullptr;
     QAction* mnuAngles = nullptr;
     QAction* mnuShowRays = nullptr;
-    QAction* mnuHuntMap = nullptr;
+    QAction* mnuHuntMap = nullptr;  // Ctrl+M
+    QMenu* mnuRecent = nullptr;     // File > Open Recent: the last 8 files opened or saved
+    RecentFilesMenu* recentFiles = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* MNU_ABOUT = nullptr;
 
@@ -173,6 +179,9 @@ class MainFrm : public QMainWindow {
     // line's note of an earlier command). True when it succeeded.
     bool RunCommand(const core::Outcome& outcome);
     [[nodiscard]] std::string ZoneWarning(geodesy::ZoneCheck check) const;
+    // A measurement file was opened or saved: the title names it, the recent files list it first.
+    void FileOpenedOrSaved(const std::filesystem::path& file);
+    void OpenRecent(const std::filesystem::path& file);
 
     void ShowGpsProgress();
     void EndGpsRequest(const QString& status);
@@ -185,6 +194,7 @@ class MainFrm : public QMainWindow {
     int gpsStation_ = -1;  // the station whose "Get Pos" waits, -1 when none
     QString gpsPortName_;  // "COM1", and the device it maps to, of the waiting request
     QString gpsDevice_;
+    std::unique_ptr<FileTitle> fileTitle_;
 };
 
 }  // namespace vantrel::ui

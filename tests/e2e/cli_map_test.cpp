@@ -37,6 +37,10 @@ std::pair<double, double> F5() {
     return {502000 + v * std::sin(315.5 * kDegree), 5600000 + v * std::cos(315.5 * kDegree)};
 }
 
+// The foxes' colours on the map (Okabe-Ito): blue, vermillion, orange, reddish purple, bluish green.
+const QColor kFox[5] = {
+    {0x00, 0x72, 0xB2}, {0xD5, 0x5E, 0x00}, {0xE6, 0x9F, 0x00}, {0xCC, 0x79, 0xA7}, {0x00, 0x9E, 0x73}};
+
 QColor Pixel(const QImage& image, double x, double y) {
     return image.pixelColor(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
 }
@@ -69,48 +73,83 @@ class CliMap : public testing::Test {
     testing_support::TempDir dir_;
 };
 
+// Narrow bearings keep the ellipses within the margin, so the fit is that of the positions alone.
+const std::vector<std::string> kNarrow{"--sigma", "0.5", "--sigma-floor", "0.5"};
+
 TEST_F(CliMap, EveryFixCentreIsItsFoxColour) {
-    const QImage image = Render();
+    const QImage image = Render(kNarrow);
     ASSERT_EQ(image.size(), QSize(1600, 1200));
     // Box E 500000..502000, N 5599000..5602000: m = 300, s = max(2600 / 1600, 3600 / 1200) = 3, centre
     // E 501000 N 5600500.
     const auto x = [](double east) { return 800 + (east - 501000) / 3; };
     const auto y = [](double north) { return 600 - (north - 5600500) / 3; };
-    EXPECT_EQ(Pixel(image, x(501000), y(5601000)), QColor(0, 0, 250));  // F1, under F5's disc
-    EXPECT_EQ(Pixel(image, x(500000), y(5602000)), QColor(250, 0, 0));  // F2
+    EXPECT_EQ(Pixel(image, x(501000), y(5601000)), kFox[0]);  // F1, under F5's disc
+    EXPECT_EQ(Pixel(image, x(500000), y(5602000)), kFox[1]);  // F2
     const auto [e5, n5] = F5();
-    EXPECT_EQ(Pixel(image, x(e5), y(n5)), QColor(150, 150, 150));  // F5, over F1's disc
+    EXPECT_EQ(Pixel(image, x(e5), y(n5)), kFox[4]);  // F5, over F1's disc
     // F3 lies behind station 1: hollow. A point inside its disc, off station 2's ray through it, is not the
     // fox colour, while the same point of a solid disc (F2) is.
-    EXPECT_NE(Pixel(image, x(501000) - 3, y(5599000) - 3), QColor(250, 150, 50));
-    EXPECT_EQ(Pixel(image, x(500000) - 3, y(5602000) - 3), QColor(250, 0, 0));
+    EXPECT_NE(Pixel(image, x(501000) - 3, y(5599000) - 3), kFox[2]);
+    EXPECT_EQ(Pixel(image, x(500000) - 3, y(5602000) - 3), kFox[1]);
 }
 
 // F4 with F1's bearings lies on F1: both centres cannot keep their colour, and the fox drawn later does.
 TEST_F(CliMap, OfTwoFixesInOnePlaceTheLaterKeepsTheCentre) {
     WriteHunt({45, 0, 315, 45, 45}, {315, 315, 225, 315, 315.5});
-    const QImage image = Render();
-    EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), QColor(255, 255, 0));  // F4 over F1
+    const QImage image = Render(kNarrow);
+    EXPECT_EQ(Pixel(image, 800, 600 - 500 / 3.0), kFox[3]);  // F4 over F1
 }
 
 TEST_F(CliMap, SizeChangesTheScaleAsTheFormulaSays) {
     // 400 x 900: s = max(2600 / 400, 3600 / 900) = 6.5.
-    const QImage image = Render({"--size", "400x900"});
+    std::vector<std::string> args{"--size", "400x900"};
+    args.insert(args.end(), kNarrow.begin(), kNarrow.end());
+    const QImage image = Render(args);
     ASSERT_EQ(image.size(), QSize(400, 900));
-    EXPECT_EQ(Pixel(image, 200 - 1000 / 6.5, 450 - 1500 / 6.5), QColor(250, 0, 0));  // F2
-    EXPECT_EQ(Pixel(image, 200, 450 - 500 / 6.5), QColor(0, 0, 250));                // F1
+    EXPECT_EQ(Pixel(image, 200 - 1000 / 6.5, 450 - 1500 / 6.5), kFox[1]);  // F2
+    EXPECT_EQ(Pixel(image, 200, 450 - 500 / 6.5), kFox[0]);                // F1
 }
 
 TEST_F(CliMap, AMapThatMissesTheHuntSaysWhereTheHuntLiesAndStillDrawsIt) {
     // The generated hunt read in zone 25 south lies near 40 degrees south, far south of the scene and east
     // of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
-    const auto r = Map({"--map", kMaps + "/L7_ETMs.tif", "--zone", "25M"});
+    const auto r =
+        Map({"--map", kMaps + "/L7_ETMs.tif", "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("L7_ETMs.tif: the map does not cover the hunt: the hunt lies"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("lies 3514 km south-east of the map"), std::string::npos) << r.err;
     // The map's CRS is the hunt's zone to well below a millimetre: the pixels of the plain picture.
-    EXPECT_EQ(Pixel(QImage(QString::fromStdString(At("out.png"))), 800, 600 - 500 / 3.0), QColor(0, 0, 250));
+    EXPECT_EQ(Pixel(QImage(QString::fromStdString(At("out.png"))), 800, 600 - 500 / 3.0), kFox[0]);
+}
+
+// The title band across the top and the legend in the lower right are drawn unless turned off; the night
+// palette draws the sheet dark and the fixes in reds.
+TEST_F(CliMap, TitleLegendAndNightPaletteAsAsked) {
+    const QImage plain = Render({"--title", "", "--legend", "off"});
+    const QImage full = Render({"--title", "Hunt of 8 December"});
+    const auto differs = [&](QRect area) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (plain.pixel(x, y) != full.pixel(x, y)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(differs(QRect(700, 8, 200, 20)));      // the title's words in the middle of the top band
+    EXPECT_TRUE(differs(QRect(1400, 1100, 150, 80)));  // the legend
+    EXPECT_FALSE(differs(QRect(400, 500, 100, 100)));  // the hunt itself stays where it was
+    std::vector<std::string> nightArgs{"--palette", "night", "--legend", "off"};
+    nightArgs.insert(nightArgs.end(), kNarrow.begin(), kNarrow.end());
+    const QImage night = Render(nightArgs);
+    const QColor sheet = night.pixelColor(300, 900);
+    EXPECT_LT(sheet.red() + sheet.green() + sheet.blue(), 90) << sheet.name().toStdString();
+    const QColor f1 = Pixel(night, 800, 600 - 500 / 3.0);  // F1's centre, as in EveryFixCentreIsItsFoxColour
+    EXPECT_EQ(f1, QColor(0xFF, 0x30, 0x30));
+    EXPECT_GT(f1.red(), f1.green());
+    EXPECT_GT(f1.red(), f1.blue());
 }
 
 struct BadCall {
@@ -145,6 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"HugeSize", "hunt.fh2", {"-o", "@out.png", "--size", "20000x20000"}, 2, "--size"},
         BadCall{"BadConfidence", "hunt.fh2", {"-o", "@out.png", "--confidence", "1"}, 2, "--confidence"},
         BadCall{"NegativeSigma", "hunt.fh2", {"-o", "@out.png", "--sigma", "-1"}, 2, "--sigma"},
+        BadCall{"BadLegend", "hunt.fh2", {"-o", "@out.png", "--legend", "maybe"}, 2, "--legend"},
+        BadCall{"BadPalette", "hunt.fh2", {"-o", "@out.png", "--palette", "dusk"}, 2, "--palette"},
         BadCall{"OutputFolderMissing",
                 "hunt.fh2",
                 {"-o", "/nonexistent-folder/out.png"},
@@ -166,7 +207,9 @@ std::array<double, 5> BearingsFrom(double east, double north) {
 
 // A hunt in zone 25 south on the Landsat scene: P1 E 291626 N 9113636, P2 E 296186 N 9117341. The view: box
 // E 291626..298600, N 9111500..9119800, m = 830, s = max(8634 / 1600, 9960 / 1200) = 8.3, centre
-// E 295113 N 9115650. Narrow bearings (--sigma 0.5) keep the ellipses off the ground-truth points.
+// E 295113 N 9115650. Narrow bearings (--sigma 0.05) keep the ellipses off the ground-truth points and
+// within the margin (F1's bearings cross at an acute angle: at 0.5 degrees its ellipse would widen the fit).
+// The legend, off here, would cover the sea point in the lower right.
 struct SceneForm {
     const char* name;
     const char* file;
@@ -181,13 +224,13 @@ TEST_P(CliMapOnTheScene, GroundTruthAndFixesWhereTheFormulaPutsThem) {
         dir_ / "olinda.fh2",
         persistence::EncodeDataFile(Station(291626, 9113636, BearingsFrom(291626, 9113636)),
                                     Station(296186, 9117341, BearingsFrom(296186, 9117341)), {}));
-    const QImage image = Render(
-        {"--map", kMaps + "/" + GetParam().file, "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"},
-        "olinda.fh2");
+    const QImage image = Render({"--map", kMaps + "/" + GetParam().file, "--zone", "25M", "--sigma", "0.05",
+                                 "--sigma-floor", "0.05", "--legend", "off"},
+                                "olinda.fh2");
     const auto x = [](double east) { return 800 + (east - 295113) / 8.3; };
     const auto y = [](double north) { return 600 - (north - 9115650) / 8.3; };
-    EXPECT_EQ(Pixel(image, x(298600), y(9119800)), QColor(0, 0, 250));
-    EXPECT_EQ(Pixel(image, x(297000), y(9111500)), QColor(250, 0, 0));
+    EXPECT_EQ(Pixel(image, x(298600), y(9119800)), kFox[0]);
+    EXPECT_EQ(Pixel(image, x(297000), y(9111500)), kFox[1]);
     // Ground truth of the scene, bands 1, 2, 3: sea 96 90 65 at E 298317.08 N 9111935.56, land 93 83 95 at
     // E 297952.86 N 9119455.31. Taken at the centres of the scene's pixels holding them (column 334, row 309
     // and column 321, row 45 of 28.5 m from E 288776.25 N 9120761): the land point lies 0.3 m from a pixel

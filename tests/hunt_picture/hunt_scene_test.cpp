@@ -6,6 +6,7 @@
 
 #include "core/cross_fix.hpp"
 #include "hunt_picture/position_text.hpp"
+#include "test_names.hpp"
 
 namespace vantrel::hunt_picture {
 namespace {
@@ -62,16 +63,120 @@ TEST(BuildScene, StationsRaysAndFixesOfTheLastCalculate) {
 TEST(BuildScene, ABoxThatIsNoNumberLeavesItsItemOutAndIsNamed) {
     core::MeasurementState state = Hunt();
     state.Sced2Lat = "56o0000";  // station 2 has no position: no station, no rays
-    state.S1Ang[3] = "";         // one ray of station 1 left out
+    state.S1Ang[3] = "x";        // one ray of station 1 left out
     state.S1Sig[4] = "x";        // and another, whose width is unknown
     const HuntScene scene = BuildScene(state, {}, {}, '.');
     ASSERT_EQ(scene.stations.size(), 1U);
     EXPECT_EQ(scene.stations[0].rays.size(), 3U);
     ASSERT_EQ(scene.problems.size(), 3U);
-    EXPECT_EQ(scene.problems[0], "Scedule 1, F4 bearing is not a number: \"\"");
+    EXPECT_EQ(scene.problems[0], "Scedule 1, F4 bearing is not a number: \"x\"");
     EXPECT_EQ(scene.problems[1], "Scedule 1, F5 signal is not a number: \"x\"");
     EXPECT_EQ(scene.problems[2], "Scedule 2, northing (N) is not a number: \"56o0000\"");
 }
+
+TEST(BuildScene, TheStartUpBoxesDrawNothing) {
+    const HuntScene scene = BuildScene(core::MeasurementState{}, {}, {}, '.');
+    EXPECT_TRUE(scene.Empty());
+    EXPECT_TRUE(scene.problems.empty());
+    core::MeasurementState blank;
+    blank.Sced1Lat = blank.Sced1Lon = "";
+    EXPECT_TRUE(BuildScene(blank, {}, {}, '.').stations.empty());
+    EXPECT_TRUE(BuildScene(blank, {}, {}, '.').problems.empty());
+}
+
+// Which of station 1's F3 rays is drawn: only a fox the station took, or one Calculate made a fix of.
+struct RayCase {
+    const char* name;
+    const char* bearing;
+    const char* signal;
+    bool reading;  // a valid reading of F3 at station 1
+    bool drawn;
+};
+
+class UnusedFox : public testing::TestWithParam<RayCase> {};
+
+TEST_P(UnusedFox, HasNoRay) {
+    core::MeasurementState state = Hunt();
+    state.S1Ang[2] = GetParam().bearing;
+    state.S1Sig[2] = GetParam().signal;
+    instruments::RxReadings readings;
+    if (GetParam().reading) {
+        readings(0, 2, 4) = {0, -30, 1};
+    }
+    const HuntScene scene = BuildScene(state, readings, {}, '.');
+    ASSERT_EQ(scene.stations.size(), 2U);
+    bool drawn = false;
+    for (const SceneRay& ray : scene.stations[0].rays) {
+        drawn = drawn || ray.fox == 2;
+    }
+    EXPECT_EQ(drawn, GetParam().drawn);
+    EXPECT_TRUE(scene.problems.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnusedFox,
+                         testing::Values(RayCase{"EmptyBox", "", "0", false, false},
+                                         RayCase{"BlankBox", "  ", "-20", false, false},
+                                         RayCase{"ZeroAndZero", "0", "0", false, false},
+                                         RayCase{"ZeroWithAReading", "0", "0", true, true},
+                                         RayCase{"ZeroWithASignal", "0", "-20", false, true},
+                                         RayCase{"ABearing", "20", "0", false, true}),
+                         testing_support::ParamName{});
+
+TEST(BuildScene, AnUnusedLookingFoxWithAFixKeepsItsRay) {
+    // F3: 0 / 0 at station 1, 330 at station 2 (base -10: absolute 320): they cross at E 500000
+    // N 5602383.5, so Calculate made a fix of it.
+    core::MeasurementState state = Hunt();
+    state.S1Ang[2] = "350";  // absolute 0 with the base angle 10
+    state.S1Sig[2] = "0";
+    state.S2Ang[2] = "330";
+    ASSERT_TRUE(core::Calculate(state, '.'));
+    state.S1Ang[2] = "0";
+    const HuntScene scene = BuildScene(state, {}, {}, '.');
+    bool drawn = false;
+    for (const SceneRay& ray : scene.stations[0].rays) {
+        drawn = drawn || ray.fox == 2;
+    }
+    EXPECT_TRUE(drawn);
+}
+
+struct StyleCase {
+    const char* name;
+    quality::FixQuality flags;
+    FixStyle style;
+    const char* words;
+};
+
+quality::FixQuality Flags(bool behind1, bool acute, bool approximate, bool unreliable, bool scattered2) {
+    quality::FixQuality q;
+    q.behind1 = behind1;
+    q.acute = acute;
+    q.approximate = approximate;
+    q.unreliable = unreliable;
+    q.scattered2 = scattered2;
+    return q;
+}
+
+class FixStyles : public testing::TestWithParam<StyleCase> {};
+
+TEST_P(FixStyles, FollowTheWorstFlag) {
+    EXPECT_EQ(StyleOf(GetParam().flags), GetParam().style);
+    EXPECT_EQ(FlagWords(GetParam().flags), GetParam().words);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FixStyles,
+                         testing::Values(StyleCase{"NoFlag", Flags(false, false, false, false, false),
+                                                   FixStyle::Good, ""},
+                                         StyleCase{"Acute", Flags(false, true, false, false, false),
+                                                   FixStyle::Approximate, "acute"},
+                                         StyleCase{"Approximate", Flags(false, false, true, false, false),
+                                                   FixStyle::Approximate, "approximate"},
+                                         StyleCase{"Scattered", Flags(false, false, false, false, true),
+                                                   FixStyle::Approximate, "scattered P2"},
+                                         StyleCase{"Unreliable", Flags(false, true, false, true, false),
+                                                   FixStyle::Unreliable, "acute, unreliable"},
+                                         StyleCase{"Behind", Flags(true, false, true, false, false),
+                                                   FixStyle::Unreliable, "behind P1, approximate"}),
+                         testing_support::ParamName{});
 
 TEST(PositionText, DegreesMinutesSecondsCarryAndHemispheres) {
     EXPECT_EQ(DmsText(7.5, 'N', 'S', '.'), "7\u00B030'00.0\"N");

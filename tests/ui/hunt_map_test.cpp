@@ -1,6 +1,7 @@
 // The Hunt Map window, driven with the mouse, keys and menus on the offscreen platform, with real maps.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include "persistence/ini_file.hpp"
 #include "temp_dir.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
+#include "ui/file_history.hpp"
 #include "ui/hunt_map.hpp"
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
@@ -29,6 +31,9 @@ namespace vantrel::ui {
 namespace {
 
 const std::string kMaps = VANTREL_TESTDATA_DIR "/maps";
+// F1 and F2 on the map: blue and vermillion of the Okabe-Ito colours.
+const QColor kF1(0x00, 0x72, 0xB2);
+const QColor kF2(0xD5, 0x5E, 0x00);
 
 // Types over the whole text of a box, as a user who selected it does.
 void Type(QLineEdit* box, const QString& text) {
@@ -72,6 +77,7 @@ class HuntMapTest : public QObject {
     persistence::ProgramState program_;
     std::unique_ptr<MainFrm> main_;
     std::optional<QString> nextFile_;
+    FileDialogRequest lastRequest_;
 
     HuntMap& Open() {
         main_->mnuHuntMap->trigger();
@@ -95,7 +101,10 @@ class HuntMapTest : public QObject {
         dir_ = std::make_unique<TempDir>();
         program_ = persistence::ProgramState{};
         MainFrmEnvironment environment{(*dir_) / "Vantrel.ini", '.'};
-        environment.fileDialog = [this](QWidget*, const FileDialogRequest&) { return nextFile_; };
+        environment.fileDialog = [this](QWidget*, const FileDialogRequest& request) {
+            lastRequest_ = request;
+            return nextFile_;
+        };
         main_ = std::make_unique<MainFrm>(program_, environment);
     }
     void cleanup() {
@@ -126,8 +135,8 @@ class HuntMapTest : public QObject {
         main_->CalcCMD->click();
         QTRY_COMPARE(map.Scene().fixes.size(), std::size_t{2});
         map.FitAll();
-        QCOMPARE(CanvasPixel(map, {501000, 5601000}), QColor(0, 0, 250));  // F1
-        QCOMPARE(CanvasPixel(map, {500000, 5602000}), QColor(250, 0, 0));  // F2
+        QCOMPARE(CanvasPixel(map, {501000, 5601000}), kF1);
+        QCOMPARE(CanvasPixel(map, {500000, 5602000}), kF2);
         // A station box that is not a number leaves the station out and the status bar names the box.
         Type(main_->Sced1Lat, QStringLiteral("56x"));
         QTRY_COMPARE(map.Scene().stations.size(), std::size_t{1});
@@ -275,6 +284,116 @@ class HuntMapTest : public QObject {
         QVERIFY(std::abs(extent.x0 - 288776.25) < 0.01 && std::abs(extent.y1 - 9120761) < 0.01);
     }
 
+    // Nothing typed yet: no stations at E 0 / N 0, no north rays; the picture says how to fill it.
+    void EmptyMapSaysHowToFillIt() {
+        HuntMap& map = Open();
+        QVERIFY(map.Scene().Empty());
+        const QString hint = QString::fromStdString(map.canvas->Picture().style.emptyHint);
+        QVERIFY2(hint.contains(QStringLiteral("Open a hunt")) && hint.contains(QStringLiteral("Get Pos")) &&
+                     hint.contains(QStringLiteral("Open Map")),
+                 qPrintable(hint));
+    }
+
+    // A fox hidden leaves the picture; the night palette and the symbol size are remembered in [HuntMap];
+    // Ctrl+0 fits the hunt again.
+    void FoxHiddenNightRememberedAndCtrl0Fits() {
+        HuntMap& map = OpenCalculatedHunt();
+        const maps::View fitted = map.canvas->View();
+        QCOMPARE(CanvasPixel(map, {501000, 5601000}), kF1);
+        map.mnuFox[0]->setChecked(false);
+        QVERIFY(CanvasPixel(map, {501000, 5601000}) != kF1);
+        QCOMPARE(CanvasPixel(map, {500000, 5602000}), kF2);
+        map.chkNight->setChecked(true);
+        map.cboSymbolSize->setCurrentIndex(map.cboSymbolSize->findData(1.5));
+        const QColor sheet = CanvasPixel(map, {503500, 5598500});
+        QVERIFY2(sheet.red() + sheet.green() + sheet.blue() < 150, qPrintable(sheet.name()));
+        QCOMPARE(QString::fromStdString(SavedSettings().Get("HuntMap", "Night").value_or("")),
+                 QStringLiteral("1"));
+        QCOMPARE(QString::fromStdString(SavedSettings().Get("HuntMap", "SymbolSize").value_or("")),
+                 QStringLiteral("1.50"));
+        QTest::keyClick(map.canvas, Qt::Key_Plus);
+        QVERIFY(!(map.canvas->View() == fitted));
+        QTest::keyClick(&map, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(map.canvas->View(), fitted);
+        map.close();
+        QTRY_VERIFY(main_->huntMapWindow.Get() == nullptr);
+        HuntMap& again = Open();
+        QVERIFY(again.chkNight->isChecked());
+        QCOMPARE(again.cboSymbolSize->currentData().toDouble(), 1.5);
+    }
+
+    // A picture without georeference: the message offers "Calibrate now", which opens the dialog on it;
+    // a coordinate that is not a number is marked in the dialog's table.
+    void PictureWithoutGeoreferenceOffersCalibration() {
+        program_.main.txtZone = {"25M", ""};
+        HuntMap& map = Open();
+        const auto picture = (*dir_) / "scan.png";
+        std::filesystem::copy_file(kMaps + "/l7_321.png", picture);
+        nextFile_ = QString::fromStdString(picture.string());
+        QString text;
+        QTimer::singleShot(50, [&text] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr) {
+                text = box->text();
+                box->findChild<QPushButton*>(QStringLiteral("cmdCalibrateNow"))->click();
+            }
+        });
+        map.mnuOpenMap->trigger();
+        QVERIFY2(text.contains(QStringLiteral("no georeference")), qPrintable(text));
+        auto* dialog = map.findChild<CalibratePictureDialog*>();
+        QVERIFY(dialog != nullptr && dialog->isVisible());
+        dialog->AddPoint(QPointF(10, 10));
+        QTableWidgetItem* east = dialog->pointTable->item(0, CalibratePictureDialog::kColumnFirst);
+        east->setText(QStringLiteral("28877x"));
+        QCOMPARE(east->background().color(), QColor(255, 205, 205));
+        QCOMPARE(east->toolTip(), QStringLiteral("Not a number"));
+        east->setText(QStringLiteral("288776"));
+        QCOMPARE(east->background().style(), Qt::NoBrush);
+        dialog->reject();
+    }
+
+    // The main window: the file's name in the title, marked while changed; File > Open Recent lists it.
+    void TitleNamesTheFileAndRecentFilesListIt() {
+        QCOMPARE(main_->windowTitle(), QStringLiteral("Vantrel"));
+        const auto hunt = (*dir_) / "field.fh2";
+        std::filesystem::copy_file(VANTREL_SOURCE_DIR "/examples/hunt-vogelsberg.fh2", hunt);
+        nextFile_ = QString::fromStdString(hunt.string());
+        main_->mnuOpen->trigger();
+        QCOMPARE(main_->windowTitle(), QStringLiteral("field.fh2[*] - Vantrel"));
+        QVERIFY(!main_->isWindowModified());
+        // Open Map starts beside the hunt; Ctrl+M opens the Hunt Map.
+        QCOMPARE(main_->mnuHuntMap->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+        nextFile_.reset();
+        Open().mnuOpenMap->trigger();
+        QCOMPARE(lastRequest_.presetName, QString::fromStdString(dir_->path().string()) + QLatin1Char('/'));
+        nextFile_ = QString::fromStdString(hunt.string());
+        const QString bearing = main_->S1Ang[0]->text();
+        Type(main_->S1Ang[0], QStringLiteral("123"));
+        QVERIFY(main_->isWindowModified());
+        Type(main_->S1Ang[0], bearing);  // back as saved: no longer changed
+        QVERIFY(!main_->isWindowModified());
+        Type(main_->S1Ang[0], QStringLiteral("124"));
+        nextFile_ = QString::fromStdString(((*dir_) / "second.fh2").string());
+        main_->mnuSave->trigger();
+        QCOMPARE(main_->windowTitle(), QStringLiteral("second.fh2[*] - Vantrel"));
+        QVERIFY(!main_->isWindowModified());
+        const QList<QAction*> recent = main_->mnuRecent->actions();
+        QCOMPARE(recent.size(), 2);
+        QCOMPARE(recent[0]->text(), QStringLiteral("&1 second.fh2"));
+        QCOMPARE(recent[1]->text(), QStringLiteral("&2 field.fh2"));
+        QCOMPARE(QString::fromStdString(SavedSettings().Get("RecentFiles", "File2").value_or("")),
+                 QString::fromStdString(hunt.string()));
+        recent[1]->trigger();
+        QCOMPARE(main_->windowTitle(), QStringLiteral("field.fh2[*] - Vantrel"));
+        QCOMPARE(main_->recentFiles->Files().front(), hunt.string());
+        // A file gone since leaves the list.
+        std::filesystem::remove(hunt);
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        main_->mnuRecent->actions()[0]->trigger();
+        QTRY_VERIFY(answer.answered());
+        QCOMPARE(main_->recentFiles->Files().size(), std::size_t{1});
+    }
+
     void SavesThePictureAt1xAnd2x() {
         HuntMap& map = OpenCalculatedHunt();
         const auto one = (*dir_) / "one.png";
@@ -282,7 +401,7 @@ class HuntMapTest : public QObject {
         const QImage image(QString::fromStdString(one.string()));
         QCOMPARE(image.size(), map.canvas->size());
         const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
-        QCOMPARE(image.pixelColor(static_cast<int>(f1.x), static_cast<int>(f1.y)), QColor(0, 0, 250));
+        QCOMPARE(image.pixelColor(static_cast<int>(f1.x), static_cast<int>(f1.y)), kF1);
         nextFile_ = QString::fromStdString(((*dir_) / "two.png").string());
         map.mnuSavePng2x->trigger();
         QCOMPARE(QImage(*nextFile_).size(), map.canvas->size() * 2);
