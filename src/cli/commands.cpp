@@ -41,9 +41,11 @@ const std::vector<Command>& AllCommands() {
          RunUpdateDb,
          {"db"}},
         {"map",
-         "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
+         "map FILE -o OUT.png|.jpg|.pdf [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor "
+         "DEG] "
          "[--confidence P]",
-         "the hunt drawn as a PNG, on a map when given (as the Hunt Map window)",
+         "the hunt drawn as a PNG, JPEG or PDF (by -o's extension), on a map when given (as the Hunt Map "
+         "window)",
          RunMap,
          {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence"}},
         {"gps",
