@@ -51,10 +51,11 @@ int RunExport(const Context& context) {
     if (!state) {
         return Fail(state.message());
     }
+    std::string how;  // where the zone comes from when --zone did not name it
     if (!zone) {
         const geodesy::ZoneChoice choice = HuntZoneByOrder(state->main, name);
         zone = choice.zone;
-        SayZone(choice.zone, geodesy::ZoneSourceText(choice.source));
+        how = geodesy::ZoneSourceText(choice.source);
     }
     const auto model = map_outputs::HuntExportOfProgram(*state, *settings, *zone, context.decimalSeparator);
     if (!model) {
@@ -66,7 +67,11 @@ int RunExport(const Context& context) {
     for (const std::string& warning : model->warnings) {
         PrintWarning(warning);
     }
-    return FailWith(platform::WriteHuntExport(std::filesystem::path(*out), *model, *format));
+    const core::Outcome written = platform::WriteHuntExport(std::filesystem::path(*out), *model, *format);
+    if (written && !how.empty()) {
+        SayZone(*zone, how);  // a zone taken without --zone never passes silently
+    }
+    return FailWith(written);
 }
 
 }  // namespace vantrel::cli

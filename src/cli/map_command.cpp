@@ -162,6 +162,7 @@ core::Outcome WritePicture(const QImage& image, const std::string& out, PictureF
 struct ZoneAndMap {
     geodesy::UtmZone zone;
     std::optional<hunt_picture::MapSource> map;
+    std::string how;  // where the zone comes from; empty when --zone named it
 };
 
 bool SameGrid(geodesy::UtmZone a, geodesy::UtmZone b) {
@@ -169,12 +170,10 @@ bool SameGrid(geodesy::UtmZone a, geodesy::UtmZone b) {
 }
 
 // --zone when given; else a map whose own CRS is a UTM zone names it; else the order the window follows.
-// The zone taken without --zone is said on stderr.
 core::Result<ZoneAndMap> ZoneAndMapOf(const MapRequest& request, const core::MeasurementState& state) {
     const geodesy::ZoneChoice choice =
         request.zone ? geodesy::ZoneChoice{*request.zone} : HuntZoneByOrder(state, request.file);
-    ZoneAndMap result{choice.zone, std::nullopt};
-    std::string how = geodesy::ZoneSourceText(choice.source);
+    ZoneAndMap result{choice.zone, std::nullopt, request.zone ? "" : geodesy::ZoneSourceText(choice.source)};
     if (request.mapPath) {
         auto opened = hunt_picture::OpenMapSource(*request.mapPath, choice.zone);
         if (!opened) {
@@ -183,16 +182,13 @@ core::Result<ZoneAndMap> ZoneAndMapOf(const MapRequest& request, const core::Mea
         const auto mapZone = opened->UtmZoneOfMap();
         if (!request.zone && mapZone && !SameGrid(*mapZone, choice.zone)) {
             result.zone = *mapZone;
-            how = "from the map's CRS";
+            result.how = "from the map's CRS";
             opened = hunt_picture::OpenMapSource(*request.mapPath, result.zone);
             if (!opened) {
                 return opened.outcome();
             }
         }
         result.map = std::move(*opened);
-    }
-    if (!request.zone) {
-        SayZone(result.zone, how);
     }
     return result;
 }
@@ -248,7 +244,11 @@ int RunMap(const Context& context) {
     if (map && !map->map->lastReadError().empty()) {
         PrintWarning(map->map->lastReadError());
     }
-    return FailWith(WritePicture(picture, request->out, request->format));
+    const core::Outcome written = WritePicture(picture, request->out, request->format);
+    if (written && !zoneAndMap->how.empty()) {
+        SayZone(zone, zoneAndMap->how);  // a zone taken without --zone never passes silently
+    }
+    return FailWith(written);
 }
 
 }  // namespace vantrel::cli

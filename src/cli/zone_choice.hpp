@@ -3,7 +3,8 @@
 // The hunt's zone for vantrel-cli export and map: --zone ZONE when given; else the order the windows
 // follow (geodesy/hunt_zone.hpp): the zone boxes, the bearing log, the zone remembered for FILE in the
 // user's Vantrel.ini (section [Zones]), [Map] Zone, 32U. The settings file is read, never written. The
-// zone taken without --zone is said on stderr, so a wrong guess never passes silently.
+// zone taken without --zone is said on stderr once the output is written (a refusal names it anyway), so a
+// wrong guess never passes silently.
 
 #include <optional>
 #include <string>

@@ -354,6 +354,8 @@ void HuntMap::CalibratePicture() {
 }
 
 void HuntMap::SaveSettings() {
+    // The default zone is the main window's to change (RememberHuntZone): keep what the file holds.
+    settings_.zone = persistence::ReadMapSettings(main_.SettingsFile()).zone;
     if (const core::Outcome saved = persistence::WriteMapSettings(settings_, main_.SettingsFile()); !saved) {
         statusBar()->showMessage(QString::fromStdString(saved.message()), 15000);
     }

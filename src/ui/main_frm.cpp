@@ -520,8 +520,14 @@ geodesy::ZoneChoice MainFrm::HuntZone() const {
 }
 
 core::Outcome MainFrm::RememberHuntZone(geodesy::UtmZone zone) {
-    const core::Outcome remembered = persistence::RememberZone(
-        SettingsFile(), persistence::PathFromUtf8(program_.main.DataFileName), geodesy::ZoneText(zone));
+    const std::string text = geodesy::ZoneText(zone);
+    // A hunt without a file name has nothing to remember the zone by: it becomes the default.
+    const core::Outcome remembered =
+        program_.main.DataFileName.empty()
+            ? persistence::UpdateIniFile(SettingsFile(),
+                                         [&text](persistence::IniFile& ini) { ini.Set("Map", "Zone", text); })
+            : persistence::RememberZone(SettingsFile(), persistence::PathFromUtf8(program_.main.DataFileName),
+                                        text);
     Q_EMIT StateChanged();  // the Hunt Map draws in the new zone
     return remembered;
 }

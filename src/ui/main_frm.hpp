@@ -92,7 +92,8 @@ class MainFrm : public QMainWindow {
     // The hunt's zone and where it comes from (geodesy/hunt_zone.hpp): the zone boxes, the bearing log,
     // the zone remembered for the measurement file, [Map] Zone, 32U. Never the last map's.
     [[nodiscard]] geodesy::ZoneChoice HuntZone() const;
-    // Remembers the zone the user chose for the measurement file (Vantrel.ini, [Zones]).
+    // Remembers the zone the user chose for the measurement file (Vantrel.ini, [Zones]); with no file name
+    // it becomes the default ([Map] Zone).
     core::Outcome RememberHuntZone(geodesy::UtmZone zone);
 
     // Station boxes. Lat boxes hold northings, Lon boxes eastings.
