@@ -262,6 +262,14 @@ void MainFrm::BuildButtons() {
     cmdQuit = button("cmdQuit", QStringLiteral("Quit"), 7800, 4320, 975);
     cmdWritePreview = button("cmdWritePreview", QStringLiteral("Write Preview Overlay"), 240, 4440, 2055);
 
+    // The hunt's zone and where it comes from, in the free corner beside Calculate.
+    lblHuntZone = new QLabel(client);
+    lblHuntZone->setObjectName(QStringLiteral("lblHuntZone"));
+    lblHuntZone->setWordWrap(true);
+    PlaceTwips(*lblHuntZone, 6855, 3360, 1935, 2 * kButtonHeight);
+    lblHuntZone->raise();
+    connect(this, &MainFrm::StateChanged, this, &MainFrm::ShowHuntZone);
+
     txtTest = new QLineEdit(client);
     txtTest->setObjectName(QStringLiteral("txtTest"));
     connect(txtTest, &QLineEdit::textEdited, this,
@@ -512,6 +520,13 @@ void MainFrm::ExportIn(const std::filesystem::path& path, platform::ExportFormat
         }
         ShowMessage(this, text, QMessageBox::Information);
     }
+}
+
+void MainFrm::ShowHuntZone() {
+    const geodesy::ZoneChoice zone = HuntZone();
+    lblHuntZone->setText(QStringLiteral("Hunt zone %1 (%2)")
+                             .arg(QString::fromStdString(geodesy::ZoneText(zone.zone)),
+                                  QString::fromStdString(geodesy::ZoneSourceText(zone.source))));
 }
 
 geodesy::ZoneChoice MainFrm::HuntZone() const {

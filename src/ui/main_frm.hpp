@@ -111,6 +111,7 @@ class MainFrm : public QMainWindow {
     std::array<QLineEdit*, 5> ResLat{};
     std::array<QLineEdit*, 5> ResLon{};
     QLineEdit* txtTest = nullptr;
+    QLabel* lblHuntZone = nullptr;  // "Hunt zone 25M (remembered)"
 
     std::array<QPushButton*, 2> cmdGetPos{};
     std::array<QPushButton*, 2> cmdAq{};
@@ -185,6 +186,7 @@ class MainFrm : public QMainWindow {
     [[nodiscard]] std::string ZoneWarning(geodesy::ZoneCheck check) const;
 
     void ShowGpsProgress();
+    void ShowHuntZone();
     void EndGpsRequest(const QString& status);
     // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
     void RefreshQuality();
