@@ -46,9 +46,10 @@ const std::vector<Command>& AllCommands() {
          RunUpdateDb,
          {"db"}},
         {"map",
-         "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
-         "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]",
-         "the hunt drawn as a PNG, on a map when given (as the Hunt Map window)",
+         "map FILE -o OUT.png|.jpg|.pdf [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor "
+         "DEG] [--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]",
+         "the hunt drawn as a PNG, JPEG or PDF (by -o's extension), on a map when given (as the Hunt Map "
+         "window)",
          RunMap,
          {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence", "legend", "title",
           "palette"}},

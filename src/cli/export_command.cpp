@@ -1,6 +1,7 @@
 // export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [quality options]: the stations, the fixes with
-// their quality, the rays from each station to each fix and the fixes' ellipses in WGS84, for current map
-// software (built by platform/hunt_export, as File > Export builds it).
+// their quality, the rays from each station to each fix and the fixes' ellipses in WGS84, styled, for current
+// map software (the model of map_outputs/hunt_export_model written by platform/hunt_export, as File > Export
+// writes it). A hunt whose positions do not belong to the zone is refused (exit 1, naming --zone).
 
 #include <filesystem>
 #include <optional>
@@ -9,7 +10,9 @@
 
 #include "cli/cli.hpp"
 #include "cli/measurement_input.hpp"
+#include "cli/zone_choice.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "map_outputs/hunt_export_model.hpp"
 #include "platform/hunt_export.hpp"
 
 namespace vantrel::cli {
@@ -35,10 +38,9 @@ int RunExport(const Context& context) {
     if (!format) {
         return UsageError("--format must be kml, geojson or gpx");
     }
-    const std::string zoneText = context.args.Option("zone").value_or("32U");
-    const auto zone = geodesy::ParseUtmZone(zoneText);
-    if (!zone) {
-        return UsageError("--zone must be a UTM zone such as 32U or 25M: \"" + zoneText + "\"");
+    std::optional<geodesy::UtmZone> zone;
+    if (!ReadZoneOption(context, zone)) {
+        return kExitUsage;
     }
     const auto settings = QualityOptions(context);
     if (!settings) {
@@ -49,15 +51,27 @@ int RunExport(const Context& context) {
     if (!state) {
         return Fail(state.message());
     }
-    const auto warnings = platform::ExportHunt(*state, *settings, *zone, *format, std::filesystem::path(*out),
-                                               context.decimalSeparator);
-    if (!warnings) {
-        return Fail(warnings.message());
+    std::string how;  // where the zone comes from when --zone did not name it
+    if (!zone) {
+        const geodesy::ZoneChoice choice = HuntZoneByOrder(state->main, name);
+        zone = choice.zone;
+        how = geodesy::ZoneSourceText(choice.source);
     }
-    for (const std::string& warning : *warnings) {
+    const auto model = map_outputs::HuntExportOfProgram(*state, *settings, *zone, context.decimalSeparator);
+    if (!model) {
+        return Fail(model.message());
+    }
+    if (!model->outsideZone.empty()) {
+        return RefuseOutsideZone(*zone, model->outsideZone);
+    }
+    for (const std::string& warning : model->warnings) {
         PrintWarning(warning);
     }
-    return kExitOk;
+    const core::Outcome written = platform::WriteHuntExport(std::filesystem::path(*out), *model, *format);
+    if (written && !how.empty()) {
+        SayZone(*zone, how);  // a zone taken without --zone never passes silently
+    }
+    return FailWith(written);
 }
 
 }  // namespace vantrel::cli

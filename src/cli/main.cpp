@@ -41,6 +41,25 @@ std::string HelpText() {
     return text;
 }
 
+// "map --help": the command's synopsis and what it does.
+std::string CommandHelpText(const Command& command) {
+    return "Usage: vantrel-cli [--decimal-separator=,|.] " + std::string(command.synopsis) + "\n\n" +
+           command.summary + ".\n\nSee vantrel-cli --help for the other commands.\n";
+}
+
+// A command's own -h or --help, before any "--" that ends the options.
+bool AsksForHelp(const QStringList& tokens) {
+    for (const QString& token : tokens) {
+        if (token == QStringLiteral("--")) {
+            return false;
+        }
+        if (token == QStringLiteral("--help") || token == QStringLiteral("-h")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const Command* FindCommand(const QString& name) {
     for (const Command& command : vantrel::cli::AllCommands()) {
         if (name == QLatin1String(command.name)) {
@@ -188,6 +207,11 @@ int main(int argc, char* argv[]) {
     if (command == nullptr) {
         return vantrel::cli::UsageError("unknown command \"" +
                                         parser.positionalArguments().first().toStdString() + "\"");
+    }
+    if (AsksForHelp(rest)) {
+        const std::string help = CommandHelpText(*command);
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return vantrel::cli::kExitOk;
     }
     auto args = SplitArguments(*command, rest);
     if (!args) {

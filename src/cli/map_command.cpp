@@ -1,9 +1,14 @@
-// map FILE -o OUT.png: the hunt picture of the Hunt Map window, fitted to the stations and fixes.
+// map FILE -o OUT.png|.jpg|.pdf: the hunt picture of the Hunt Map window, fitted to the stations and fixes,
+// in the format the output's extension names. The zone: --zone, else a map's own UTM CRS, else the order
+// the window follows (said on stderr); positions that do not belong to it are refused (exit 1).
 
 #include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <filesystem>
@@ -13,11 +18,13 @@
 
 #include "cli/cli.hpp"
 #include "cli/measurement_input.hpp"
+#include "cli/zone_choice.hpp"
 #include "core/number_text.hpp"
 #include "geodesy/utm_zone.hpp"
 #include "hunt_picture/hunt_picture.hpp"
 #include "hunt_picture/hunt_scene.hpp"
 #include "hunt_picture/map_source.hpp"
+#include "hunt_picture/scene_zone.hpp"
 #include "maps/view_geometry.hpp"
 #include "persistence/atomic_file.hpp"
 
@@ -25,13 +32,16 @@ namespace vantrel::cli {
 namespace {
 
 constexpr const char* kSynopsis =
-    "map FILE -o OUT.png [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
+    "map FILE -o OUT.png|.jpg|.pdf [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
     "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]";
 constexpr int kMaxSide = 10000;
+
+enum class PictureFormat { Png, Jpeg, Pdf };
 
 struct MapRequest {
     std::string file;
     std::string out;
+    PictureFormat format = PictureFormat::Png;
     std::optional<std::string> mapPath;
     std::optional<geodesy::UtmZone> zone;
     int width = 1600;
@@ -96,6 +106,24 @@ std::optional<std::pair<int, int>> ParseSize(const std::string& text) {
     return std::pair{*w, *h};
 }
 
+// The format by the output name's extension, any letter case.
+std::optional<PictureFormat> PictureFormatOf(const std::string& out) {
+    std::string extension = std::filesystem::path(out).extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (extension == ".png") {
+        return PictureFormat::Png;
+    }
+    if (extension == ".jpg" || extension == ".jpeg") {
+        return PictureFormat::Jpeg;
+    }
+    if (extension == ".pdf") {
+        return PictureFormat::Pdf;
+    }
+    return std::nullopt;
+}
+
 std::optional<MapRequest> ReadRequest(const Context& context) {
     std::vector<std::string> positional = context.args.positional;
     std::optional<std::string> out = TakeShortOutputOption(positional);
@@ -109,14 +137,16 @@ std::optional<MapRequest> ReadRequest(const Context& context) {
     MapRequest request;
     request.file = positional[0];
     request.out = *out;
+    const auto format = PictureFormatOf(*out);
+    if (!format) {
+        UsageError("-o must name a .png, .jpg, .jpeg or .pdf file (the format follows the extension): \"" +
+                   *out + "\"");
+        return std::nullopt;
+    }
+    request.format = *format;
     request.mapPath = context.args.Option("map");
-    if (const auto zone = context.args.Option("zone")) {
-        request.zone = geodesy::ParseUtmZone(*zone);
-        if (!request.zone) {
-            UsageError("--zone must be a UTM zone, a number 1-60 and a band letter such as 32U or 25M: \"" +
-                       *zone + "\"");
-            return std::nullopt;
-        }
+    if (!ReadZoneOption(context, request.zone)) {
+        return std::nullopt;
     }
     if (const auto size = context.args.Option("size")) {
         const auto parsed = ParseSize(*size);
@@ -142,17 +172,71 @@ std::optional<MapRequest> ReadRequest(const Context& context) {
     return request;
 }
 
-core::Outcome WritePng(const QImage& image, const std::string& out) {
+// One page the picture's size (at 96 pixels to the inch), the picture filling it.
+bool EncodePdf(const QImage& image, QBuffer& buffer) {
+    constexpr int kDpi = 96;
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(kDpi);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setPageSize(QPageSize(QSizeF(image.width() * 72.0 / kDpi, image.height() * 72.0 / kDpi),
+                              QPageSize::Point, QString(), QPageSize::ExactMatch));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+        return false;
+    }
+    painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
+    return painter.end();
+}
+
+core::Outcome WritePicture(const QImage& image, const std::string& out, PictureFormat format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
-        return core::Outcome::Fail(persistence::DisplayPath(out) +
-                                   ": the picture could not be encoded as PNG");
+    const char* name = format == PictureFormat::Png ? "PNG" : format == PictureFormat::Jpeg ? "JPEG" : "PDF";
+    const bool encoded = format == PictureFormat::Pdf
+                             ? EncodePdf(image, buffer)
+                             : image.save(&buffer, name, format == PictureFormat::Jpeg ? 90 : -1);
+    if (!encoded) {
+        return core::Outcome::Fail(persistence::DisplayPath(out) + ": the picture could not be encoded as " +
+                                   name);
     }
     return persistence::WriteFileAtomically(
         std::filesystem::path(out),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+struct ZoneAndMap {
+    geodesy::UtmZone zone;
+    std::optional<hunt_picture::MapSource> map;
+    std::string how;  // where the zone comes from; empty when --zone named it
+};
+
+bool SameGrid(geodesy::UtmZone a, geodesy::UtmZone b) {
+    return a.number == b.number && a.North() == b.North();
+}
+
+// --zone when given; else a map whose own CRS is a UTM zone names it; else the order the window follows.
+core::Result<ZoneAndMap> ZoneAndMapOf(const MapRequest& request, const core::MeasurementState& state) {
+    const geodesy::ZoneChoice choice =
+        request.zone ? geodesy::ZoneChoice{*request.zone} : HuntZoneByOrder(state, request.file);
+    ZoneAndMap result{choice.zone, std::nullopt, request.zone ? "" : geodesy::ZoneSourceText(choice.source)};
+    if (request.mapPath) {
+        auto opened = hunt_picture::OpenMapSource(*request.mapPath, choice.zone);
+        if (!opened) {
+            return opened.outcome();
+        }
+        const auto mapZone = opened->UtmZoneOfMap();
+        if (!request.zone && mapZone && !SameGrid(*mapZone, choice.zone)) {
+            result.zone = *mapZone;
+            result.how = "from the map's CRS";
+            opened = hunt_picture::OpenMapSource(*request.mapPath, result.zone);
+            if (!opened) {
+                return opened.outcome();
+            }
+        }
+        result.map = std::move(*opened);
+    }
+    return result;
 }
 
 }  // namespace
@@ -166,21 +250,19 @@ int RunMap(const Context& context) {
     if (!state) {
         return Fail(state.message());
     }
-    const core::MeasurementState& main = state->main;
-    const geodesy::UtmZone zone =
-        request->zone ? *request->zone : geodesy::HuntZone(main.txtZone[0], main.txtZone[1], "");
-    const hunt_picture::HuntScene scene =
-        hunt_picture::BuildScene(main, state->RxReadings, request->quality, context.decimalSeparator);
+    auto zoneAndMap = ZoneAndMapOf(*request, state->main);
+    if (!zoneAndMap) {
+        return Fail(zoneAndMap.message());
+    }
+    const geodesy::UtmZone zone = zoneAndMap->zone;
+    const std::optional<hunt_picture::MapSource>& map = zoneAndMap->map;
+    hunt_picture::HuntScene scene =
+        hunt_picture::BuildScene(state->main, state->RxReadings, request->quality, context.decimalSeparator);
+    if (const auto outside = hunt_picture::LeaveOutOutsideZone(scene, zone); !outside.empty()) {
+        return RefuseOutsideZone(zone, outside);
+    }
     for (const std::string& problem : scene.problems) {
         PrintWarning(request->file + ": " + problem + ", left out of the picture");
-    }
-    std::optional<hunt_picture::MapSource> map;
-    if (request->mapPath) {
-        auto opened = hunt_picture::OpenMapSource(*request->mapPath, zone);
-        if (!opened) {
-            return Fail(opened.message());
-        }
-        map = std::move(*opened);
     }
     const hunt_picture::IdentityProjection identity;
     const hunt_picture::ViewProjection& projection =
@@ -217,7 +299,11 @@ int RunMap(const Context& context) {
     if (map && !map->map->lastReadError().empty()) {
         PrintWarning(map->map->lastReadError());
     }
-    return FailWith(WritePng(picture, request->out));
+    const core::Outcome written = WritePicture(picture, request->out, request->format);
+    if (written && !zoneAndMap->how.empty()) {
+        SayZone(zone, zoneAndMap->how);  // a zone taken without --zone never passes silently
+    }
+    return FailWith(written);
 }
 
 }  // namespace vantrel::cli

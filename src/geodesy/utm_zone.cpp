@@ -45,13 +45,4 @@ std::string ZoneText(UtmZone zone) {
     return std::to_string(zone.number) + zone.band;
 }
 
-UtmZone HuntZone(std::string_view zoneBox1, std::string_view zoneBox2, std::string_view setting) {
-    for (const std::string_view candidate : {zoneBox1, zoneBox2, setting}) {
-        if (const auto zone = ParseUtmZone(candidate)) {
-            return *zone;
-        }
-    }
-    return UtmZone{};
-}
-
 }  // namespace vantrel::geodesy

@@ -1,7 +1,7 @@
 #pragma once
 
-// UTM zone designations as the zone boxes and the settings hold them ("32U", "25M"), and the choice of the
-// zone a hunt is drawn and exported in.
+// UTM zone designations as the zone boxes and the settings hold them ("32U", "25M"). Which zone a hunt is
+// drawn and exported in: hunt_zone.hpp.
 
 #include <optional>
 #include <string>
@@ -25,9 +25,5 @@ std::optional<UtmZone> ParseUtmZone(std::string_view text);
 
 // "32U": the number without leading zeros and the upper-case band letter.
 std::string ZoneText(UtmZone zone);
-
-// The zone a hunt is drawn and exported in: station 1's zone box when it holds a zone, else station 2's,
-// else the setting when it holds one, else 32U (the grid of the map application's files).
-UtmZone HuntZone(std::string_view zoneBox1, std::string_view zoneBox2, std::string_view setting);
 
 }  // namespace vantrel::geodesy

@@ -7,139 +7,22 @@
 #include <QString>
 #include <QXmlStreamWriter>
 
-#include <cmath>
-
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "core/number_text.hpp"
-#include "geodesy/transverse_mercator.hpp"
-#include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
-#include "quality/quality_text.hpp"
+#include "persistence/file_access.hpp"
 
 namespace vantrel::platform {
 namespace {
 
-struct Place {
-    std::string name;
-    geodesy::GeoPosition at;
-};
-
-struct Ray {
-    std::string name;
-    geodesy::GeoPosition from;
-    geodesy::GeoPosition to;
-};
-
-struct Fix {
-    Place place;
-    std::optional<quality::FixQuality> quality;
-    std::string words;  // the quality in words, one line each
-};
-
-struct EllipseShape {
-    std::string name;                        // "F1 ellipse"
-    std::size_t fix = 0;                     // index into Hunt::fixes
-    std::vector<geodesy::GeoPosition> ring;  // closed, counterclockwise
-};
-
-struct Hunt {
-    std::string title;
-    double confidence = 0.95;
-    std::vector<Place> stations;
-    std::vector<Fix> fixes;
-    std::vector<Ray> rays;
-    std::vector<EllipseShape> ellipses;
-};
-
-// Degrees that every one of the three formats can carry.
-bool IsGeographic(geodesy::GeoPosition p) {
-    return std::isfinite(p.lat) && std::isfinite(p.lon) && std::fabs(p.lat) <= 90 && p.lon >= -180 &&
-           p.lon < 180;
-}
-
-std::optional<Place> PlaceAt(const std::string& name, double north, double east, geodesy::UtmZone zone,
-                             std::vector<std::string>& warnings) {
-    const geodesy::GeoPosition at = geodesy::ZoneUtmToLatLon(zone, east, north);
-    if (!IsGeographic(at)) {
-        warnings.push_back(name + " left out: northing " + core::ShortestText(north) + ", easting " +
-                           core::ShortestText(east) + " is not a position on the earth");
-        return std::nullopt;
-    }
-    return Place{name, at};
-}
-
-// The outline turned counterclockwise (the outline runs clockwise on the map) and converted; nullopt when a
-// point is no position on the earth.
-std::optional<std::vector<geodesy::GeoPosition>> EllipseRing(const quality::FixQuality& q,
-                                                             geodesy::UtmZone zone) {
-    const std::vector<geodesy::ZonePoint> outline = quality::EllipseOutline(q);
-    std::vector<geodesy::GeoPosition> ring;
-    for (auto p = outline.rbegin(); p != outline.rend(); ++p) {
-        ring.push_back(geodesy::ZoneUtmToLatLon(zone, p->easting, p->northing));
-        if (!IsGeographic(ring.back())) {
-            return std::nullopt;
-        }
-    }
-    return ring;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += (text.empty() ? "" : "\n") + line;
-    }
-    return text;
-}
-
-Hunt HuntOf(const core::MeasurementState& state, const HuntExportRequest& request,
-            std::vector<std::string>& warnings) {
-    Hunt hunt;
-    hunt.title = request.title;
-    hunt.confidence = request.confidence;
-    for (std::size_t s = 0; s < core::kStationCount; ++s) {
-        if (auto place = PlaceAt("Scedule " + std::to_string(s + 1), state.ScedNorth[s], state.ScedEast[s],
-                                 request.zone, warnings)) {
-            hunt.stations.push_back(*place);
-        }
-    }
-    for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
-        if (state.ResLat[fox] == "no Match") {
-            continue;
-        }
-        const auto place = PlaceAt("F" + std::to_string(fox + 1), state.FoxNorth[fox], state.FoxEast[fox],
-                                   request.zone, warnings);
-        if (!place) {
-            continue;
-        }
-        const auto& q = request.quality[fox];
-        if (!q) {
-            warnings.push_back(place->name +
-                               " exported without its quality: the boxes no longer give this fix "
-                               "(Calculate again)");
-        }
-        hunt.fixes.push_back(
-            {*place, q,
-             q ? Joined(quality::QualityInWords(*q, static_cast<int>(fox), request.confidence, '.'))
-               : std::string()});
-        const Fix& fix = hunt.fixes.back();
-        for (const Place& station : hunt.stations) {
-            hunt.rays.push_back({station.name + " - " + fix.place.name, station.at, fix.place.at});
-        }
-        if (!q || !q->ellipse) {
-            continue;
-        }
-        if (auto ring = EllipseRing(*q, request.zone)) {
-            hunt.ellipses.push_back({fix.place.name + " ellipse", hunt.fixes.size() - 1, std::move(*ring)});
-        } else {
-            warnings.push_back(fix.place.name +
-                               "'s ellipse left out: it reaches beyond the positions on the "
-                               "earth");
-        }
-    }
-    return hunt;
-}
+using map_outputs::ExportEllipse;
+using map_outputs::ExportFix;
+using map_outputs::ExportRay;
+using map_outputs::ExportStation;
+using map_outputs::HuntExportModel;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -149,26 +32,28 @@ QString Degrees(double value) {
     return QString::number(value, 'f', 8);
 }
 
-// The quality's numbers by name, in the order of vantrel-cli assess; absent values are left out.
-std::vector<std::pair<const char*, double>> QualityNumbers(const quality::FixQuality& q, double confidence) {
-    std::vector<std::pair<const char*, double>> numbers{{"northing", q.northing},
-                                                        {"easting", q.easting},
-                                                        {"crossing", q.crossing},
-                                                        {"t1", q.t1},
-                                                        {"t2", q.t2}};
-    if (q.sigma1) {
-        numbers.emplace_back("sigma1", *q.sigma1);
+// "#1e1e1e": the simplestyle form of a colour.
+QString HexColour(picture_tools::Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+    return QString::fromLatin1(text);
+}
+
+// "ff1e1e1e": KML's aabbggrr form.
+QString KmlColour(picture_tools::Rgb c, int alpha = 255) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%02x%02x%02x%02x", alpha, c.b, c.g, c.r);
+    return QString::fromLatin1(text);
+}
+
+picture_tools::Rgb FoxColourOf(const HuntExportModel& model, int fox) {
+    const std::string id = map_outputs::FoxStyleId(fox);
+    for (const map_outputs::ExportStyle& style : model.styles) {
+        if (style.id == id) {
+            return style.colour;
+        }
     }
-    if (q.sigma2) {
-        numbers.emplace_back("sigma2", *q.sigma2);
-    }
-    if (q.ellipse) {
-        numbers.emplace_back("semiMajor", q.ellipse->semiMajor);
-        numbers.emplace_back("semiMinor", q.ellipse->semiMinor);
-        numbers.emplace_back("azimuth", q.ellipse->azimuth);
-        numbers.emplace_back("confidence", confidence);
-    }
-    return numbers;
+    return picture_tools::FoxColour(fox);
 }
 
 // ---- GeoJSON ----
@@ -191,50 +76,69 @@ QJsonObject PointGeometry(geodesy::GeoPosition at) {
             {QStringLiteral("coordinates"), JsonPosition(at)}};
 }
 
-QJsonObject QualityProperties(const Fix& fix, double confidence) {
+QJsonObject QualityProperties(const ExportFix& fix) {
     QJsonObject properties;
     if (!fix.quality) {
         return properties;
     }
-    for (const auto& [name, value] : QualityNumbers(*fix.quality, confidence)) {
-        properties.insert(QLatin1String(name), value);
+    for (const auto& [name, value] : fix.numbers) {
+        properties.insert(Text(name), value);
     }
     QJsonArray flags;
-    const std::string text = fix.quality->FlagsText();
-    if (text != "-") {
-        for (const QString& flag : Text(text).split(QLatin1Char(','))) {
-            flags.append(flag);
-        }
+    for (const std::string& flag : fix.flags) {
+        flags.append(Text(flag));
     }
     properties.insert(QStringLiteral("flags"), flags);
     properties.insert(QStringLiteral("description"), Text(fix.words));
     return properties;
 }
 
-QByteArray GeoJson(const Hunt& hunt) {
+// simplestyle: a point's marker, a line's stroke, a polygon's stroke and fill.
+QJsonObject MarkerStyle(picture_tools::Rgb colour, QJsonObject properties = {}) {
+    properties.insert(QStringLiteral("marker-color"), HexColour(colour));
+    return properties;
+}
+
+QJsonObject StrokeStyle(picture_tools::Rgb colour, QJsonObject properties = {}) {
+    properties.insert(QStringLiteral("stroke"), HexColour(colour));
+    properties.insert(QStringLiteral("stroke-width"), map_outputs::kLineWidth);
+    return properties;
+}
+
+QJsonObject FillStyle(picture_tools::Rgb colour, QJsonObject properties) {
+    properties = StrokeStyle(colour, std::move(properties));
+    properties.insert(QStringLiteral("fill"), HexColour(colour));
+    properties.insert(QStringLiteral("fill-opacity"), map_outputs::kEllipseFillOpacity);
+    return properties;
+}
+
+QByteArray GeoJson(const HuntExportModel& model) {
     QJsonArray features;
-    for (const Place& station : hunt.stations) {
-        features.append(Feature(station.name, "station", PointGeometry(station.at)));
+    for (const ExportStation& station : model.stations) {
+        features.append(Feature(station.name, "station", PointGeometry(station.at),
+                                MarkerStyle(map_outputs::kStationColour)));
     }
-    for (const Fix& fix : hunt.fixes) {
-        features.append(Feature(fix.place.name, "fix", PointGeometry(fix.place.at),
-                                QualityProperties(fix, hunt.confidence)));
+    for (const ExportFix& fix : model.fixes) {
+        features.append(Feature(fix.name, "fix", PointGeometry(fix.at),
+                                MarkerStyle(FoxColourOf(model, fix.fox), QualityProperties(fix))));
     }
-    for (const Ray& ray : hunt.rays) {
+    for (const ExportRay& ray : model.rays) {
         features.append(Feature(
             ray.name, "ray",
             {{QStringLiteral("type"), QStringLiteral("LineString")},
-             {QStringLiteral("coordinates"), QJsonArray{JsonPosition(ray.from), JsonPosition(ray.to)}}}));
+             {QStringLiteral("coordinates"), QJsonArray{JsonPosition(ray.from), JsonPosition(ray.to)}}},
+            StrokeStyle(FoxColourOf(model, ray.fox))));
     }
-    for (const EllipseShape& ellipse : hunt.ellipses) {
+    for (const ExportEllipse& ellipse : model.ellipses) {
         QJsonArray ring;
         for (const geodesy::GeoPosition& p : ellipse.ring) {
             ring.append(JsonPosition(p));
         }
+        const ExportFix& fix = model.fixes[ellipse.fix];
         features.append(Feature(ellipse.name, "ellipse",
                                 {{QStringLiteral("type"), QStringLiteral("Polygon")},
                                  {QStringLiteral("coordinates"), QJsonArray{ring}}},
-                                QualityProperties(hunt.fixes[ellipse.fix], hunt.confidence)));
+                                FillStyle(FoxColourOf(model, fix.fox), QualityProperties(fix))));
     }
     const QJsonObject collection{{QStringLiteral("type"), QStringLiteral("FeatureCollection")},
                                  {QStringLiteral("features"), features}};
@@ -247,49 +151,69 @@ QString KmlCoordinates(geodesy::GeoPosition p) {
     return Degrees(p.lon) + QLatin1Char(',') + Degrees(p.lat);
 }
 
-void KmlQuality(QXmlStreamWriter& xml, const Fix& fix, double confidence) {
-    if (!fix.quality) {
-        return;
-    }
-    xml.writeTextElement(QStringLiteral("description"), Text(fix.words));
-    xml.writeStartElement(QStringLiteral("ExtendedData"));
-    const auto data = [&xml](const char* name, const QString& value) {
-        xml.writeStartElement(QStringLiteral("Data"));
-        xml.writeAttribute(QStringLiteral("name"), QLatin1String(name));
-        xml.writeTextElement(QStringLiteral("value"), value);
-        xml.writeEndElement();
-    };
-    for (const auto& [name, value] : QualityNumbers(*fix.quality, confidence)) {
-        data(name, Text(core::ShortestText(value)));
-    }
-    data("flags", Text(fix.quality->FlagsText()));
+void KmlStyle(QXmlStreamWriter& xml, const map_outputs::ExportStyle& style) {
+    xml.writeStartElement(QStringLiteral("Style"));
+    xml.writeAttribute(QStringLiteral("id"), Text(style.id));
+    xml.writeStartElement(QStringLiteral("IconStyle"));
+    xml.writeTextElement(QStringLiteral("color"), KmlColour(style.colour));
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("LineStyle"));
+    xml.writeTextElement(QStringLiteral("color"), KmlColour(style.colour));
+    xml.writeTextElement(QStringLiteral("width"), QString::number(map_outputs::kLineWidth));
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("PolyStyle"));
+    xml.writeTextElement(
+        QStringLiteral("color"),
+        KmlColour(style.colour, static_cast<int>(map_outputs::kEllipseFillOpacity * 255 + 0.5)));
+    xml.writeTextElement(QStringLiteral("fill"), QStringLiteral("1"));
+    xml.writeTextElement(QStringLiteral("outline"), QStringLiteral("1"));
+    xml.writeEndElement();
     xml.writeEndElement();
 }
 
-void KmlPlacemark(QXmlStreamWriter& xml, const std::string& name, const char* geometry,
-                  const QString& coordinates) {
+void KmlStyleUrl(QXmlStreamWriter& xml, const std::string& styleId) {
+    xml.writeTextElement(QStringLiteral("styleUrl"), QLatin1Char('#') + Text(styleId));
+}
+
+// The description, the style and the quality's data, in the order KML wants them in a Placemark.
+void KmlDetails(QXmlStreamWriter& xml, const ExportFix* fix, const std::string& styleId) {
+    const bool quality = fix != nullptr && fix->quality;
+    if (quality) {
+        xml.writeTextElement(QStringLiteral("description"), Text(fix->words));
+    }
+    KmlStyleUrl(xml, styleId);
+    if (!quality) {
+        return;
+    }
+    xml.writeStartElement(QStringLiteral("ExtendedData"));
+    const auto data = [&xml](const std::string& name, const QString& value) {
+        xml.writeStartElement(QStringLiteral("Data"));
+        xml.writeAttribute(QStringLiteral("name"), Text(name));
+        xml.writeTextElement(QStringLiteral("value"), value);
+        xml.writeEndElement();
+    };
+    for (const auto& [name, value] : fix->numbers) {
+        data(name, Text(core::ShortestText(value)));
+    }
+    data("flags", Text(fix->quality->FlagsText()));
+    xml.writeEndElement();
+}
+
+void KmlPlacemark(QXmlStreamWriter& xml, const std::string& name, const ExportFix* fix,
+                  const std::string& styleId, const char* geometry, const QString& coordinates) {
     xml.writeStartElement(QStringLiteral("Placemark"));
     xml.writeTextElement(QStringLiteral("name"), Text(name));
+    KmlDetails(xml, fix, styleId);
     xml.writeStartElement(QLatin1String(geometry));
     xml.writeTextElement(QStringLiteral("coordinates"), coordinates);
     xml.writeEndElement();
     xml.writeEndElement();
 }
 
-void KmlFix(QXmlStreamWriter& xml, const Fix& fix, double confidence) {
-    xml.writeStartElement(QStringLiteral("Placemark"));
-    xml.writeTextElement(QStringLiteral("name"), Text(fix.place.name));
-    KmlQuality(xml, fix, confidence);
-    xml.writeStartElement(QStringLiteral("Point"));
-    xml.writeTextElement(QStringLiteral("coordinates"), KmlCoordinates(fix.place.at));
-    xml.writeEndElement();
-    xml.writeEndElement();
-}
-
-void KmlEllipse(QXmlStreamWriter& xml, const EllipseShape& ellipse, const Fix& fix, double confidence) {
+void KmlEllipse(QXmlStreamWriter& xml, const ExportEllipse& ellipse, const ExportFix& fix) {
     xml.writeStartElement(QStringLiteral("Placemark"));
     xml.writeTextElement(QStringLiteral("name"), Text(ellipse.name));
-    KmlQuality(xml, fix, confidence);
+    KmlDetails(xml, &fix, map_outputs::FoxStyleId(fix.fox));
     xml.writeStartElement(QStringLiteral("Polygon"));
     xml.writeStartElement(QStringLiteral("outerBoundaryIs"));
     xml.writeStartElement(QStringLiteral("LinearRing"));
@@ -304,7 +228,7 @@ void KmlEllipse(QXmlStreamWriter& xml, const EllipseShape& ellipse, const Fix& f
     xml.writeEndElement();
 }
 
-QByteArray Kml(const Hunt& hunt) {
+QByteArray Kml(const HuntExportModel& model) {
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);
@@ -312,19 +236,23 @@ QByteArray Kml(const Hunt& hunt) {
     xml.writeDefaultNamespace(QStringLiteral("http://www.opengis.net/kml/2.2"));
     xml.writeStartElement(QStringLiteral("kml"));
     xml.writeStartElement(QStringLiteral("Document"));
-    xml.writeTextElement(QStringLiteral("name"), Text(hunt.title));
-    for (const Place& station : hunt.stations) {
-        KmlPlacemark(xml, station.name, "Point", KmlCoordinates(station.at));
+    xml.writeTextElement(QStringLiteral("name"), Text(model.title));
+    for (const map_outputs::ExportStyle& style : model.styles) {
+        KmlStyle(xml, style);
     }
-    for (const Fix& fix : hunt.fixes) {
-        KmlFix(xml, fix, hunt.confidence);
+    for (const ExportStation& station : model.stations) {
+        KmlPlacemark(xml, station.name, nullptr, map_outputs::kStationStyleId, "Point",
+                     KmlCoordinates(station.at));
     }
-    for (const Ray& ray : hunt.rays) {
-        KmlPlacemark(xml, ray.name, "LineString",
+    for (const ExportFix& fix : model.fixes) {
+        KmlPlacemark(xml, fix.name, &fix, map_outputs::FoxStyleId(fix.fox), "Point", KmlCoordinates(fix.at));
+    }
+    for (const ExportRay& ray : model.rays) {
+        KmlPlacemark(xml, ray.name, nullptr, map_outputs::FoxStyleId(ray.fox), "LineString",
                      KmlCoordinates(ray.from) + QLatin1Char(' ') + KmlCoordinates(ray.to));
     }
-    for (const EllipseShape& ellipse : hunt.ellipses) {
-        KmlEllipse(xml, ellipse, hunt.fixes[ellipse.fix], hunt.confidence);
+    for (const ExportEllipse& ellipse : model.ellipses) {
+        KmlEllipse(xml, ellipse, model.fixes[ellipse.fix]);
     }
     xml.writeEndDocument();
     return bytes;
@@ -338,22 +266,27 @@ void GpxPoint(QXmlStreamWriter& xml, const QString& element, geodesy::GeoPositio
     xml.writeAttribute(QStringLiteral("lon"), Degrees(p.lon));
 }
 
-void GpxWaypoint(QXmlStreamWriter& xml, const Place& place, const std::string& description) {
-    GpxPoint(xml, QStringLiteral("wpt"), place.at);
-    xml.writeTextElement(QStringLiteral("name"), Text(place.name));
+// GPX 1.1 wants name, desc, sym, type in this order.
+void GpxWaypoint(QXmlStreamWriter& xml, const std::string& name, geodesy::GeoPosition at,
+                 const std::string& description, const QString& symbol, const QString& type) {
+    GpxPoint(xml, QStringLiteral("wpt"), at);
+    xml.writeTextElement(QStringLiteral("name"), Text(name));
     if (!description.empty()) {
         xml.writeTextElement(QStringLiteral("desc"), Text(description));
     }
+    xml.writeTextElement(QStringLiteral("sym"), symbol);
+    xml.writeTextElement(QStringLiteral("type"), type);
     xml.writeEndElement();
 }
 
 void GpxRoute(QXmlStreamWriter& xml, const std::string& name, const std::string& description,
-              const std::vector<geodesy::GeoPosition>& points) {
+              const QString& type, const std::vector<geodesy::GeoPosition>& points) {
     xml.writeStartElement(QStringLiteral("rte"));
     xml.writeTextElement(QStringLiteral("name"), Text(name));
     if (!description.empty()) {
         xml.writeTextElement(QStringLiteral("desc"), Text(description));
     }
+    xml.writeTextElement(QStringLiteral("type"), type);
     for (const geodesy::GeoPosition& p : points) {
         GpxPoint(xml, QStringLiteral("rtept"), p);
         xml.writeEndElement();
@@ -361,7 +294,7 @@ void GpxRoute(QXmlStreamWriter& xml, const std::string& name, const std::string&
     xml.writeEndElement();
 }
 
-QByteArray Gpx(const Hunt& hunt) {
+QByteArray Gpx(const HuntExportModel& model) {
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);
@@ -371,20 +304,20 @@ QByteArray Gpx(const Hunt& hunt) {
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
     xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("vantrel-cli"));
     xml.writeStartElement(QStringLiteral("metadata"));
-    xml.writeTextElement(QStringLiteral("name"), Text(hunt.title));
+    xml.writeTextElement(QStringLiteral("name"), Text(model.title));
     xml.writeEndElement();
     // Waypoints come before routes in a GPX file.
-    for (const Place& station : hunt.stations) {
-        GpxWaypoint(xml, station, {});
+    for (const ExportStation& station : model.stations) {
+        GpxWaypoint(xml, station.name, station.at, {}, QStringLiteral("Flag"), QStringLiteral("station"));
     }
-    for (const Fix& fix : hunt.fixes) {
-        GpxWaypoint(xml, fix.place, fix.words);
+    for (const ExportFix& fix : model.fixes) {
+        GpxWaypoint(xml, fix.name, fix.at, fix.words, QStringLiteral("Pin"), QStringLiteral("fix"));
     }
-    for (const Ray& ray : hunt.rays) {
-        GpxRoute(xml, ray.name, {}, {ray.from, ray.to});
+    for (const ExportRay& ray : model.rays) {
+        GpxRoute(xml, ray.name, {}, QStringLiteral("ray"), {ray.from, ray.to});
     }
-    for (const EllipseShape& ellipse : hunt.ellipses) {
-        GpxRoute(xml, ellipse.name, hunt.fixes[ellipse.fix].words, ellipse.ring);
+    for (const ExportEllipse& ellipse : model.ellipses) {
+        GpxRoute(xml, ellipse.name, model.fixes[ellipse.fix].words, QStringLiteral("ellipse"), ellipse.ring);
     }
     xml.writeEndDocument();
     return bytes;
@@ -415,48 +348,29 @@ std::optional<ExportFormat> ExportFormatOfPath(const std::filesystem::path& path
     return extension.empty() ? std::nullopt : ParseExportFormat(std::string_view(extension).substr(1));
 }
 
-HuntExport BuildHuntExport(const core::MeasurementState& state, const HuntExportRequest& request,
-                           ExportFormat format) {
-    HuntExport content;
-    const Hunt hunt = HuntOf(state, request, content.warnings);
+std::string HuntExportBytes(const HuntExportModel& model, ExportFormat format) {
     QByteArray bytes;
     switch (format) {
         case ExportFormat::Kml:
-            bytes = Kml(hunt);
+            bytes = Kml(model);
             break;
         case ExportFormat::GeoJson:
-            bytes = GeoJson(hunt);
+            bytes = GeoJson(model);
             break;
         case ExportFormat::Gpx:
-            bytes = Gpx(hunt);
+            bytes = Gpx(model);
             break;
     }
-    content.bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    return content;
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-core::Outcome WriteHuntExport(const std::filesystem::path& path, const HuntExport& content) {
-    return persistence::WriteFileAtomically(path, content.bytes);
-}
-
-core::Result<std::vector<std::string>> ExportHunt(const persistence::ProgramState& program,
-                                                  const quality::QualitySettings& settings,
-                                                  geodesy::UtmZone zone, ExportFormat format,
-                                                  const std::filesystem::path& path, char decimalSeparator) {
-    const core::MeasurementState& state = program.main;
-    if (!state.ResultsValid) {
-        return core::Outcome::Fail(map_outputs::kNoValidData);
+core::Outcome WriteHuntExport(const std::filesystem::path& path, const HuntExportModel& model,
+                              ExportFormat format) {
+    if (model.Empty()) {
+        return core::Outcome::Fail("Nothing was exported to \"" + persistence::DisplayPath(path) +
+                                   "\": every position of the hunt was left out");
     }
-    HuntExportRequest request;
-    request.zone = zone;
-    request.quality = quality::AssessFixes(state, program.RxReadings, settings, decimalSeparator);
-    request.confidence = settings.confidence;
-    request.title = std::filesystem::path(state.DataFileName).filename().string();
-    HuntExport content = BuildHuntExport(state, request, format);
-    if (const core::Outcome written = WriteHuntExport(path, content); !written) {
-        return written;
-    }
-    return std::move(content.warnings);
+    return persistence::WriteFileAtomically(path, HuntExportBytes(model, format));
 }
 
 }  // namespace vantrel::platform

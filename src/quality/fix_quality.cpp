@@ -130,18 +130,25 @@ std::optional<FoxGeometry> ReadFoxGeometry(const core::MeasurementState& state, 
 
 }  // namespace
 
-std::string FixQuality::FlagsText() const {
+std::vector<std::string> FixQuality::FlagNames() const {
     const std::pair<bool, const char*> flags[] = {
         {behind1, "behind1"},         {behind2, "behind2"},       {acute, "acute"},
         {approximate, "approximate"}, {unreliable, "unreliable"}, {scattered1, "scattered1"},
         {scattered2, "scattered2"},
     };
-    std::string text;
+    std::vector<std::string> names;
     for (const auto& [set, name] : flags) {
         if (set) {
-            text += text.empty() ? "" : ",";
-            text += name;
+            names.emplace_back(name);
         }
+    }
+    return names;
+}
+
+std::string FixQuality::FlagsText() const {
+    std::string text;
+    for (const std::string& name : FlagNames()) {
+        text += (text.empty() ? "" : ",") + name;
     }
     return text.empty() ? "-" : text;
 }

@@ -71,7 +71,9 @@ struct FixQuality {
     // scattered<k>: station k's readings spread all round (rho2 <= 0).
     bool behind1 = false, behind2 = false, acute = false, approximate = false, unreliable = false,
          scattered1 = false, scattered2 = false;
-    // "behind1,acute" in the order of the members above, or "-" when no flag is set.
+    // The names of the flags set ("behind1", "acute"), in the order of the members above.
+    std::vector<std::string> FlagNames() const;
+    // FlagNames joined by ",": "behind1,acute", or "-" when no flag is set.
     std::string FlagsText() const;
 };
 

@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "hunt_picture/position_text.hpp"
+#include "hunt_picture/scene_zone.hpp"
 #include "persistence/atomic_file.hpp"
 #include "platform/locations.hpp"
 #include "quality/fix_quality.hpp"
@@ -25,6 +26,7 @@
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
+#include "ui/zone_prompt.hpp"
 
 #include <QMenu>
 #include <QMessageBox>
@@ -66,6 +68,11 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     lblNotes->setObjectName(QStringLiteral("lblNotes"));
     statusBar()->addWidget(lblPosition, 1);
     statusBar()->addPermanentWidget(lblNotes);
+    cmdChangeZone = new QPushButton(QStringLiteral("Change Zone..."), this);
+    cmdChangeZone->setObjectName(QStringLiteral("cmdChangeZone"));
+    cmdChangeZone->hide();
+    statusBar()->addPermanentWidget(cmdChangeZone);
+    connect(cmdChangeZone, &QPushButton::clicked, this, &HuntMap::AskAndChangeZone);
     resize(1000, 720);
 
     connect(&main_, &MainFrm::StateChanged, this, &HuntMap::ScheduleRebuild);
@@ -171,9 +178,12 @@ void HuntMap::BuildToolBar() {
     txtMapZone->setObjectName(QStringLiteral("txtMapZone"));
     txtMapZone->setMaximumWidth(60);
     txtMapZone->setToolTip(
-        QStringLiteral("UTM zone of the hunt (number and band letter, e.g. 32U or 25M); a zone in the "
-                       "Scedule 1 or 2 zone box comes first"));
+        QStringLiteral("UTM zone of the hunt (number and band letter, e.g. 32U or 25M), remembered for this "
+                       "measurement file; a zone in the Scedule 1 or 2 zone box comes first"));
     bar->addWidget(txtMapZone);
+    lblZoneSource = new QLabel(bar);
+    lblZoneSource->setObjectName(QStringLiteral("lblZoneSource"));
+    bar->addWidget(lblZoneSource);
     connect(txtMapZone, &QLineEdit::editingFinished, this, &HuntMap::ZoneEdited);
     bar->addSeparator();
     cmdFitAll = new QPushButton(QStringLiteral("Fit all"), bar);
@@ -251,13 +261,22 @@ void HuntMap::ScheduleRebuild() {
 
 void HuntMap::Rebuild() {
     const core::MeasurementState& state = main_.State();
-    const geodesy::UtmZone zone = geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
+    const geodesy::ZoneChoice zone = main_.HuntZone();
     scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
                                       main_.DecimalSeparator());
-    if (!(zone == zone_)) {
-        ChangeZone(zone);
+    if (!(zone.zone == zone_)) {
+        ChangeZone(zone.zone);
     }
+    lblZoneSource->setText(QStringLiteral(" ") +
+                           QString::fromStdString(geodesy::ZoneSourceText(zone.source)) +
+                           QStringLiteral(" "));
+    outsideZone_ = hunt_picture::LeaveOutOutsideZone(scene_, zone_);
+    cmdChangeZone->setVisible(!outsideZone_.empty());
     QStringList notes;
+    if (!outsideZone_.empty()) {
+        notes << QString::fromStdString(geodesy::NotInZoneMessage(zone_, outsideZone_)) +
+                     QStringLiteral(": not drawn");
+    }
     for (const std::string& problem : scene_.problems) {
         notes << QString::fromStdString(problem);
     }
@@ -306,8 +325,9 @@ void HuntMap::ZoneEdited() {
         txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
         return;
     }
-    settings_.zone = geodesy::ZoneText(*zone);
-    SaveSettings();
+    if (const core::Outcome remembered = main_.RememberHuntZone(*zone); !remembered) {
+        statusBar()->showMessage(QString::fromStdString(remembered.message()), 15000);
+    }
     Rebuild();
     if (!(zone_ == *zone)) {
         // A zone box names the zone; what was typed is kept for hunts whose boxes hold none.
@@ -364,19 +384,52 @@ core::Outcome HuntMap::OpenMap(const std::filesystem::path& path) {
     }
     map_ = std::move(*opened);
     settings_.file = persistence::DisplayPath(path);
-    // Nothing names the hunt's zone yet (no zone box, nothing typed or remembered): a map drawn in a UTM
-    // zone names it, so a hunt from that map's area lands on it.
-    const core::MeasurementState& state = main_.State();
-    const bool zoneNamed = geodesy::ParseUtmZone(state.txtZone[0]) ||
-                           geodesy::ParseUtmZone(state.txtZone[1]) || geodesy::ParseUtmZone(settings_.zone);
-    if (const auto mapZone = map_->UtmZoneOfMap(); mapZone && !zoneNamed) {
-        settings_.zone = geodesy::ZoneText(*mapZone);
-    }
     SaveSettings();
     UpdateCanvas(true);
     Rebuild();
     FitAll();
+    QTimer::singleShot(0, this, &HuntMap::OfferMapZone);  // once the window shows the map
     return core::Outcome::Ok();
+}
+
+void HuntMap::OfferMapZone() {
+    const auto mapZone = map_ ? map_->UtmZoneOfMap() : std::nullopt;
+    if (!mapZone || (mapZone->number == zone_.number && mapZone->North() == zone_.North())) {
+        return;
+    }
+    // Once per map and measurement file: a "No" is not asked again.
+    if (!zoneOffersMade_.insert(map_->map->path() + '|' + main_.State().DataFileName).second) {
+        return;
+    }
+    auto* box =
+        new QMessageBox(QMessageBox::Question, kMessageTitle,
+                        QStringLiteral("The map is drawn in UTM zone %1%2; the hunt is in zone %3 (%4).\n"
+                                       "Place the hunt in zone %5?")
+                            .arg(mapZone->number)
+                            .arg(mapZone->North() ? QStringLiteral(" north") : QStringLiteral(" south"))
+                            .arg(QString::fromStdString(geodesy::ZoneText(zone_)),
+                                 QString::fromStdString(geodesy::ZoneSourceText(main_.HuntZone().source)),
+                                 QString::fromStdString(geodesy::ZoneText(*mapZone))),
+                        QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("msgMapZone"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, zone = *mapZone](int answer) {
+        if (answer == QMessageBox::Yes) {
+            ReportOutcome(this, main_.RememberHuntZone(zone));
+            Rebuild();
+        }
+    });
+    box->open();
+}
+
+void HuntMap::AskAndChangeZone() {
+    const auto mapZone = map_ ? map_->UtmZoneOfMap() : std::nullopt;
+    const auto zone = AskZone(this, QString::fromStdString(geodesy::NotInZoneMessage(zone_, outsideZone_)),
+                              mapZone.value_or(zone_));
+    if (zone) {
+        ReportOutcome(this, main_.RememberHuntZone(*zone));
+        Rebuild();
+    }
 }
 
 void HuntMap::AskAndOpenMap() {
@@ -428,6 +481,8 @@ void HuntMap::CalibratePicture(const QString& picture) {
 }
 
 void HuntMap::SaveSettings() {
+    // The default zone is the main window's to change (RememberHuntZone): keep what the file holds.
+    settings_.zone = persistence::ReadMapSettings(main_.SettingsFile()).zone;
     if (const core::Outcome saved = persistence::WriteMapSettings(settings_, main_.SettingsFile()); !saved) {
         statusBar()->showMessage(QString::fromStdString(saved.message()), 15000);
     }

@@ -2,8 +2,11 @@
 
 // The Hunt Map window: the stations, bearing rays, fixes and their ellipses at their true places, over a
 // georeferenced map or on a white sheet with the UTM grid. It follows the measurement state live and
-// remembers its map and zone in Vantrel.ini, section [Map], and how it draws (symbol size, night palette,
-// legend) in [HuntMap].
+// remembers its map in Vantrel.ini, section [Map], and how it draws (symbol size, night palette, legend) in
+// [HuntMap]. The hunt's zone is the main window's (MainFrm::HuntZone); the label beside the Zone field says
+// where it comes from. A zone typed into the field, or accepted when a map in another UTM zone opens, is
+// remembered for the measurement file. Stations and fixes that do not lie in the zone are not drawn: the
+// notes say so and "Change Zone..." asks for another.
 
 #include <QMainWindow>
 
@@ -11,6 +14,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "core/outcome.hpp"
 #include "geodesy/utm_zone.hpp"
@@ -44,6 +50,8 @@ class HuntMap : public QMainWindow {
 
     HuntMapCanvas* canvas = nullptr;
     QLineEdit* txtMapZone = nullptr;
+    QLabel* lblZoneSource = nullptr;       // "from the zone boxes", "remembered", "default"
+    QPushButton* cmdChangeZone = nullptr;  // shown while positions are left out for their zone
     QPushButton* cmdFitAll = nullptr;
     QCheckBox* chkMap = nullptr;
     QCheckBox* chkGrid = nullptr;
@@ -95,6 +103,9 @@ class HuntMap : public QMainWindow {
     void ScheduleRebuild();
     void ZoneEdited();
     void ChangeZone(geodesy::UtmZone zone);
+    // Asks once per map and measurement file whether to place the hunt in the map's UTM zone.
+    void OfferMapZone();
+    void AskAndChangeZone();
     void UpdateCanvas(bool mapChanged);
     void ShowPosition(std::optional<QPointF> pixel);
     void SaveSettings();
@@ -112,6 +123,8 @@ class HuntMap : public QMainWindow {
     persistence::MapSettings settings_;
     persistence::HuntMapDisplay display_;
     geodesy::UtmZone zone_;
+    std::vector<std::string> outsideZone_;  // the stations and fixes left out for the zone
+    std::set<std::string> zoneOffersMade_;  // "map path|measurement file" already asked about
     hunt_picture::HuntScene scene_;
     std::optional<hunt_picture::MapSource> map_;
     hunt_picture::IdentityProjection identity_;

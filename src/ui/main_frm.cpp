@@ -21,12 +21,15 @@
 #include "geodesy/utm_zone.hpp"
 #include "instruments/gps_request.hpp"
 #include "instruments/port_numbers.hpp"
+#include "map_outputs/hunt_export_model.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
+#include "persistence/path_text.hpp"
 #include "persistence/quality_settings.hpp"
 #include "persistence/settings.hpp"
+#include "persistence/zone_memory.hpp"
 #include "platform/hunt_export.hpp"
 #include "platform/locations.hpp"
 #include "platform/serial_ports.hpp"
@@ -44,6 +47,7 @@
 #include "ui/status_notes.hpp"
 #include "ui/twips.hpp"
 #include "ui/wrapping_button.hpp"
+#include "ui/zone_prompt.hpp"
 
 namespace vantrel::ui {
 namespace {
@@ -260,6 +264,14 @@ void MainFrm::BuildButtons() {
     upd_db_cmd = button("upd_db_cmd", QStringLiteral("Update Database"), 5280, 4320, 1455);
     cmdQuit = button("cmdQuit", QStringLiteral("Quit"), 7800, 4320, 975);
     cmdWritePreview = button("cmdWritePreview", QStringLiteral("Write Preview Overlay"), 240, 4440, 2055);
+
+    // The hunt's zone and where it comes from, in the free corner beside Calculate.
+    lblHuntZone = new QLabel(client);
+    lblHuntZone->setObjectName(QStringLiteral("lblHuntZone"));
+    lblHuntZone->setWordWrap(true);
+    PlaceTwips(*lblHuntZone, 6855, 3360, 1935, 2 * kButtonHeight);
+    lblHuntZone->raise();
+    connect(this, &MainFrm::StateChanged, this, &MainFrm::ShowHuntZone);
 
     txtTest = new QLineEdit(client);
     txtTest->setObjectName(QStringLiteral("txtTest"));
@@ -496,25 +508,68 @@ void MainFrm::Export() {
                     QMessageBox::Warning);
         return;
     }
-    const core::MeasurementState& s = State();
-    const persistence::IniFile settings = SettingsFileContent();
-    const geodesy::UtmZone zone =
-        geodesy::HuntZone(s.txtZone[0], s.txtZone[1], settings.Get("Map", "Zone").value_or(""));
-    const auto warnings =
-        platform::ExportHunt(program_, qualitySettings_, zone, *format, *path, DecimalSeparator());
-    if (!ReportOutcome(this, warnings.outcome())) {
+    ExportIn(*path, *format, HuntZone());
+}
+
+void MainFrm::ExportIn(const std::filesystem::path& path, platform::ExportFormat format,
+                       geodesy::ZoneChoice zone) {
+    const auto model =
+        map_outputs::HuntExportOfProgram(program_, qualitySettings_, zone.zone, DecimalSeparator());
+    if (!ReportOutcome(this, model.outcome())) {
         return;
     }
-    statusBar()->showMessage(
-        QStringLiteral("Exported in zone %1 to %2")
-            .arg(QString::fromStdString(geodesy::ZoneText(zone)), platform::FromPath(*path)));
-    if (!warnings->empty()) {
+    if (!model->outsideZone.empty()) {
+        // Exported in a zone it does not lie in, the hunt would land at a wrong place: ask for its zone.
+        const auto chosen =
+            AskZone(this,
+                    QString::fromStdString(geodesy::NotInZoneMessage(zone.zone, model->outsideZone)) +
+                        QStringLiteral(".\nNothing was exported."),
+                    zone.zone);
+        if (chosen) {
+            ReportOutcome(this, RememberHuntZone(*chosen));
+            ExportIn(path, format, HuntZone());
+        }
+        return;
+    }
+    if (!ReportOutcome(this, platform::WriteHuntExport(path, *model, format))) {
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Exported in zone %1 (%2) to %3")
+                                 .arg(QString::fromStdString(geodesy::ZoneText(zone.zone)),
+                                      QString::fromStdString(geodesy::ZoneSourceText(zone.source)),
+                                      platform::FromPath(path)));
+    if (!model->warnings.empty()) {
         QString text;
-        for (const std::string& warning : *warnings) {
+        for (const std::string& warning : model->warnings) {
             text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(warning);
         }
         ShowMessage(this, text, QMessageBox::Information);
     }
+}
+
+void MainFrm::ShowHuntZone() {
+    const geodesy::ZoneChoice zone = HuntZone();
+    lblHuntZone->setText(QStringLiteral("Hunt zone %1 (%2)")
+                             .arg(QString::fromStdString(geodesy::ZoneText(zone.zone)),
+                                  QString::fromStdString(geodesy::ZoneSourceText(zone.source))));
+}
+
+geodesy::ZoneChoice MainFrm::HuntZone() const {
+    // The bearing log beside the measurement file does not name a zone to the window yet.
+    return persistence::ZoneOfHunt(program_.main, SettingsFileContent(), std::nullopt);
+}
+
+core::Outcome MainFrm::RememberHuntZone(geodesy::UtmZone zone) {
+    const std::string text = geodesy::ZoneText(zone);
+    // A hunt without a file name has nothing to remember the zone by: it becomes the default.
+    const core::Outcome remembered =
+        program_.main.DataFileName.empty()
+            ? persistence::UpdateIniFile(SettingsFile(),
+                                         [&text](persistence::IniFile& ini) { ini.Set("Map", "Zone", text); })
+            : persistence::RememberZone(SettingsFile(), persistence::PathFromUtf8(program_.main.DataFileName),
+                                        text);
+    Q_EMIT StateChanged();  // the Hunt Map draws in the new zone
+    return remembered;
 }
 
 void MainFrm::OpenFromOutside(const std::filesystem::path& file) {

@@ -12,9 +12,11 @@
 #include <memory>
 #include <optional>
 
+#include "geodesy/hunt_zone.hpp"
 #include "geodesy/zone_warning.hpp"
 #include "persistence/program_state.hpp"
 #include "platform/gps_position_request.hpp"
+#include "platform/hunt_export.hpp"
 #include "platform/nav_data.hpp"
 #include "quality/fix_quality.hpp"
 #include "ui/single_window.hpp"
@@ -91,6 +93,12 @@ class MainFrm : public QMainWindow {
     platform::GpsPositionRequest GPSComm;
     // The Vantrel.ini as it is now on disk (for the [Ports] device mapping).
     [[nodiscard]] persistence::IniFile SettingsFileContent() const;
+    // The hunt's zone and where it comes from (geodesy/hunt_zone.hpp): the zone boxes, the bearing log,
+    // the zone remembered for the measurement file, [Map] Zone, 32U. Never the last map's.
+    [[nodiscard]] geodesy::ZoneChoice HuntZone() const;
+    // Remembers the zone the user chose for the measurement file (Vantrel.ini, [Zones]); with no file name
+    // it becomes the default ([Map] Zone).
+    core::Outcome RememberHuntZone(geodesy::UtmZone zone);
 
     // Station boxes. Lat boxes hold northings, Lon boxes eastings.
     QLineEdit* Sced1Lat = nullptr;
@@ -107,6 +115,7 @@ class MainFrm : public QMainWindow {
     std::array<QLineEdit*, 5> ResLat{};
     std::array<QLineEdit*, 5> ResLon{};
     QLineEdit* txtTest = nullptr;
+    QLabel* lblHuntZone = nullptr;  // "Hunt zone 25M (remembered)"
 
     std::array<QPushButton*, 2> cmdGetPos{};
     std::array<QPushButton*, 2> cmdAq{};
@@ -169,6 +178,8 @@ class MainFrm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Exports in `zone`; a hunt that does not lie in it asks for its zone and tries again.
+    void ExportIn(const std::filesystem::path& path, platform::ExportFormat format, geodesy::ZoneChoice zone);
     void BuildStationFrame(int station);
     void BuildResultsFrame();
     void BuildButtons();
@@ -184,6 +195,7 @@ class MainFrm : public QMainWindow {
     void OpenRecent(const std::filesystem::path& file);
 
     void ShowGpsProgress();
+    void ShowHuntZone();
     void EndGpsRequest(const QString& status);
     // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
     void RefreshQuality();

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,14 @@ std::string Hunt(double east, double north) {
 
 class CliExport : public testing::Test {
   protected:
+    std::string Export(const std::string& format) {
+        testing_support::WriteBytes(dir_ / "hunt.fhd", Hunt(500000, 5700000));
+        const std::string out = (dir_ / ("hunt." + format)).string();
+        const auto r = testing_support::RunCli(
+            {"export", (dir_ / "hunt.fhd").string(), "--format", format, "-o", out, "--zone", "32U"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return testing_support::ReadBytes(out);
+    }
     QJsonArray ExportGeoJson(double east, double north, const std::string& zone) {
         testing_support::WriteBytes(dir_ / "hunt.fhd", Hunt(east, north));
         const auto r = testing_support::RunCli({"export", (dir_ / "hunt.fhd").string(), "--format", "geojson",
@@ -130,6 +139,94 @@ TEST_F(CliExport, EllipsesAndFlagsInGeoJson) {
         area += a[0].toDouble() * b[1].toDouble() - b[0].toDouble() * a[1].toDouble();
     }
     EXPECT_GT(area, 0);
+}
+
+// The colours of the hunt picture: F1 blue (0, 0, 250), F2 red (250, 0, 0), stations dark grey (30, 30, 30);
+// ellipses filled at alpha 51 (0.2). KML writes them as aabbggrr.
+TEST_F(CliExport, KmlStylesPerFoxAndForTheStations) {
+    QXmlStreamReader xml(QByteArray::fromStdString(Export("kml")));
+    std::map<QString, QString> iconColour;  // style id -> IconStyle colour
+    std::map<QString, QString> polyColour;
+    std::map<QString, QString> styleOf;  // placemark name -> styleUrl
+    QString style;
+    QString placemark;
+    QString parent;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        const QString name = xml.name().toString();
+        if (name == QStringLiteral("Style")) {
+            style = xml.attributes().value(QStringLiteral("id")).toString();
+        } else if (name == QStringLiteral("IconStyle") || name == QStringLiteral("PolyStyle") ||
+                   name == QStringLiteral("LineStyle")) {
+            parent = name;
+        } else if (name == QStringLiteral("color")) {
+            (parent == QStringLiteral("PolyStyle") ? polyColour : iconColour)
+                .emplace(style, xml.readElementText());
+        } else if (name == QStringLiteral("Placemark")) {
+            xml.readNextStartElement();
+            placemark = xml.readElementText();
+        } else if (name == QStringLiteral("styleUrl")) {
+            styleOf[placemark] = xml.readElementText();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(iconColour[QStringLiteral("station")], QStringLiteral("ff1e1e1e"));
+    EXPECT_EQ(iconColour[QStringLiteral("fox1")], QStringLiteral("fffa0000"));
+    EXPECT_EQ(iconColour[QStringLiteral("fox2")], QStringLiteral("ff0000fa"));
+    EXPECT_EQ(polyColour[QStringLiteral("fox2")], QStringLiteral("330000fa"));
+    EXPECT_EQ(iconColour.count(QStringLiteral("fox3")), 0u) << "F3 has no fix";
+    const std::map<QString, QString> expected{{QStringLiteral("P1"), QStringLiteral("#station")},
+                                              {QStringLiteral("P2"), QStringLiteral("#station")},
+                                              {QStringLiteral("F1"), QStringLiteral("#fox1")},
+                                              {QStringLiteral("P2 - F2"), QStringLiteral("#fox2")},
+                                              {QStringLiteral("F2 ellipse"), QStringLiteral("#fox2")}};
+    for (const auto& [name, url] : expected) {
+        EXPECT_EQ(styleOf[name], url) << name.toStdString();
+    }
+}
+
+TEST_F(CliExport, GeoJsonSimplestyleAndGpxSymbols) {
+    const QJsonArray f = QJsonDocument::fromJson(QByteArray::fromStdString(Export("geojson")))
+                             .object()[QStringLiteral("features")]
+                             .toArray();
+    ASSERT_EQ(f.size(), 10);
+    EXPECT_EQ(Properties(f, 0)[QStringLiteral("name")].toString(), QStringLiteral("P1"));
+    EXPECT_EQ(Properties(f, 0)[QStringLiteral("marker-color")].toString(), QStringLiteral("#1e1e1e"));
+    EXPECT_EQ(Properties(f, 2)[QStringLiteral("marker-color")].toString(), QStringLiteral("#0000fa"));  // F1
+    EXPECT_EQ(Properties(f, 5)[QStringLiteral("name")].toString(), QStringLiteral("P2 - F1"));
+    EXPECT_EQ(Properties(f, 5)[QStringLiteral("stroke")].toString(), QStringLiteral("#0000fa"));
+    EXPECT_EQ(Properties(f, 5)[QStringLiteral("stroke-width")].toInt(), 2);
+    const QJsonObject ellipse = Properties(f, 9);  // F2's
+    EXPECT_EQ(ellipse[QStringLiteral("stroke")].toString(), QStringLiteral("#fa0000"));
+    EXPECT_EQ(ellipse[QStringLiteral("fill")].toString(), QStringLiteral("#fa0000"));
+    EXPECT_EQ(ellipse[QStringLiteral("fill-opacity")].toDouble(), 0.2);
+
+    QXmlStreamReader gpx(QByteArray::fromStdString(Export("gpx")));
+    std::vector<std::string> kinds;  // "name sym type" of each waypoint, "name type" of each route
+    std::string current;
+    while (!gpx.atEnd()) {
+        if (gpx.readNext() == QXmlStreamReader::StartElement) {
+            const QString name = gpx.name().toString();
+            if (name == QStringLiteral("wpt") || name == QStringLiteral("rte")) {
+                current.clear();  // not the document's own name
+            }
+            if (name == QStringLiteral("name") || name == QStringLiteral("sym") ||
+                name == QStringLiteral("type")) {
+                current += (current.empty() ? "" : " ") + gpx.readElementText().toStdString();
+            }
+        } else if (gpx.isEndElement() &&
+                   (gpx.name() == QStringLiteral("wpt") || gpx.name() == QStringLiteral("rte"))) {
+            kinds.push_back(current);
+            current.clear();
+        }
+    }
+    ASSERT_FALSE(gpx.hasError()) << gpx.errorString().toStdString();
+    const std::vector<std::string> expected{
+        "P1 Flag station", "P2 Flag station", "F1 Pin fix",  "F2 Pin fix",         "P1 - F1 ray",
+        "P2 - F1 ray",     "P1 - F2 ray",     "P2 - F2 ray", "F1 ellipse ellipse", "F2 ellipse ellipse"};
+    EXPECT_EQ(kinds, expected);
 }
 
 }  // namespace

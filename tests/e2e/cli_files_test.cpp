@@ -215,7 +215,7 @@ struct Expected {
     double lat;
     double lon;
 };
-const Expected kStations[] = {{"Scedule 1", 51.4511822, 9.0}, {"Scedule 2", 51.45118132, 9.01439121}};
+const Expected kStations[] = {{"P1", 51.4511822, 9.0}, {"P2", 51.45118132, 9.01439121}};
 const Expected kFixes[] = {
     {"F1", 51.45567788, 9.00719631}, {"F3", 51.45118132, 9.01439121}, {"F5", 51.460174, 9.0}};
 
@@ -247,7 +247,7 @@ TEST_F(CliFiles, ExportGeoJson) {
     }
     const QJsonObject ray = features[5].toObject();
     EXPECT_EQ(ray.value(QStringLiteral("properties")).toObject().value(QStringLiteral("name")).toString(),
-              QStringLiteral("Scedule 1 - F1"));
+              QStringLiteral("P1 - F1"));
     const QJsonArray line =
         ray.value(QStringLiteral("geometry")).toObject().value(QStringLiteral("coordinates")).toArray();
     ASSERT_EQ(line.size(), 2);
@@ -287,17 +287,10 @@ XmlSummary ReadXml(const std::string& bytes) {
     return s;
 }
 
-const QStringList kNames{QStringLiteral("Scedule 1"),
-                         QStringLiteral("Scedule 2"),
-                         QStringLiteral("F1"),
-                         QStringLiteral("F3"),
-                         QStringLiteral("F5"),
-                         QStringLiteral("Scedule 1 - F1"),
-                         QStringLiteral("Scedule 2 - F1"),
-                         QStringLiteral("Scedule 1 - F3"),
-                         QStringLiteral("Scedule 2 - F3"),
-                         QStringLiteral("Scedule 1 - F5"),
-                         QStringLiteral("Scedule 2 - F5")};
+const QStringList kNames{QStringLiteral("P1"),      QStringLiteral("P2"),      QStringLiteral("F1"),
+                         QStringLiteral("F3"),      QStringLiteral("F5"),      QStringLiteral("P1 - F1"),
+                         QStringLiteral("P2 - F1"), QStringLiteral("P1 - F3"), QStringLiteral("P2 - F3"),
+                         QStringLiteral("P1 - F5"), QStringLiteral("P2 - F5")};
 const QStringList kEllipseNames{QStringLiteral("F1 ellipse"), QStringLiteral("F3 ellipse"),
                                 QStringLiteral("F5 ellipse")};
 
@@ -345,11 +338,10 @@ TEST_F(CliFiles, ExportLeavesOutFixesThatAreNoPosition) {
     const auto r = Run({"export", "@far.fhd", "--format", "gpx", "-o", "@far.gpx"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.starts_with("vantrel-cli: F2 left out: northing -2864")) << r.err;
-    EXPECT_EQ(
-        ReadXml(ReadBytes(dir_ / "far.gpx")).names,
-        (QStringList{QStringLiteral("far.fhd"), QStringLiteral("Scedule 1"), QStringLiteral("Scedule 2"),
-                     QStringLiteral("F1"), QStringLiteral("Scedule 1 - F1"), QStringLiteral("Scedule 2 - F1"),
-                     QStringLiteral("F1 ellipse")}));
+    EXPECT_EQ(ReadXml(ReadBytes(dir_ / "far.gpx")).names,
+              (QStringList{QStringLiteral("far.fhd"), QStringLiteral("P1"), QStringLiteral("P2"),
+                           QStringLiteral("F1"), QStringLiteral("P1 - F1"), QStringLiteral("P2 - F1"),
+                           QStringLiteral("F1 ellipse")}));
 }
 
 // The example hunt was laid out with the transmitters at known places; its averaged bearings must find them

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "e2e/cli_test.hpp"
@@ -59,15 +60,19 @@ class CliMap : public testing::Test {
                                                            Station(502000, 5600000, second, strengths), {}));
     }
     std::string At(const std::string& name) const { return (dir_ / name).string(); }
+    // Without a settings file, so the zone is the default unless the arguments name one.
     testing_support::ProcessResult Map(const std::vector<std::string>& extra, const char* hunt = "hunt.fh2") {
         std::vector<std::string> args{"map", At(hunt), "-o", At("out.png")};
         args.insert(args.end(), extra.begin(), extra.end());
-        return testing_support::RunCli(args);
+        testing_support::ProcessOptions options;
+        options.environment["XDG_CONFIG_HOME"] = At("config");
+        return testing_support::RunCli(args, options);
     }
     QImage Render(const std::vector<std::string>& extra = {}, const char* hunt = "hunt.fh2") {
         const auto r = Map(extra, hunt);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.err, "");
+        const bool zoneNamed = std::find(extra.begin(), extra.end(), "--zone") != extra.end();
+        EXPECT_EQ(r.err, zoneNamed ? "" : "vantrel-cli: zone 32U (default); --zone names another\n");
         return QImage(QString::fromStdString(At("out.png")));
     }
     testing_support::TempDir dir_;
@@ -111,10 +116,10 @@ TEST_F(CliMap, SizeChangesTheScaleAsTheFormulaSays) {
 }
 
 TEST_F(CliMap, AMapThatMissesTheHuntSaysWhereTheHuntLiesAndStillDrawsIt) {
-    // The generated hunt read in zone 25 south lies near 40 degrees south, far south of the scene and east
-    // of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
+    // The generated hunt read in zone 25 south lies near 40 degrees south (band H's reach), far south of
+    // the scene and east of it: gaps 500000 - 298722.75 and 9110729 - 5602000 m, 3514 km together.
     const auto r =
-        Map({"--map", kMaps + "/L7_ETMs.tif", "--zone", "25M", "--sigma", "0.5", "--sigma-floor", "0.5"});
+        Map({"--map", kMaps + "/L7_ETMs.tif", "--zone", "25H", "--sigma", "0.5", "--sigma-floor", "0.5"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("L7_ETMs.tif: the map does not cover the hunt: the hunt lies"), std::string::npos)
         << r.err;

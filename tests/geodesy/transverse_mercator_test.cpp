@@ -109,11 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneTextCase{"TwoBands", "32UU", false, 0, ' '}, ZoneTextCase{"TooLong", "032U", false, 0, ' '}),
     testing_support::ParamName());
 
-TEST(HuntZone, StationOneThenStationTwoThenSettingThen32U) {
-    EXPECT_EQ(HuntZone("33U", "32U", "31U"), (UtmZone{33, 'U'}));
-    EXPECT_EQ(HuntZone("", "25M", "31U"), (UtmZone{25, 'M'}));
-    EXPECT_EQ(HuntZone("x", "", "31u"), (UtmZone{31, 'U'}));
-    EXPECT_EQ(HuntZone("", "", "nonsense"), (UtmZone{32, 'U'}));
+TEST(UtmZone, TextAndHemisphere) {
     EXPECT_EQ(ZoneText(UtmZone{5, 'Q'}), "5Q");
     EXPECT_FALSE((UtmZone{25, 'M'}).North());
     EXPECT_TRUE((UtmZone{25, 'N'}).North());

@@ -15,7 +15,10 @@
 #include <cmath>
 
 #include "file_bytes.hpp"
+#include "persistence/data_file_commands.hpp"
 #include "persistence/ini_file.hpp"
+#include "persistence/path_text.hpp"
+#include "persistence/zone_memory.hpp"
 #include "temp_dir.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
 #include "ui/file_history.hpp"
@@ -218,13 +221,19 @@ class HuntMapTest : public QObject {
     }
 
     void ZoneFieldTypedIsUsedAndRemembered() {
+        program_.main.DataFileName = ((*dir_) / "hunt.fh2").string();
         HuntMap& map = Open();
         QCOMPARE(map.txtMapZone->text(), QStringLiteral("32U"));
+        QCOMPARE(map.lblZoneSource->text().trimmed(), QStringLiteral("default"));
         Type(map.txtMapZone, QStringLiteral("33T"));
         QTest::keyClick(map.txtMapZone, Qt::Key_Return);
         QCOMPARE(map.Zone(), (geodesy::UtmZone{33, 'T'}));
+        QCOMPARE(map.lblZoneSource->text().trimmed(), QStringLiteral("remembered"));
+        // Remembered for the measurement file, not as everybody's default.
         const auto ini = SavedSettings();
-        QCOMPARE(QString::fromStdString(ini.Get("Map", "Zone").value_or("")), QStringLiteral("33T"));
+        QCOMPARE(persistence::RememberedZone(ini, persistence::PathFromUtf8(program_.main.DataFileName)),
+                 "33T");
+        QVERIFY(!ini.Get("Map", "Zone"));
         // Not a zone: refused, the zone stays.
         Type(map.txtMapZone, QStringLiteral("61U"));
         QTest::keyClick(map.txtMapZone, Qt::Key_Return);
@@ -234,14 +243,45 @@ class HuntMapTest : public QObject {
         Type(main_->txtZone[1], QStringLiteral("31U"));
         QTRY_COMPARE(map.Zone(), (geodesy::UtmZone{31, 'U'}));
         QCOMPARE(map.txtMapZone->text(), QStringLiteral("31U"));
+        QCOMPARE(map.lblZoneSource->text().trimmed(), QStringLiteral("from the zone boxes"));
     }
 
-    // The example hunt's map names zone 25 south in its .prj: with no zone anywhere else it becomes the
-    // hunt's zone, the map is drawn (asynchronously) and the sea of the ground truth shows where it lies.
+    // The Olinda hunt read in the default zone 32U lands at 81.9 N: nothing of it is drawn, the notes say
+    // why and "Change Zone..." is offered; opening its map asks once to place the hunt in zone 25.
+    void HuntOutsideItsZoneIsNotDrawnAndTheMapOffersItsZone() {
+        QVERIFY(persistence::OpenDataFile(program_, VANTREL_SOURCE_DIR "/examples/hunt-olinda.fh2", '.',
+                                          main_->SettingsFile())
+                    .ok());
+        main_->RefreshFromState();
+        HuntMap& map = Open();
+        QCOMPARE(map.Zone(), (geodesy::UtmZone{32, 'U'}));
+        QVERIFY(map.Scene().stations.empty() && map.Scene().fixes.empty());
+        QVERIFY(map.cmdChangeZone->isVisibleTo(&map));
+        QVERIFY2(
+            map.lblNotes->text().contains(QStringLiteral("does not lie in zone 32U: P1 lands at 81.9 N")),
+            qPrintable(map.lblNotes->text()));
+        MessageBoxAnswer yes(QMessageBox::Yes);
+        QVERIFY(map.OpenMap(VANTREL_SOURCE_DIR "/examples/maps/olinda.png").ok());
+        QTRY_VERIFY(yes.answered());
+        QVERIFY2(yes.text().contains(QStringLiteral("Place the hunt in zone 25M?")), qPrintable(yes.text()));
+        QTRY_COMPARE(map.Zone(), (geodesy::UtmZone{25, 'M'}));
+        QCOMPARE(map.Scene().stations.size(), std::size_t{2});
+        QVERIFY(!map.cmdChangeZone->isVisibleTo(&map));
+        QCOMPARE(map.lblZoneSource->text().trimmed(), QStringLiteral("remembered"));
+        // Asked once: opening the map again does not ask.
+        QVERIFY(map.OpenMap(VANTREL_SOURCE_DIR "/examples/maps/olinda.png").ok());
+        MessageBoxAnswer none(QMessageBox::No, 300);
+        QTest::qWait(400);
+        QVERIFY(!none.answered());
+    }
+
+    // The example hunt's map names zone 25 south in its .prj: accepted, it becomes the hunt's zone, the map
+    // is drawn (asynchronously) and the sea of the ground truth shows where it lies.
     void MapDrawnOnTheSideWithTheGroundTruthInPlace() {
         HuntMap& map = Open();
+        MessageBoxAnswer yes(QMessageBox::Yes);
         QVERIFY(map.OpenMap(VANTREL_SOURCE_DIR "/examples/maps/olinda.png").ok());
-        QCOMPARE(map.Zone(), (geodesy::UtmZone{25, 'M'}));
+        QTRY_COMPARE(map.Zone(), (geodesy::UtmZone{25, 'M'}));
         map.chkGrid->setChecked(false);
         map.canvas->SetView({{298317.08, 9111935.56}, 10, map.canvas->width(), map.canvas->height()});
         QTRY_VERIFY(!map.canvas->MapPending());

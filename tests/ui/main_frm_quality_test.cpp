@@ -129,8 +129,8 @@ class MainFrmQualityTest : public QObject {
             QVERIFY(bytes.find("ellipse") != std::string::npos);
             QVERIFY(bytes == ReadBytes(f.dir / cli));
         }
-        QVERIFY(
-            f.window->statusBar()->currentMessage().startsWith(QStringLiteral("Exported in zone 33U to ")));
+        QVERIFY(f.window->statusBar()->currentMessage().startsWith(
+            QStringLiteral("Exported in zone 33U (default) to ")));
         QCOMPARE(f.presetName, f.Path("hunt.kml"));  // beside the measurement, named after it
         // A bearing typed since Calculate: F1 goes out without the quality it no longer has, and says so.
         f.window->S1Ang[0]->selectAll();

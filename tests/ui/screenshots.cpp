@@ -350,6 +350,11 @@ int main(int argc, char* argv[]) {
                                     {QDir::tempPath().toStdString() + "/vantrel-screenshots.ini", ','});
         if (vantrel::persistence::ReadDataFile(
                 olinda, (example + QStringLiteral("/hunt-olinda.fh2")).toStdString(), ',')) {
+            // First with nothing naming its zone: read in the default 32U it is refused, not drawn.
+            second.RefreshFromState();
+            second.Calculate();
+            second.mnuHuntMap->trigger();
+            ok = Save(*second.huntMapWindow.Get(), folder, QStringLiteral("HuntMapOutsideItsZone")) && ok;
             olinda.main.txtZone = {"25M", "25M"};
             second.RefreshFromState();
             second.Calculate();
