@@ -90,7 +90,7 @@ class ModelBuilder {
                                       " exported without its quality: the boxes no longer give this fix "
                                       "(Calculate again)");
         }
-        model_.styles.push_back({FoxStyleId(fox), picture_tools::FoxColour(fox)});
+        model_.styles.push_back({FoxStyleId(fox), maps::kFoxMapColours.at(static_cast<std::size_t>(fox))});
         model_.fixes.push_back(std::move(fix));
         for (const ExportStation& station : model_.stations) {
             model_.rays.push_back({station.name + " - " + name, fox, station.at, *at});

@@ -24,8 +24,8 @@
 #include "core/outcome.hpp"
 #include "geodesy/transverse_mercator.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "maps/map_style.hpp"
 #include "persistence/program_state.hpp"
-#include "picture_tools/rays.hpp"
 #include "quality/fix_quality.hpp"
 
 namespace vantrel::map_outputs {
@@ -33,7 +33,7 @@ namespace vantrel::map_outputs {
 using FixQualities = std::array<std::optional<quality::FixQuality>, core::kFoxCount>;
 
 // The colour of the station symbols in the hunt picture (dark triangles).
-inline constexpr picture_tools::Rgb kStationColour{30, 30, 30};
+inline constexpr maps::StyleRgb kStationColour = maps::kStationMapColour;
 // How opaque an ellipse's fill is in the hunt picture (alpha 50 of 255): the map shows through.
 inline constexpr double kEllipseFillOpacity = 0.2;
 inline constexpr int kLineWidth = 2;  // pixels: rays and ellipse outlines
@@ -41,7 +41,7 @@ inline constexpr int kLineWidth = 2;  // pixels: rays and ellipse outlines
 // One style: the stations' or one fox's (its rays, fix and ellipse).
 struct ExportStyle {
     std::string id;  // "station", "fox1" .. "fox5"
-    picture_tools::Rgb colour;
+    maps::StyleRgb colour;
 };
 
 // The style id of a fox (0..4): "fox1" .. "fox5"; of the stations: "station".

@@ -33,27 +33,27 @@ QString Degrees(double value) {
 }
 
 // "#1e1e1e": the simplestyle form of a colour.
-QString HexColour(picture_tools::Rgb c) {
+QString HexColour(maps::StyleRgb c) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
     return QString::fromLatin1(text);
 }
 
 // "ff1e1e1e": KML's aabbggrr form.
-QString KmlColour(picture_tools::Rgb c, int alpha = 255) {
+QString KmlColour(maps::StyleRgb c, int alpha = 255) {
     char text[9];
     std::snprintf(text, sizeof text, "%02x%02x%02x%02x", alpha, c.b, c.g, c.r);
     return QString::fromLatin1(text);
 }
 
-picture_tools::Rgb FoxColourOf(const HuntExportModel& model, int fox) {
+maps::StyleRgb FoxColourOf(const HuntExportModel& model, int fox) {
     const std::string id = map_outputs::FoxStyleId(fox);
     for (const map_outputs::ExportStyle& style : model.styles) {
         if (style.id == id) {
             return style.colour;
         }
     }
-    return picture_tools::FoxColour(fox);
+    return maps::kFoxMapColours.at(static_cast<std::size_t>(fox));
 }
 
 // ---- GeoJSON ----
@@ -94,18 +94,18 @@ QJsonObject QualityProperties(const ExportFix& fix) {
 }
 
 // simplestyle: a point's marker, a line's stroke, a polygon's stroke and fill.
-QJsonObject MarkerStyle(picture_tools::Rgb colour, QJsonObject properties = {}) {
+QJsonObject MarkerStyle(maps::StyleRgb colour, QJsonObject properties = {}) {
     properties.insert(QStringLiteral("marker-color"), HexColour(colour));
     return properties;
 }
 
-QJsonObject StrokeStyle(picture_tools::Rgb colour, QJsonObject properties = {}) {
+QJsonObject StrokeStyle(maps::StyleRgb colour, QJsonObject properties = {}) {
     properties.insert(QStringLiteral("stroke"), HexColour(colour));
     properties.insert(QStringLiteral("stroke-width"), map_outputs::kLineWidth);
     return properties;
 }
 
-QJsonObject FillStyle(picture_tools::Rgb colour, QJsonObject properties) {
+QJsonObject FillStyle(maps::StyleRgb colour, QJsonObject properties) {
     properties = StrokeStyle(colour, std::move(properties));
     properties.insert(QStringLiteral("fill"), HexColour(colour));
     properties.insert(QStringLiteral("fill-opacity"), map_outputs::kEllipseFillOpacity);

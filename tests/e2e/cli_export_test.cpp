@@ -141,8 +141,8 @@ TEST_F(CliExport, EllipsesAndFlagsInGeoJson) {
     EXPECT_GT(area, 0);
 }
 
-// The colours of the hunt picture: F1 blue (0, 0, 250), F2 red (250, 0, 0), stations dark grey (30, 30, 30);
-// ellipses filled at alpha 51 (0.2). KML writes them as aabbggrr.
+// The colours of the hunt picture: F1 blue (0, 114, 178), F2 vermillion (213, 94, 0), stations dark grey (30,
+// 30, 30); ellipses filled at alpha 51 (0.2). KML writes them as aabbggrr.
 TEST_F(CliExport, KmlStylesPerFoxAndForTheStations) {
     QXmlStreamReader xml(QByteArray::fromStdString(Export("kml")));
     std::map<QString, QString> iconColour;  // style id -> IconStyle colour
@@ -173,8 +173,8 @@ TEST_F(CliExport, KmlStylesPerFoxAndForTheStations) {
     }
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(iconColour[QStringLiteral("station")], QStringLiteral("ff1e1e1e"));
-    EXPECT_EQ(iconColour[QStringLiteral("fox1")], QStringLiteral("fffa0000"));
-    EXPECT_EQ(iconColour[QStringLiteral("fox2")], QStringLiteral("ff0000fa"));
+    EXPECT_EQ(iconColour[QStringLiteral("fox1")], QStringLiteral("ffb27200"));
+    EXPECT_EQ(iconColour[QStringLiteral("fox2")], QStringLiteral("ff005ed5"));
     EXPECT_EQ(polyColour[QStringLiteral("fox2")], QStringLiteral("330000fa"));
     EXPECT_EQ(iconColour.count(QStringLiteral("fox3")), 0u) << "F3 has no fix";
     const std::map<QString, QString> expected{{QStringLiteral("P1"), QStringLiteral("#station")},
@@ -194,13 +194,13 @@ TEST_F(CliExport, GeoJsonSimplestyleAndGpxSymbols) {
     ASSERT_EQ(f.size(), 10);
     EXPECT_EQ(Properties(f, 0)[QStringLiteral("name")].toString(), QStringLiteral("P1"));
     EXPECT_EQ(Properties(f, 0)[QStringLiteral("marker-color")].toString(), QStringLiteral("#1e1e1e"));
-    EXPECT_EQ(Properties(f, 2)[QStringLiteral("marker-color")].toString(), QStringLiteral("#0000fa"));  // F1
+    EXPECT_EQ(Properties(f, 2)[QStringLiteral("marker-color")].toString(), QStringLiteral("#0072b2"));  // F1
     EXPECT_EQ(Properties(f, 5)[QStringLiteral("name")].toString(), QStringLiteral("P2 - F1"));
-    EXPECT_EQ(Properties(f, 5)[QStringLiteral("stroke")].toString(), QStringLiteral("#0000fa"));
+    EXPECT_EQ(Properties(f, 5)[QStringLiteral("stroke")].toString(), QStringLiteral("#0072b2"));
     EXPECT_EQ(Properties(f, 5)[QStringLiteral("stroke-width")].toInt(), 2);
     const QJsonObject ellipse = Properties(f, 9);  // F2's
-    EXPECT_EQ(ellipse[QStringLiteral("stroke")].toString(), QStringLiteral("#fa0000"));
-    EXPECT_EQ(ellipse[QStringLiteral("fill")].toString(), QStringLiteral("#fa0000"));
+    EXPECT_EQ(ellipse[QStringLiteral("stroke")].toString(), QStringLiteral("#d55e00"));
+    EXPECT_EQ(ellipse[QStringLiteral("fill")].toString(), QStringLiteral("#d55e00"));
     EXPECT_EQ(ellipse[QStringLiteral("fill-opacity")].toDouble(), 0.2);
 
     QXmlStreamReader gpx(QByteArray::fromStdString(Export("gpx")));

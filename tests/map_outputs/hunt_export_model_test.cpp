@@ -32,12 +32,12 @@ TEST(HuntExportModel, PlacesNamesAndStylesOfTheHunt) {
     // No quality given: each fix goes out without it, and says so.
     EXPECT_EQ(model.warnings.size(), 5u);
     EXPECT_TRUE(model.ellipses.empty());
-    // The stations' style and one per fox, in the colours the hunt picture draws: F1 blue, F4 yellow.
+    // The stations' style and one per fox, in the colours the hunt picture draws: F1 blue, F4 reddish purple.
     ASSERT_EQ(model.styles.size(), 6u);
     EXPECT_EQ(model.styles[0].id, "station");
     EXPECT_EQ(model.styles[1].id, "fox1");
-    EXPECT_EQ(model.styles[1].colour, (picture_tools::Rgb{0, 0, 250}));
-    EXPECT_EQ(model.styles[4].colour, (picture_tools::Rgb{255, 255, 0}));
+    EXPECT_EQ(model.styles[1].colour, (maps::StyleRgb{0x00, 0x72, 0xB2}));
+    EXPECT_EQ(model.styles[4].colour, (maps::StyleRgb{0xCC, 0x79, 0xA7}));
 }
 
 TEST(HuntExportModel, FlagsStayAList) {
