@@ -59,9 +59,14 @@ std::optional<double> NumberArgument(const Context& context, std::size_t index, 
 // "-o OUT" is a short option, which the common argument split leaves among the positionals: takes it out.
 std::optional<std::string> TakeShortOutputOption(std::vector<std::string>& positional);
 // --sigma DEG, --sigma-floor DEG and --confidence P over the defaults; nullopt after printing a usage error
-// naming the option (not a number, a negative sigma, a confidence outside (0, 1)).
+// naming the option (not a number, a sigma below 0 or above 180 degrees, a confidence outside (0, 1)).
 std::optional<quality::QualitySettings> QualityOptions(const Context& context);
 inline const std::vector<std::string> kQualityOptionNames{"sigma", "sigma-floor", "confidence"};
+
+// Refuses an output file that is the same file as one of the inputs (links followed, so a link or a second
+// name of an input counts too): writing it would destroy the input before, or instead of, the result. An
+// output or input that does not exist yet cannot be the same file. Fail-style message naming both.
+core::Outcome CheckOutputIsNoInput(const std::string& output, const std::vector<std::string>& inputs);
 
 // Checks the count of positional arguments; prints a usage error when it is wrong.
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);

@@ -20,6 +20,10 @@ int RunUpdateDb(const Context& context) {
     if (!database || database->empty()) {
         return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name the object database)");
     }
+    if (const core::Outcome distinct = CheckOutputIsNoInput(*database, {context.args.positional[0]});
+        !distinct) {
+        return FailWith(distinct);
+    }
     auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
         return Fail(state.message());

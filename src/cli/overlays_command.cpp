@@ -22,6 +22,13 @@ int RunOverlays(const Context& context) {
     if (!foxes && !preview) {
         return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name at least one overlay)");
     }
+    for (const auto& output : {foxes, rays, preview}) {
+        if (const core::Outcome distinct =
+                CheckOutputIsNoInput(output.value_or(""), {context.args.positional[0]});
+            !distinct) {
+            return FailWith(distinct);
+        }
+    }
     auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
         return Fail(state.message());

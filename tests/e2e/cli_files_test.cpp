@@ -183,6 +183,67 @@ TEST_F(CliFiles, ErrorsNameTheFile) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "out.fh2"));
 }
 
+// An output that is one of the inputs (by the same name, a symbolic link or a hard link) would destroy the
+// input: refused before anything is read or written, and so is a name that hides what is written in it.
+TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
+    std::filesystem::create_symlink(dir_ / "hunt.fh2", dir_ / "link.kml");
+    std::filesystem::create_hard_link(dir_ / "hunt.fh2", dir_ / "second-name.ovl");
+    WriteBytes(dir_ / "m.png", "not really a picture");
+    const std::string same = "\": it is the same file as the input \"";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {"export to a link to its input",
+         {"export", "@hunt.fh2", "--format", "kml", "-o", "@link.kml"},
+         "Could not write \"" + Path("link.kml") + same + Path("hunt.fh2")},
+        {"export to a name of another format",
+         {"export", "@hunt.fh2", "--format", "kml", "-o", "@hunt.fh2"},
+         "Cannot export to \"" + Path("hunt.fh2") + "\": choose a name ending in .kml"},
+        {"export gpx under a kml name",
+         {"export", "@hunt.fh2", "--format", "gpx", "-o", "@out.kml"},
+         "choose a name ending in .gpx"},
+        {"map over its measurement file",
+         {"map", "@hunt.fh2", "-o", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same + Path("hunt.fh2")},
+        {"map over its map picture",
+         {"map", "@hunt.fh2", "--map", "@m.png", "-o", "@m.png"},
+         "Could not write \"" + Path("m.png") + same + Path("m.png")},
+        {"overlays: foxes over the input",
+         {"overlays", "@hunt.fh2", "--foxes", "@hunt.fh2", "--rays", "@rays.ovl"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+        {"overlays: preview over a hard link of the input",
+         {"overlays", "@hunt.fh2", "--preview", "@second-name.ovl"},
+         "Could not write \"" + Path("second-name.ovl") + same + Path("hunt.fh2")},
+        {"convert onto itself",
+         {"convert", "@hunt.fh2", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+        {"convert to a legacy name",
+         {"convert", "@old.FHD", "@old.FHD"},
+         "Could not write \"" + Path("old.FHD") + "\": convert writes a .fh2 data file"},
+        {"convert to a new legacy name", {"convert", "@hunt.fh2", "@new.fhd"}, "not the legacy .fhd format"},
+        {"update-db into the measurement file",
+         {"update-db", "@hunt.fh2", "--db", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+    };
+    const std::string hunt = ReadBytes(dir_ / "hunt.fh2");
+    const std::string old = ReadBytes(dir_ / "old.FHD");
+    for (const auto& c : cases) {
+        const auto r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.name;
+        EXPECT_TRUE(r.err.starts_with("vantrel-cli: " + c.err)) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_EQ(ReadBytes(dir_ / "hunt.fh2"), hunt) << c.name;
+    }
+    EXPECT_EQ(ReadBytes(dir_ / "old.FHD"), old);
+    EXPECT_EQ(ReadBytes(dir_ / "m.png"), "not really a picture");
+    for (const char* never : {"rays.ovl", "out.kml", "new.fhd"}) {
+        EXPECT_FALSE(std::filesystem::exists(dir_ / never)) << never;
+    }
+}
+
 TEST_F(CliFiles, UsageErrors) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"solve"},
