@@ -1,5 +1,8 @@
 #include <QEventLoop>
 
+#include <algorithm>
+#include <string>
+
 #include "cli/cli.hpp"
 #include "cli/instrument_input.hpp"
 #include "core/number_text.hpp"
@@ -13,12 +16,37 @@ namespace {
 constexpr const char* kSynopsis = "rx [--format fixed|agrelo|kn5r|aprs] [--baud N] [DEVICE|-]";
 
 // One output line per complete receiver line: bearing and signal, or "skipped" and the line as received.
+//
+// The fixed format's receivers end their lines at CR LF, and its reader keeps a lone LF inside the line
+// and drops a line too long to read without a word. A monitor shows every line as it comes instead: a line
+// ended by a LF alone, and one longer than the reader takes, are shown as skipped at their LF; lines ended
+// by CR LF go to the reader, which reads them as the window files them.
 class LineMonitor {
   public:
     LineMonitor(instruments::RxFormat format, char decimalSeparator) : reader_(format, decimalSeparator) {}
 
     void Feed(std::string_view chunk) {
-        reader_.Feed(chunk, [](std::string_view line, const instruments::RxLineReading& read) {
+        if (reader_.format() != instruments::RxFormat::Fixed) {
+            Read(chunk);
+            return;
+        }
+        while (!chunk.empty()) {
+            const std::size_t lf = chunk.find('\n');
+            Collect(chunk.substr(0, lf));
+            if (lf == std::string_view::npos) {
+                return;
+            }
+            chunk.remove_prefix(lf + 1);
+            EndFixedLine();
+        }
+    }
+
+  private:
+    static constexpr std::size_t kMaxLine = instruments::RxLineFramer::kMaxLine;
+    static constexpr std::size_t kShownOfOverlong = 80;
+
+    void Read(std::string_view bytes) {
+        reader_.Feed(bytes, [](std::string_view line, const instruments::RxLineReading& read) {
             if (read.bearing) {
                 PrintLineNow(core::ShortestText(*read.bearing) + "\t" + core::ShortestText(read.signal));
             } else {
@@ -28,8 +56,37 @@ class LineMonitor {
         });
     }
 
-  private:
+    // Keeps at most one line and its CR; counts the rest.
+    void Collect(std::string_view bytes) {
+        if (bytes.empty()) {
+            return;
+        }
+        length_ += bytes.size();
+        endsWithCr_ = bytes.back() == '\r';
+        const std::size_t room = kMaxLine + 1 - std::min(pending_.size(), kMaxLine + 1);
+        pending_.append(bytes.substr(0, room));
+    }
+
+    void EndFixedLine() {
+        const std::size_t lineLength = endsWithCr_ ? length_ - 1 : length_;
+        if (lineLength > kMaxLine) {
+            PrintLineNow("skipped\t" + pending_.substr(0, kShownOfOverlong) + "... (" +
+                         std::to_string(lineLength) + " bytes, longer than " + std::to_string(kMaxLine) +
+                         ")");
+        } else if (endsWithCr_) {
+            Read(pending_ + "\n");
+        } else if (length_ > 0) {
+            PrintLineNow("skipped\t" + pending_);
+        }
+        pending_.clear();
+        length_ = 0;
+        endsWithCr_ = false;
+    }
+
     instruments::RxReader reader_;
+    std::string pending_;     // the line so far, cut after kMaxLine + 1 bytes
+    std::size_t length_ = 0;  // its whole length
+    bool endsWithCr_ = false;
 };
 
 int FromDevice(LineMonitor& monitor, const QString& device, int baudRate) {

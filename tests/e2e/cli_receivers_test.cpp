@@ -82,6 +82,12 @@ TEST(CliRx, EachFormatOnStandardInput) {
         {"aprs", "DF1ABC>APRS:=4903.50N/07201.75W\\088/036/270/729\n=4903.50N/07201.75W\\088/036\n",
          "270\t0\nskipped\t=4903.50N/07201.75W\\088/036\n"},
         {"fixed", "x 001.5 dB -0.5\r\n", "1.5\t0\n"},
+        // Lines ended by a LF alone, and a line too long to read, are shown as skipped where they end.
+        {"fixed", "x 001.5 dB -0.5\nfoo\n\nx 002.5 dB -1\r\n" + std::string(5000, 'y') + "\r\nx 003.5\r\n",
+         "skipped\tx 001.5 dB -0.5\nskipped\tfoo\n2.5\t-1\nskipped\t" + std::string(80, 'y') +
+             "... (5000 bytes, longer than 4096)\n3.5\t0\n"},
+        {"aprs", "=9903.50N/07201.75W\\088/036/270/729\n=4903.50N/07201.75W\\088/036/270/7291\n",
+         "skipped\t=9903.50N/07201.75W\\088/036/270/729\nskipped\t=4903.50N/07201.75W\\088/036/270/7291\n"},
     };
     for (const Case& c : cases) {
         testing_support::ProcessOptions options;
