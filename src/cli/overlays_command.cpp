@@ -3,6 +3,9 @@
 #include "core/cross_fix.hpp"
 #include "map_outputs/preview_overlay.hpp"
 #include "map_outputs/result_overlays.hpp"
+#include "persistence/file_access.hpp"
+
+#include <filesystem>
 
 namespace vantrel::cli {
 
@@ -44,7 +47,15 @@ int RunOverlays(const Context& context) {
         }
     }
     if (preview) {
-        return FailWith(map_outputs::WritePreviewOverlay(main, settings, context.decimalSeparator));
+        const core::Outcome written =
+            map_outputs::WritePreviewOverlay(main, settings, context.decimalSeparator);
+        if (!written && foxes) {
+            return Fail(
+                persistence::WithoutNothingWritten(written.message()) + ". The fox symbols overlay \"" +
+                persistence::DisplayPath(std::filesystem::path(*foxes)) + "\" and the rays overlay \"" +
+                persistence::DisplayPath(std::filesystem::path(*rays)) + "\" have already been written.");
+        }
+        return FailWith(written);
     }
     return kExitOk;
 }

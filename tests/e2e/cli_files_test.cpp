@@ -140,6 +140,27 @@ TEST_F(CliFiles, OverlaysStopsAtTheFirstFailure) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "preview.ovl"));
 }
 
+// A target that is no file is refused by name; what was written before it is named too.
+TEST_F(CliFiles, OverlaysSayWhatWasWrittenBeforeARefusal) {
+    std::filesystem::create_directory(dir_ / "folder.ovl");
+    const std::string refused = "\": it is not a regular file (a folder)";
+    const auto preview = Run({"overlays", "@hunt.fh2", "--foxes", "@foxies.ovl", "--rays", "@rays.ovl",
+                              "--preview", "@folder.ovl"});
+    EXPECT_EQ(preview.exitCode, 1);
+    EXPECT_EQ(preview.err, "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused +
+                               ". The fox symbols overlay \"" + Path("foxies.ovl") +
+                               "\" and the rays overlay \"" + Path("rays.ovl") +
+                               "\" have already been written.\n");
+    const auto rays = Run({"overlays", "@hunt.fh2", "--foxes", "@foxies.ovl", "--rays", "@folder.ovl"});
+    EXPECT_EQ(rays.err, "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused +
+                            ". The fox symbols overlay \"" + Path("foxies.ovl") +
+                            "\" has already been written.\n");
+    // Alone, the refused file is all there is to say.
+    const auto alone = Run({"overlays", "@hunt.fh2", "--preview", "@folder.ovl"});
+    EXPECT_EQ(alone.err,
+              "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused + "; nothing was written\n");
+}
+
 TEST_F(CliFiles, ConvertSavesAsFileSaveWould) {
     // From the legacy file: Flag written as 1, readings all zero.
     ScedRecord first = Station1();
@@ -203,7 +224,7 @@ TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
          "Cannot export to \"" + Path("hunt.fh2") + "\": choose a name ending in .kml"},
         {"export gpx under a kml name",
          {"export", "@hunt.fh2", "--format", "gpx", "-o", "@out.kml"},
-         "choose a name ending in .gpx"},
+         "Cannot export to \"" + Path("out.kml") + "\": choose a name ending in .gpx"},
         {"map over its measurement file",
          {"map", "@hunt.fh2", "-o", "@hunt.fh2"},
          "Could not write \"" + Path("hunt.fh2") + same + Path("hunt.fh2")},
@@ -222,7 +243,9 @@ TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
         {"convert to a legacy name",
          {"convert", "@old.FHD", "@old.FHD"},
          "Could not write \"" + Path("old.FHD") + "\": convert writes a .fh2 data file"},
-        {"convert to a new legacy name", {"convert", "@hunt.fh2", "@new.fhd"}, "not the legacy .fhd format"},
+        {"convert to a new legacy name",
+         {"convert", "@hunt.fh2", "@new.fhd"},
+         "Could not write \"" + Path("new.fhd") + "\": convert writes a .fh2 data file"},
         {"update-db into the measurement file",
          {"update-db", "@hunt.fh2", "--db", "@hunt.fh2"},
          "Could not write \"" + Path("hunt.fh2") + same},
