@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "geodesy/zone_warning.hpp"
 #include "persistence/program_state.hpp"
@@ -176,6 +178,7 @@ class MainFrm : public QMainWindow {
 
     void ShowGpsProgress();
     void EndGpsRequest(const QString& status);
+    void ShowSettingsProblems(const std::vector<std::string>& problems);
     // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
     void RefreshQuality();
 
