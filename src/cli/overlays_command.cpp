@@ -11,9 +11,15 @@ namespace vantrel::cli {
 
 // overlays FILE [--foxes PATH --rays PATH] [--preview PATH]: load, Calculate, then Write Overlays and/or
 // Write Preview Overlay to the given paths, in the order foxes, rays, preview. The first failure stops.
+// Silent on success but for the window's zone warnings (of --zone) on stderr.
 int RunOverlays(const Context& context) {
-    constexpr const char* kSynopsis = "overlays FILE [--foxes PATH --rays PATH] [--preview PATH]";
+    constexpr const char* kSynopsis =
+        "overlays FILE [--foxes PATH --rays PATH] [--preview PATH] [--zone ZONE[,ZONE]]";
     if (!ExpectPositionals(context, 1, 1, kSynopsis)) {
+        return kExitUsage;
+    }
+    const auto zones = ZoneBoxesOption(context);
+    if (!zones) {
         return kExitUsage;
     }
     const auto foxes = context.args.Option("foxes");
@@ -55,8 +61,13 @@ int RunOverlays(const Context& context) {
                 persistence::DisplayPath(std::filesystem::path(*foxes)) + "\" and the rays overlay \"" +
                 persistence::DisplayPath(std::filesystem::path(*rays)) + "\" have already been written.");
         }
-        return FailWith(written);
+        if (!written) {
+            return FailWith(written);
+        }
     }
+    // As the window's status line after Calculate and each writer.
+    PrintZoneWarnings(*zones, {geodesy::ZoneCheck::Calculate,
+                               foxes ? geodesy::ZoneCheck::Overlays : geodesy::ZoneCheck::PreviewOverlay});
     return kExitOk;
 }
 

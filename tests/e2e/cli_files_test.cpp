@@ -267,6 +267,52 @@ TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
     }
 }
 
+// The stations' zones, which a measurement file does not hold, given as the zone boxes would hold them:
+// the window's zone warnings on stderr, and stdout and the files as without them.
+TEST_F(CliFiles, ZoneWarningsGoToStandardErrorOnly) {
+    const std::string planes =
+        "The stations are in different zones, 32U and 33U: the two UTM planes do not meet, "
+        "so the fixes are wrong.";
+    const std::string grid =
+        "; the overlay files and the database use zone 32, the map application's grid: positions there will "
+        "be wrong.";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {"one zone on the grid", {"solve", "@hunt.fh2", "--zone", "32U"}, ""},
+        {"two zones",
+         {"solve", "@hunt.fh2", "--zone", "32U,33U"},
+         "vantrel-cli: " + planes + " Scedule 2 is in zone 33U" + grid + "\n"},
+        {"overlays off the grid",
+         {"overlays", "@hunt.fh2", "--foxes", "@f.ovl", "--rays", "@r.ovl", "--zone", "33U"},
+         "vantrel-cli: The stations are in zone 33U" + grid + "\n"},
+        {"preview: station 1 only",
+         {"overlays", "@hunt.fh2", "--preview", "@p.ovl", "--zone", "32U,33U"},
+         "vantrel-cli: " + planes + " Scedule 2 is in zone 33U" + grid + "\n"},
+        {"preview off the grid",
+         {"overlays", "@hunt.fh2", "--preview", "@p.ovl", "--zone", "33U,32U"},
+         "vantrel-cli: The stations are in different zones, 33U and 32U: the two UTM planes do not meet, so "
+         "the "
+         "fixes are wrong. Scedule 1 is in zone 33U" +
+             grid + "\n"},
+        {"south of the equator",
+         {"solve", "@hunt.fh2", "--zone", "32M"},
+         "vantrel-cli: The stations are in zone 32M" + grid + "\n"},
+    };
+    const std::string solved = Run({"solve", "@hunt.fh2"}).out;
+    for (const auto& c : cases) {
+        const auto r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err, c.err) << c.name;
+        EXPECT_EQ(r.out, c.args[0] == std::string("solve") ? solved : "") << c.name;
+    }
+    const auto bad = Run({"solve", "@hunt.fh2", "--zone", "32U,33"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("--zone"), std::string::npos);
+}
+
 TEST_F(CliFiles, UsageErrors) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"solve"},
