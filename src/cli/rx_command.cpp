@@ -17,10 +17,10 @@ constexpr const char* kSynopsis = "rx [--format fixed|agrelo|kn5r|aprs] [--baud 
 
 // One output line per complete receiver line: bearing and signal, or "skipped" and the line as received.
 //
-// The fixed format's receivers end their lines at CR LF, and its reader keeps a lone LF inside the line
-// and drops a line too long to read without a word. A monitor shows every line as it comes instead: a line
-// ended by a LF alone, and one longer than the reader takes, are shown as skipped at their LF; lines ended
-// by CR LF go to the reader, which reads them as the window files them.
+// The fixed format's reader frames lines as the window files them: they end at CR LF, a lone LF stays in the
+// line, and a line too long to read is dropped at its end without a word. So that nothing vanishes unseen, a
+// line that grows past that length is shown as skipped when it does (its start and the limit), and the first
+// lone LF brings one note on stderr saying how such lines are read.
 class LineMonitor {
   public:
     LineMonitor(instruments::RxFormat format, char decimalSeparator) : reader_(format, decimalSeparator) {}
@@ -30,15 +30,16 @@ class LineMonitor {
             Read(chunk);
             return;
         }
-        while (!chunk.empty()) {
-            const std::size_t lf = chunk.find('\n');
-            Collect(chunk.substr(0, lf));
-            if (lf == std::string_view::npos) {
-                return;
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
+            if (WatchFixed(chunk[i])) {
+                Read(chunk.substr(from, i + 1 - from));  // what came before, in its order
+                from = i + 1;
+                PrintLineNow("skipped\t" + start_ + "... (more than " + std::to_string(kMaxLine) +
+                             " bytes without a CR LF line end)");
             }
-            chunk.remove_prefix(lf + 1);
-            EndFixedLine();
         }
+        Read(chunk.substr(from));
     }
 
   private:
@@ -56,37 +57,33 @@ class LineMonitor {
         });
     }
 
-    // Keeps at most one line and its CR; counts the rest.
-    void Collect(std::string_view bytes) {
-        if (bytes.empty()) {
-            return;
+    // Follows the fixed format's open line; true when it has just grown past what the reader takes (beyond
+    // the line and its CR: the reader drops it whatever follows).
+    bool WatchFixed(char c) {
+        const bool lineEnd = c == '\n' && previous_ == '\r';
+        if (c == '\n' && !lineEnd && !warnedLoneLf_) {
+            PrintWarning(
+                "a line ends at a LF without CR: the fixed format's lines end at CR LF, so it is read "
+                "together with what follows up to the next CR LF");
+            warnedLoneLf_ = true;
         }
-        length_ += bytes.size();
-        endsWithCr_ = bytes.back() == '\r';
-        const std::size_t room = kMaxLine + 1 - std::min(pending_.size(), kMaxLine + 1);
-        pending_.append(bytes.substr(0, room));
-    }
-
-    void EndFixedLine() {
-        const std::size_t lineLength = endsWithCr_ ? length_ - 1 : length_;
-        if (lineLength > kMaxLine) {
-            PrintLineNow("skipped\t" + pending_.substr(0, kShownOfOverlong) + "... (" +
-                         std::to_string(lineLength) + " bytes, longer than " + std::to_string(kMaxLine) +
-                         ")");
-        } else if (endsWithCr_) {
-            Read(pending_ + "\n");
-        } else if (length_ > 0) {
-            PrintLineNow("skipped\t" + pending_);
+        previous_ = c;
+        if (lineEnd) {
+            length_ = 0;
+            start_.clear();
+            return false;
         }
-        pending_.clear();
-        length_ = 0;
-        endsWithCr_ = false;
+        if (start_.size() < kShownOfOverlong) {
+            start_ += c;
+        }
+        return ++length_ == kMaxLine + 2;
     }
 
     instruments::RxReader reader_;
-    std::string pending_;     // the line so far, cut after kMaxLine + 1 bytes
-    std::size_t length_ = 0;  // its whole length
-    bool endsWithCr_ = false;
+    std::string start_;       // the first bytes of the fixed format's open line
+    std::size_t length_ = 0;  // its length so far, CR LF not counted
+    char previous_ = '\0';
+    bool warnedLoneLf_ = false;
 };
 
 int FromDevice(LineMonitor& monitor, const QString& device, int baudRate) {
