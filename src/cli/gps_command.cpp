@@ -63,8 +63,10 @@ int FromDevice(const Context& context, const QString& device, std::optional<doub
     QTimer timeout;
     timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, &loop, [&] {
+        const std::string refusals = instruments::GpsRefusalText(request.Request());
         request.Abort();  // as Esc does: the port closes, nothing is written
-        exitCode = Fail("no valid RMC sentence within " + core::ShortestText(*timeoutSeconds) + " s");
+        exitCode = Fail("no valid RMC sentence within " + core::ShortestText(*timeoutSeconds) + " s" +
+                        (refusals.empty() ? "" : "; " + refusals));
         loop.quit();
     });
     if (timeoutSeconds) {
