@@ -4,6 +4,8 @@
 // Output lines end with "\n" and fields are separated by one TAB; an error is one line on stderr and
 // exit code 1; a usage error exit code 2.
 
+#include <array>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "core/outcome.hpp"
+#include "geodesy/zone_warning.hpp"
 #include "quality/fix_quality.hpp"
 
 namespace vantrel::cli {
@@ -62,9 +65,23 @@ std::optional<double> NumberArgument(const Context& context, std::size_t index, 
 // "-o OUT" is a short option, which the common argument split leaves among the positionals: takes it out.
 std::optional<std::string> TakeShortOutputOption(std::vector<std::string>& positional);
 // --sigma DEG, --sigma-floor DEG and --confidence P over the defaults; nullopt after printing a usage error
-// naming the option (not a number, a negative sigma, a confidence outside (0, 1)).
+// naming the option (not a number, a sigma below 0 or above 180 degrees, a confidence outside (0, 1)).
 std::optional<quality::QualitySettings> QualityOptions(const Context& context);
 inline const std::vector<std::string> kQualityOptionNames{"sigma", "sigma-floor", "confidence"};
+
+// Refuses an output file that is the same file as one of the inputs (links followed, so a link or a second
+// name of an input counts too): writing it would destroy the input before, or instead of, the result. An
+// output or input that does not exist yet cannot be the same file. Fail-style message naming both.
+core::Outcome CheckOutputIsNoInput(const std::string& output, const std::vector<std::string>& inputs);
+
+// The stations' zone boxes as --zone ZONE[,ZONE] gives them (one zone for both, or station 1's and station
+// 2's); both empty without the option; nullopt after a usage error naming the option.
+using ZoneBoxes = std::array<std::string, 2>;
+std::optional<ZoneBoxes> ZoneBoxesOption(const Context& context);
+inline constexpr const char* kZoneBoxesSynopsis = "[--zone ZONE[,ZONE]]";
+// Prints the window's zone warnings of the given checks on stderr, leaving out one that an earlier one
+// already says; stdout is not touched.
+void PrintZoneWarnings(const ZoneBoxes& boxes, std::initializer_list<geodesy::ZoneCheck> checks);
 
 // Checks the count of positional arguments; prints a usage error when it is wrong.
 bool ExpectPositionals(const Context& context, std::size_t min, std::size_t max, std::string_view synopsis);

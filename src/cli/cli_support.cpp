@@ -90,7 +90,11 @@ std::optional<quality::QualitySettings> QualityOptions(const Context& context) {
             UsageError("--" + std::string(option.name) + " must not be negative" + quoted);
             return std::nullopt;
         }
-        settings.*option.member = *value;
+        if (!option.probability && *value > quality::kMaxBearingSigma) {
+            UsageError("--" + std::string(option.name) + " must be at most 180 degrees" + quoted);
+            return std::nullopt;
+        }
+        settings.*option.member = *value + 0.0;  // + 0.0: -0 is 0
     }
     return settings;
 }

@@ -9,16 +9,24 @@
 namespace vantrel::cli {
 
 // update-db FILE --db PATH: load FILE as Open (or Import, for a ".fhd") does, Calculate, then Update
-// Database on PATH. Silent on success. Nothing is written unless every step before the update succeeded, and
-// a database file that does not exist is reported, never created.
+// Database on PATH. Silent on success but for the window's zone warnings on stderr. Nothing is written unless
+// every step before the update succeeded, and a database file that does not exist is reported, never created.
 int RunUpdateDb(const Context& context) {
-    constexpr const char* kSynopsis = "update-db FILE --db PATH";
+    constexpr const char* kSynopsis = "update-db FILE --db PATH [--zone ZONE[,ZONE]]";
     if (!ExpectPositionals(context, 1, 1, kSynopsis)) {
+        return kExitUsage;
+    }
+    const auto zones = ZoneBoxesOption(context);
+    if (!zones) {
         return kExitUsage;
     }
     const auto database = context.args.Option("db");
     if (!database || database->empty()) {
         return UsageError("usage: vantrel-cli " + std::string(kSynopsis) + " (name the object database)");
+    }
+    if (const core::Outcome distinct = CheckOutputIsNoInput(*database, {context.args.positional[0]});
+        !distinct) {
+        return FailWith(distinct);
     }
     auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
     if (!state) {
@@ -28,7 +36,11 @@ int RunUpdateDb(const Context& context) {
     if (!table) {
         return Fail(table.message());
     }
-    return FailWith(map_outputs::UpdateDatabase(state->main, **table));
+    if (const core::Outcome updated = map_outputs::UpdateDatabase(state->main, **table); !updated) {
+        return FailWith(updated);
+    }
+    PrintZoneWarnings(*zones, {geodesy::ZoneCheck::Calculate, geodesy::ZoneCheck::Database});
+    return kExitOk;
 }
 
 }  // namespace vantrel::cli

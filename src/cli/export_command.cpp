@@ -13,6 +13,7 @@
 #include "cli/zone_choice.hpp"
 #include "geodesy/utm_zone.hpp"
 #include "map_outputs/hunt_export_model.hpp"
+#include "persistence/file_access.hpp"
 #include "platform/hunt_export.hpp"
 
 namespace vantrel::cli {
@@ -21,6 +22,18 @@ namespace {
 constexpr const char* kSynopsis =
     "export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [--sigma DEG] [--sigma-floor DEG] "
     "[--confidence P]";
+
+std::string ExtensionOf(platform::ExportFormat format) {
+    switch (format) {
+        case platform::ExportFormat::Kml:
+            return ".kml";
+        case platform::ExportFormat::GeoJson:
+            return ".geojson or .json";
+        case platform::ExportFormat::Gpx:
+            return ".gpx";
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -47,6 +60,14 @@ int RunExport(const Context& context) {
         return kExitUsage;
     }
     const std::string& name = positional[0];
+    // As the window's Export dialog: the name says the format, so other programs open the file right.
+    if (platform::ExportFormatOfPath(std::filesystem::path(*out)) != format) {
+        return Fail("Cannot export to \"" + persistence::DisplayPath(std::filesystem::path(*out)) +
+                    "\": choose a name ending in " + ExtensionOf(*format));
+    }
+    if (const core::Outcome distinct = CheckOutputIsNoInput(*out, {name}); !distinct) {
+        return FailWith(distinct);
+    }
     auto state = LoadAndCalculate(name, context.decimalSeparator);
     if (!state) {
         return Fail(state.message());

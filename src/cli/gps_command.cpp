@@ -1,6 +1,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <chrono>
+
 #include "cli/cli.hpp"
 #include "cli/instrument_input.hpp"
 #include "core/number_text.hpp"
@@ -19,11 +21,26 @@ void PrintFix(const Context& context, const instruments::RmcFix& fix) {
     PrintLineNow(state.Sced1Lat + "\t" + state.Sced1Lon + "\t" + state.txtZone[0] + "\t" + state.txtTest);
 }
 
-int FromStandardInput(const Context& context) {
+// The seconds as the user wrote them (at most a day, so a whole number of milliseconds fits).
+std::chrono::milliseconds Milliseconds(double seconds) {
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+int FromStandardInput(const Context& context, std::optional<double> timeoutSeconds) {
     instruments::GpsRequest request;
-    ReadStandardInput([&](std::string_view chunk) { return !request.Feed(chunk); });
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (timeoutSeconds) {
+        deadline = std::chrono::steady_clock::now() + Milliseconds(*timeoutSeconds);
+    }
+    const InputEnd end =
+        ReadStandardInput([&](std::string_view chunk) { return !request.Feed(chunk); }, deadline);
     if (!request.fix()) {
-        return Fail("the input ended before a valid RMC sentence");
+        const std::string refusals = instruments::GpsRefusalText(request);
+        const std::string why = refusals.empty() ? "" : "; " + refusals;
+        if (end == InputEnd::TimedOut) {
+            return Fail("no valid RMC sentence within " + core::ShortestText(*timeoutSeconds) + " s" + why);
+        }
+        return Fail("the input ended before a valid RMC sentence" + why);
     }
     PrintFix(context, *request.fix());
     return kExitOk;
@@ -46,12 +63,14 @@ int FromDevice(const Context& context, const QString& device, std::optional<doub
     QTimer timeout;
     timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, &loop, [&] {
+        const std::string refusals = instruments::GpsRefusalText(request.Request());
         request.Abort();  // as Esc does: the port closes, nothing is written
-        exitCode = Fail("no valid RMC sentence within " + core::ShortestText(*timeoutSeconds) + " s");
+        exitCode = Fail("no valid RMC sentence within " + core::ShortestText(*timeoutSeconds) + " s" +
+                        (refusals.empty() ? "" : "; " + refusals));
         loop.quit();
     });
     if (timeoutSeconds) {
-        timeout.start(static_cast<int>(*timeoutSeconds * 1000));
+        timeout.start(Milliseconds(*timeoutSeconds));
     }
     request.Start(device);
     loop.exec();
@@ -74,7 +93,7 @@ int RunGps(const Context& context) {
     }
     const std::optional<QString> device = DeviceArgument(context);
     if (!device) {
-        return FromStandardInput(context);
+        return FromStandardInput(context, timeoutSeconds);
     }
     return FromDevice(context, *device, timeoutSeconds);
 }

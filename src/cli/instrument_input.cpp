@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -40,17 +42,50 @@ long ReadSome(char* buffer, unsigned size) {
 #endif
 }
 
+// Waits until standard input has something to read (or has ended) or the deadline passes; false at the
+// deadline.
+bool WaitForInput(std::optional<std::chrono::steady_clock::time_point> deadline) {
+#ifdef _WIN32
+    (void)deadline;
+    return true;
+#else
+    if (!deadline) {
+        return true;
+    }
+    // The deadline is looked at before every read, so a stream that never pauses ends at it too.
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&input, 1, static_cast<int>(std::min<long long>(left.count(), 60000)));
+        if (ready > 0 || (ready < 0 && errno != EINTR)) {
+            return true;  // data, the end, or an error the read reports
+        }
+    }
+#endif
+}
+
 }  // namespace
 
-void ReadStandardInput(const std::function<bool(std::string_view)>& onChunk) {
+InputEnd ReadStandardInput(const std::function<bool(std::string_view)>& onChunk,
+                           std::optional<std::chrono::steady_clock::time_point> deadline) {
     std::array<char, 65536> buffer{};
     for (;;) {
+        if (!WaitForInput(deadline)) {
+            return InputEnd::TimedOut;
+        }
         const long n = ReadSome(buffer.data(), static_cast<unsigned>(buffer.size()));
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0 || !onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-            return;
+        if (n <= 0) {
+            return InputEnd::Ended;
+        }
+        if (!onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+            return InputEnd::Stopped;
         }
     }
 }

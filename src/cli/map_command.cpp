@@ -246,6 +246,13 @@ int RunMap(const Context& context) {
     if (!request) {
         return kExitUsage;
     }
+    std::vector<std::string> inputs{request->file};
+    if (request->mapPath) {
+        inputs.push_back(*request->mapPath);
+    }
+    if (const core::Outcome distinct = CheckOutputIsNoInput(request->out, inputs); !distinct) {
+        return FailWith(distinct);
+    }
     auto state = LoadAndCalculate(request->file, context.decimalSeparator);
     if (!state) {
         return Fail(state.message());

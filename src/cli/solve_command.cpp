@@ -4,9 +4,14 @@
 
 namespace vantrel::cli {
 
-// solve FILE: the five result rows as the Results boxes show them after Calculate.
+// solve FILE [--zone ZONE[,ZONE]]: the five result rows as the Results boxes show them after Calculate, and
+// on stderr Calculate's zone warning.
 int RunSolve(const Context& context) {
-    if (!ExpectPositionals(context, 1, 1, "solve FILE")) {
+    if (!ExpectPositionals(context, 1, 1, "solve FILE [--zone ZONE[,ZONE]]")) {
+        return kExitUsage;
+    }
+    const auto zones = ZoneBoxesOption(context);
+    if (!zones) {
         return kExitUsage;
     }
     auto state = LoadAndCalculate(context.args.positional[0], context.decimalSeparator);
@@ -17,6 +22,7 @@ int RunSolve(const Context& context) {
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
         PrintLine("F" + std::to_string(fox + 1) + "\t" + main.ResLat[fox] + "\t" + main.ResLon[fox]);
     }
+    PrintZoneWarnings(*zones, {geodesy::ZoneCheck::Calculate});
     return kExitOk;
 }
 

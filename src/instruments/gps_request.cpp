@@ -1,5 +1,7 @@
 #include "instruments/gps_request.hpp"
 
+#include <limits>
+
 #include "core/number_text.hpp"
 #include "geodesy/utm_conv.hpp"
 
@@ -11,7 +13,12 @@ bool GpsRequest::Feed(std::string_view chunk) {
     }
     receivedAny_ = receivedAny_ || !chunk.empty();
     framer_.Feed(chunk, [this](std::string_view sentence) {
-        fix_ = ParseRmc(sentence);
+        RmcCheck check = CheckRmc(sentence);
+        fix_ = std::move(check.fix);
+        if (!fix_ && check.problem != RmcProblem::NotRmc) {
+            int& count = refused_[static_cast<std::size_t>(check.problem)];
+            count = count < std::numeric_limits<int>::max() ? count + 1 : count;
+        }
         receiverReportsNoFix_ = receiverReportsNoFix_ || IsRmcWithoutFix(sentence);
         return !fix_.has_value();
     });
@@ -27,6 +34,24 @@ std::string GpsWaitingText(const GpsRequest& request, std::string_view portName)
         text += " (receiver reports no fix)";
     }
     return text;
+}
+
+std::string GpsRefusalText(const GpsRequest& request) {
+    long long total = 0;
+    std::string reasons;
+    for (int i = 0; i < kRmcProblemCount; ++i) {
+        const auto problem = static_cast<RmcProblem>(i);
+        if (const int count = request.refused(problem); count > 0) {
+            total += count;
+            reasons += (reasons.empty() ? "" : ", ") + std::to_string(count) + " " +
+                       std::string(RmcProblemText(problem));
+        }
+    }
+    if (total == 0) {
+        return {};
+    }
+    return std::to_string(total) + (total == 1 ? " RMC sentence was" : " RMC sentences were") +
+           " refused: " + reasons;
 }
 
 std::string GpsFixNote(int stationIndex, std::string_view portName, std::string_view zone) {

@@ -3,6 +3,7 @@
 // One "Get Pos" request: waits in the NMEA stream for the first valid RMC sentence, then writes the
 // station's position, zone and the received sentence into the main window's boxes.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,10 @@ class GpsRequest {
     // the receiver has no position yet (status V).
     [[nodiscard]] bool receivedAny() const { return receivedAny_; }
     [[nodiscard]] bool receiverReportsNoFix() const { return receiverReportsNoFix_; }
+    // How many complete RMC sentences of an accepted talker were refused so far, for each reason.
+    [[nodiscard]] int refused(RmcProblem problem) const {
+        return refused_[static_cast<std::size_t>(problem)];
+    }
 
   private:
     NmeaFramer framer_;
@@ -37,7 +42,12 @@ class GpsRequest {
     bool aborted_ = false;
     bool receivedAny_ = false;
     bool receiverReportsNoFix_ = false;
+    std::array<int, kRmcProblemCount> refused_{};
 };
+
+// The refused RMC sentences in words, or "" when none was refused: "3 RMC sentences were refused: 2 with
+// minutes of 60 or more, 1 with a latitude beyond 90 degrees".
+std::string GpsRefusalText(const GpsRequest& request);
 
 // How a waiting request stands, `portName` as the user knows the port ("COM1"): "no data from COM1 yet",
 // "receiving, no valid position yet", or the same followed by " (receiver reports no fix)".

@@ -96,12 +96,6 @@ double Degrees(std::string_view field, std::size_t degreeDigits) {
     return minutes / 60 + degrees;
 }
 
-// Minutes below 60 and the angle at most `maxDegrees`: a receiver with a fault (or a forged line) can send
-// 9100.0 or 4875.0, which no place on the earth has.
-bool IsAngleInRange(std::string_view field, std::size_t degreeDigits, double maxDegrees) {
-    return core::ReadPlain(field.substr(degreeDigits)) < 60 && Degrees(field, degreeDigits) <= maxDegrees;
-}
-
 }  // namespace
 
 void NmeaFramer::Append(std::string_view bytes) {
@@ -129,27 +123,39 @@ std::string_view NmeaFramer::Finish(bool atLineEnd) {
     return sentence_;
 }
 
-std::optional<RmcFix> ParseRmc(std::string_view sentence) {
+RmcCheck CheckRmc(std::string_view sentence) {
+    const auto refused = [](RmcProblem problem) { return RmcCheck{std::nullopt, problem}; };
     if (!IsRmcOfAcceptedTalker(sentence)) {
-        return std::nullopt;
+        return refused(RmcProblem::NotRmc);
     }
     const auto body = CheckedBody(sentence);
     if (!body) {
-        return std::nullopt;
+        return refused(RmcProblem::WrongChecksum);
     }
     std::array<std::string_view, kFieldsNeeded> fields;
     if (!SplitFields(*body, fields)) {
-        return std::nullopt;
+        return refused(fields[2] == "V" ? RmcProblem::NoFix : RmcProblem::BadField);
     }
     const std::string_view status = fields[2];
     const std::string_view latitude = fields[3];
     const std::string_view hemisphere = fields[4];
     const std::string_view longitude = fields[5];
     const std::string_view eastWest = fields[6];
-    if (status != "A" || !IsAngleField(latitude, 2) || !IsAngleField(longitude, 3) ||
-        (hemisphere != "N" && hemisphere != "S") || (eastWest != "E" && eastWest != "W") ||
-        !IsAngleInRange(latitude, 2, 90) || !IsAngleInRange(longitude, 3, 180)) {
-        return std::nullopt;
+    if (status != "A") {
+        return refused(status == "V" ? RmcProblem::NoFix : RmcProblem::BadField);
+    }
+    if (!IsAngleField(latitude, 2) || !IsAngleField(longitude, 3) ||
+        (hemisphere != "N" && hemisphere != "S") || (eastWest != "E" && eastWest != "W")) {
+        return refused(RmcProblem::BadField);
+    }
+    if (core::ReadPlain(latitude.substr(2)) >= 60 || core::ReadPlain(longitude.substr(3)) >= 60) {
+        return refused(RmcProblem::MinutesOf60);
+    }
+    if (Degrees(latitude, 2) > 90) {
+        return refused(RmcProblem::LatitudeBeyond90);
+    }
+    if (Degrees(longitude, 3) > 180) {
+        return refused(RmcProblem::LongitudeBeyond180);
     }
     RmcFix fix;
     fix.hemisphere = hemisphere[0];
@@ -163,7 +169,31 @@ std::optional<RmcFix> ParseRmc(std::string_view sentence) {
         fix.longitude = -fix.longitude;
     }
     fix.sentence = std::string(sentence);
-    return fix;
+    return RmcCheck{std::move(fix), RmcProblem::NotRmc};
+}
+
+std::optional<RmcFix> ParseRmc(std::string_view sentence) {
+    return CheckRmc(sentence).fix;
+}
+
+std::string_view RmcProblemText(RmcProblem problem) {
+    switch (problem) {
+        case RmcProblem::NotRmc:
+            return "that are no RMC sentence";
+        case RmcProblem::WrongChecksum:
+            return "with a wrong checksum";
+        case RmcProblem::NoFix:
+            return "saying the receiver has no position (status V)";
+        case RmcProblem::BadField:
+            return "with a position field missing or malformed";
+        case RmcProblem::MinutesOf60:
+            return "with minutes of 60 or more";
+        case RmcProblem::LatitudeBeyond90:
+            return "with a latitude beyond 90 degrees";
+        case RmcProblem::LongitudeBeyond180:
+            return "with a longitude beyond 180 degrees";
+    }
+    return {};
 }
 
 bool IsRmcWithoutFix(std::string_view sentence) {

@@ -70,6 +70,30 @@ inline constexpr std::string_view kRmcTalkers[] = {"GP", "GN", "GL", "GA", "BD",
 // same, negated for W. Anything else gives nullopt.
 std::optional<RmcFix> ParseRmc(std::string_view sentence);
 
+// Why a sentence gives no position, as ParseRmc checks it in that order.
+enum class RmcProblem {
+    NotRmc,              // not an RMC sentence of an accepted talker: other traffic, not counted as refused
+    WrongChecksum,       // a '*' without two hex digits after it, or a sum that does not match
+    NoFix,               // status V: the receiver has no position
+    BadField,            // another status than A or V, or a position field missing or not written as
+                         // ddmm.m / dddmm.m, N/S, E/W
+    MinutesOf60,         // minutes of 60 or more
+    LatitudeBeyond90,    // more than 90 degrees of latitude
+    LongitudeBeyond180,  // more than 180 degrees of longitude
+};
+inline constexpr int kRmcProblemCount = 7;
+
+struct RmcCheck {
+    std::optional<RmcFix> fix;                // the position of a valid sentence
+    RmcProblem problem = RmcProblem::NotRmc;  // why there is none (meaningless with a fix)
+};
+
+// ParseRmc, telling why a sentence is refused.
+RmcCheck CheckRmc(std::string_view sentence);
+
+// The problem in words, to follow a count: "with a wrong checksum", "with minutes of 60 or more".
+std::string_view RmcProblemText(RmcProblem problem);
+
 // Whether the sentence is an RMC of an accepted talker, with a right checksum when it has one, whose status
 // field is "V": the receiver talks but has no position yet.
 //   $GPRMC,,V,,,,,,,,,,N*53

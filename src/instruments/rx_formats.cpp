@@ -46,15 +46,26 @@ bool CoordinateCharacter(char c) {
     return IsDigit(c) || c == ' ';
 }
 
-// "4903.50N" and "07201.75W": degrees and minutes with two decimals, then the hemisphere.
-bool IsAprsCoordinate(std::string_view text, std::size_t degreeDigits, std::string_view hemispheres) {
+// "4903.50N" and "07201.75W": degrees and minutes with two decimals, then the hemisphere; minutes below 60
+// and at most `maxDegrees` (blanks of position ambiguity count as 0).
+bool IsAprsCoordinate(std::string_view text, std::size_t degreeDigits, std::string_view hemispheres,
+                      int maxDegrees) {
     const std::size_t point = degreeDigits + 2;
+    int degrees = 0;
+    int hundredthMinutes = 0;
     for (std::size_t i = 0; i < point + 3; ++i) {
-        if (i != point && !CoordinateCharacter(text[i])) {
+        if (i == point) {
+            continue;
+        }
+        if (!CoordinateCharacter(text[i])) {
             return false;
         }
+        const int digit = text[i] == ' ' ? 0 : text[i] - '0';
+        int& part = i < degreeDigits ? degrees : hundredthMinutes;
+        part = part * 10 + digit;
     }
-    return text[point] == '.' && hemispheres.find(text[point + 3]) != std::string_view::npos;
+    return text[point] == '.' && hemispheres.find(text[point + 3]) != std::string_view::npos &&
+           hundredthMinutes < 6000 && degrees * 6000 + hundredthMinutes <= maxDegrees * 6000;
 }
 
 // The information field of a report: the whole line, or what follows the TNC's "SOURCE>DEST,PATH:".
@@ -152,8 +163,8 @@ RxLineReading ReadAprsLine(std::string_view line) {
         return {};
     }
     // latitude 8, symbol table 1, longitude 9, symbol code 1, "CSE/SPD/BRG/NRQ" 15
-    if (info.size() < at + 34 || !IsAprsCoordinate(info.substr(at, 8), 2, "NS") ||
-        !IsAprsCoordinate(info.substr(at + 9, 9), 3, "EW")) {
+    if (info.size() < at + 34 || !IsAprsCoordinate(info.substr(at, 8), 2, "NS", 90) ||
+        !IsAprsCoordinate(info.substr(at + 9, 9), 3, "EW", 180)) {
         return {};
     }
     const std::string_view extension = info.substr(at + 19, 15);
@@ -169,6 +180,9 @@ RxLineReading ReadAprsLine(std::string_view line) {
     if (extension[7] != '/' || extension[11] != '/' || !bearing || !hits || !Digits(extension, 13, 1) ||
         !quality || *hits == 0) {
         return {};
+    }
+    if (info.size() > at + 34 && IsDigit(info[at + 34])) {
+        return {};  // NRQ has three digits: a fourth makes it no DF report
     }
     return Reading(*bearing, *quality);
 }

@@ -93,7 +93,7 @@ core::Outcome WriteOverlays(const core::MeasurementState& state, const persisten
     const core::Outcome raysWritten = WriteOverlayFile(settings.RaysFileLocation, "RaysFileLocation", rays);
     if (!raysWritten) {
         return core::Outcome::Fail(
-            raysWritten.message() + ". The fox symbols overlay \"" +
+            persistence::WithoutNothingWritten(raysWritten.message()) + ". The fox symbols overlay \"" +
             persistence::DisplayPath(persistence::PathFromUtf8(settings.FoxesFileLocation)) +
             "\" has already been written.");
     }

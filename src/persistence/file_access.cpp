@@ -259,6 +259,14 @@ core::Result<std::string> ReadWholeFile(const std::filesystem::path& path, std::
     return std::move(head->bytes);
 }
 
+std::string WithoutNothingWritten(std::string message) {
+    constexpr std::string_view kNothing = "; nothing was written";
+    if (message.ends_with(kNothing)) {
+        message.resize(message.size() - kNothing.size());
+    }
+    return message;
+}
+
 std::string DisplayPath(const std::filesystem::path& path) {
     std::filesystem::path shown = path;
     return Utf8FromPath(shown.make_preferred());

@@ -43,6 +43,10 @@ inline constexpr int kMostSymlinks = 40;
 // and links that lead round in a loop.
 core::Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& target);
 
+// A refusal's message without its closing "; nothing was written", for a caller that has written other
+// files before and goes on to say which; any other message unchanged.
+std::string WithoutNothingWritten(std::string message);
+
 // The same, for a file that is appended to instead: the message is the reason alone ("it is not a regular
 // file (a named pipe)"), for the caller to put into its own words.
 core::Result<std::filesystem::path> FollowToFileTarget(const std::filesystem::path& target);

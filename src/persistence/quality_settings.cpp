@@ -47,11 +47,16 @@ QualitySettingsRead QualitySettingsFromIni(const IniFile& ini) {
         }
         const auto value = core::ReadRegional(*text, '.');
         double& setting = read.settings.*key.member;
-        if (const auto problem = Problem(value, key.probability)) {
+        if (!key.probability && value && *value > quality::kMaxBearingSigma) {
+            // Too large to mean more than "anywhere": the largest deviation there is, not the default.
+            setting = quality::kMaxBearingSigma;
+            read.problems.push_back("[Quality] " + std::string(key.name) + "=" + *text +
+                                    " is above 180 degrees; 180 is used");
+        } else if (const auto problem = Problem(value, key.probability)) {
             read.problems.push_back("[Quality] " + std::string(key.name) + "=" + *text + " " + *problem +
                                     "; " + core::ShortestText(setting) + " is used");
         } else {
-            setting = *value;
+            setting = *value + 0.0;  // + 0.0: -0 is 0
         }
     }
     return read;

@@ -2,8 +2,8 @@
 
 // The fix-quality settings, kept in their own section [Quality] of Vantrel.ini:
 //   [Quality]
-//   BearingSigma=5        ; degrees, the deviation of a bearing typed by hand (>= 0)
-//   BearingSigmaFloor=3   ; degrees, the least deviation of a bearing from readings (>= 0)
+//   BearingSigma=5        ; degrees, the deviation of a bearing typed by hand (0..180)
+//   BearingSigmaFloor=3   ; degrees, the least deviation of a bearing from readings (0..180)
 //   Confidence=0.95       ; the probability the ellipse holds (0 < p < 1)
 // The program only reads them: a user edits the section by hand, and nothing here writes the file, so the
 // seven settings and everything else in it stay as they are.
@@ -21,7 +21,8 @@ inline constexpr const char* kQualitySection = "Quality";
 
 struct QualitySettingsRead {
     quality::QualitySettings settings;
-    // One line per key whose value was not usable and was replaced by its default:
+    // One line per key whose value was not usable and was replaced by its default (a sigma above 180 degrees
+    // by 180, the largest there is):
     // "[Quality] Confidence=1.5 is not between 0 and 1 (exclusive); 0.95 is used".
     std::vector<std::string> problems;
 };

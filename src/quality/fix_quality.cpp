@@ -220,6 +220,8 @@ std::optional<FixQuality> AssessFix(double a1, double a2, core::PlanePoint stati
         const double b = w1 * u2.x * u2.y + w2 * u1.x * u1.y;
         const double c = w1 * u2.y * u2.y + w2 * u1.y * u1.y;
         q.ellipse = EllipseOf(a, b, c, confidence);
+        // Known deviations and still no ellipse: the numbers overflow, far too large to mean anything.
+        q.unreliable = !q.ellipse.has_value();
     }
     SetRatioFlags(q);
     return q;

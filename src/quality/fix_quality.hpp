@@ -44,10 +44,16 @@
 namespace vantrel::quality {
 
 // Kept in Vantrel.ini, section [Quality]: BearingSigma, BearingSigmaFloor, Confidence.
+// The largest deviation a bearing can have: beyond half a turn it says nothing more, and larger numbers only
+// overflow the ellipse.
+inline constexpr double kMaxBearingSigma = 180;
+
 struct QualitySettings {
-    double bearingSigma = 5;       // degrees, >= 0: a bearing typed by hand or without enough readings
-    double bearingSigmaFloor = 3;  // degrees, >= 0: the least deviation of a bearing from readings
-    double confidence = 0.95;      // probability held by the ellipse, 0 < p < 1
+    double bearingSigma =
+        5;  // degrees, 0..kMaxBearingSigma: a bearing typed by hand or without enough readings
+    double bearingSigmaFloor =
+        3;                     // degrees, 0..kMaxBearingSigma: the least deviation of a bearing from readings
+    double confidence = 0.95;  // probability held by the ellipse, 0 < p < 1
 
     friend bool operator==(const QualitySettings&, const QualitySettings&) = default;
 };
@@ -67,7 +73,7 @@ struct FixQuality {
     // behind<k>: t<k> <= 0, the bearings meet opposite to station k's measured direction (or at the station).
     // acute: min(crossing, 180 - crossing) < 30 degrees.
     // approximate: 0.3 < semiMajor / min(|t1|, |t2|) <= 1; unreliable: the ratio > 1, or a zero range (the
-    // fix on a station). Neither without an ellipse.
+    // fix on a station), or both deviations known and the ellipse's numbers overflow (no ellipse).
     // scattered<k>: station k's readings spread all round (rho2 <= 0).
     bool behind1 = false, behind2 = false, acute = false, approximate = false, unreliable = false,
          scattered1 = false, scattered2 = false;
@@ -99,7 +105,7 @@ BearingSigma StationBearingSigma(const instruments::RxReadings& readings, int st
 // that are not finite (stations at the edge of the Double range): nullopt, as Calculate gives no fix there.
 // NaN in a bearing, a station or the fix gives nullopt too. A zero range (the fix on a station) gives
 // behind<k> and unreliable. An ellipse whose numbers overflow (ranges beyond about 1e150 m), or a NaN
-// deviation or confidence, gives no ellipse and so no ratio flag.
+// deviation or confidence, gives no ellipse and the flag unreliable.
 std::optional<FixQuality> AssessFix(double a1, double a2, core::PlanePoint station1,
                                     core::PlanePoint station2, core::PlanePoint fix,
                                     std::optional<double> sigma1, std::optional<double> sigma2,

@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "core/number_text.hpp"
+#include "geodesy/angle_text.hpp"
 #include "geodesy/transverse_mercator.hpp"
 #include "maps/world_file.hpp"
 #include "persistence/atomic_file.hpp"
@@ -174,7 +175,8 @@ CalibratePictureDialog::CalibratePictureDialog(geodesy::UtmZone huntZone, QWidge
     coordinateForm = new QComboBox(this);
     coordinateForm->addItem(
         tr("UTM easting / northing, zone %1").arg(QString::fromStdString(geodesy::ZoneText(huntZone))));
-    coordinateForm->addItem(tr("Latitude / longitude (decimal degrees, south and west negative)"));
+    coordinateForm->addItem(
+        tr("Latitude / longitude (degrees as 52.52 or 52\u00B031'12.5\"N; south and west negative)"));
     pointTable = new QTableWidget(0, 6, this);
     pointTable->verticalHeader()->hide();
     pointTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -355,19 +357,29 @@ std::optional<std::vector<maps::ControlPoint>> CalibratePictureDialog::ReadPoint
     const bool latLon = coordinateForm->currentIndex() == 1;
     std::vector<maps::ControlPoint> points;
     for (int row = 0; row < pointTable->rowCount(); ++row) {
+        // Latitude and longitude as decimal degrees or degrees, minutes and seconds.
         const auto number = [&](int column) {
-            return core::ReadRegional(pointTable->item(row, column)->text().toStdString(), decimalSeparator_);
+            const std::string text = pointTable->item(row, column)->text().toStdString();
+            if (!latLon) {
+                return core::ReadRegional(text, decimalSeparator_);
+            }
+            const auto axis =
+                column == kColumnFirst ? geodesy::AngleAxis::Latitude : geodesy::AngleAxis::Longitude;
+            return geodesy::ReadAngle(text, axis, decimalSeparator_);
         };
         const std::optional<double> first = number(kColumnFirst);
         const std::optional<double> second = number(kColumnSecond);
         const QString firstName = latLon ? tr("latitude") : tr("easting");
         const QString secondName = latLon ? tr("longitude") : tr("northing");
         if (!first || !second) {
-            problem = pointTable->item(row, !first ? kColumnFirst : kColumnSecond)->text().trimmed().isEmpty()
-                          ? tr("Type the %1 of point %2.").arg(!first ? firstName : secondName).arg(row + 1)
-                          : tr("The %1 of point %2 is not a number.")
-                                .arg(!first ? firstName : secondName)
-                                .arg(row + 1);
+            problem =
+                pointTable->item(row, !first ? kColumnFirst : kColumnSecond)->text().trimmed().isEmpty()
+                    ? tr("Type the %1 of point %2.").arg(!first ? firstName : secondName).arg(row + 1)
+                    : (latLon ? tr("The %1 of point %2 is not an angle (52.52, 52\u00B031'12.5\"N or 52 31 "
+                                   "12.5 N).")
+                              : tr("The %1 of point %2 is not a number."))
+                          .arg(!first ? firstName : secondName)
+                          .arg(row + 1);
             return std::nullopt;
         }
         maps::ControlPoint point;

@@ -58,6 +58,16 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     PlaceTwips(*lblDescription, 1050, 1125, 3885, 330);
 
+    lblLicence = new QLabel(
+        QStringLiteral("Free software under the <a href=\"https://www.gnu.org/licenses/gpl-3.0.html\">"
+                       "GNU General Public License, version 3 or later</a>; "
+                       "it comes with no warranty."),
+        this);
+    lblLicence->setObjectName(QStringLiteral("lblLicence"));
+    lblLicence->setWordWrap(true);
+    lblLicence->setOpenExternalLinks(true);
+    PlaceTwips(*lblLicence, 1050, 1530, 3885, 540);
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);

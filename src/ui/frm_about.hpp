@@ -8,7 +8,7 @@ class QPushButton;
 
 namespace vantrel::ui {
 
-// The About box: the program's title, version and description, and the system information tool.
+// The About box: the program's title, version, description and licence, and the system information tool.
 class frmAbout : public QDialog {
     Q_OBJECT
   public:
@@ -18,6 +18,7 @@ class frmAbout : public QDialog {
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblDescription = nullptr;
+    QLabel* lblLicence = nullptr;  // the licence, with a link to its text
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStringList>
 #include <QTimer>
 
 #include <utility>
@@ -96,6 +97,27 @@ std::optional<QString> ShowFileDialog(QWidget* parent, const FileDialogRequest& 
     return path;
 }
 
+// One unusable setting is shown as it is; several as a count and the first, all of them in the tooltip.
+void MainFrm::ShowSettingsProblems(const std::vector<std::string>& problems) {
+    if (problems.empty()) {
+        return;
+    }
+    QStringList all;
+    for (const std::string& problem : problems) {
+        all << QString::fromStdString(problem);
+    }
+    if (all.size() == 1) {
+        statusBar()->showMessage(all.front());
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("%1 settings in Vantrel.ini are not usable (point here for all): %2")
+            .arg(all.size())
+            .arg(all.front()));
+    statusBar()->setToolTip(
+        all.join(QLatin1Char('\n')));  // after the message, which set the tooltip to itself
+}
+
 MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environment, QWidget* parent)
     : QMainWindow(parent), program_(program), environment_(std::move(environment)) {
     setObjectName(QStringLiteral("MainFrm"));
@@ -119,9 +141,7 @@ MainFrm::MainFrm(persistence::ProgramState& program, MainFrmEnvironment environm
     connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     RefreshFromState();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    if (!quality.problems.empty()) {
-        statusBar()->showMessage(QString::fromStdString(quality.problems.front()));
-    }
+    ShowSettingsProblems(quality.problems);
 
     connect(&GPSComm, &platform::GpsPositionRequest::finished, this, [this](const instruments::RmcFix& fix) {
         const int station = gpsStation_;

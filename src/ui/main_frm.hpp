@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "geodesy/hunt_zone.hpp"
 #include "geodesy/zone_warning.hpp"
@@ -197,6 +199,7 @@ class MainFrm : public QMainWindow {
     void ShowGpsProgress();
     void ShowHuntZone();
     void EndGpsRequest(const QString& status);
+    void ShowSettingsProblems(const std::vector<std::string>& problems);
     // The Results boxes' tooltips: each fix's quality in words, from the state as it is now.
     void RefreshQuality();
 

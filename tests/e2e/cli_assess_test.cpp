@@ -92,12 +92,20 @@ TEST(CliAssess, OneLinePerFoxAndUsageErrorsNamingTheOption) {
                                                           {"--confidence", "0"},
                                                           {"--sigma", "-1"},
                                                           {"--sigma-floor", "x"},
-                                                          {"--sigma", "1e999"}}) {
+                                                          {"--sigma", "1e999"},
+                                                          {"--sigma", "1e300"},
+                                                          {"--sigma-floor", "180.5"}}) {
         const auto bad = testing_support::RunCli({"assess", hunt, option, value});
         EXPECT_EQ(bad.exitCode, 2) << option << " " << value;
         EXPECT_NE(bad.err.find(option + " "), std::string::npos) << bad.err;
         EXPECT_EQ(bad.out, "");
     }
+    EXPECT_EQ(testing_support::RunCli({"assess", hunt, "--sigma", "180"}).exitCode, 0);
+    // F3's bearings are typed: both deviations are --sigma, shown without a sign.
+    const auto zero = Lines(testing_support::RunCli({"assess", hunt, "--sigma", "-0"}).out);
+    ASSERT_EQ(zero.size(), 5u);
+    EXPECT_EQ(zero[2][6], "0");
+    EXPECT_EQ(zero[2][7], "0");
     EXPECT_EQ(testing_support::RunCli({"assess", (dir / "missing.fh2").string()}).exitCode, 1);
 }
 

@@ -140,6 +140,27 @@ TEST_F(CliFiles, OverlaysStopsAtTheFirstFailure) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "preview.ovl"));
 }
 
+// A target that is no file is refused by name; what was written before it is named too.
+TEST_F(CliFiles, OverlaysSayWhatWasWrittenBeforeARefusal) {
+    std::filesystem::create_directory(dir_ / "folder.ovl");
+    const std::string refused = "\": it is not a regular file (a folder)";
+    const auto preview = Run({"overlays", "@hunt.fh2", "--foxes", "@foxies.ovl", "--rays", "@rays.ovl",
+                              "--preview", "@folder.ovl"});
+    EXPECT_EQ(preview.exitCode, 1);
+    EXPECT_EQ(preview.err, "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused +
+                               ". The fox symbols overlay \"" + Path("foxies.ovl") +
+                               "\" and the rays overlay \"" + Path("rays.ovl") +
+                               "\" have already been written.\n");
+    const auto rays = Run({"overlays", "@hunt.fh2", "--foxes", "@foxies.ovl", "--rays", "@folder.ovl"});
+    EXPECT_EQ(rays.err, "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused +
+                            ". The fox symbols overlay \"" + Path("foxies.ovl") +
+                            "\" has already been written.\n");
+    // Alone, the refused file is all there is to say.
+    const auto alone = Run({"overlays", "@hunt.fh2", "--preview", "@folder.ovl"});
+    EXPECT_EQ(alone.err,
+              "vantrel-cli: Could not write \"" + Path("folder.ovl") + refused + "; nothing was written\n");
+}
+
 TEST_F(CliFiles, ConvertSavesAsFileSaveWould) {
     // From the legacy file: Flag written as 1, readings all zero.
     ScedRecord first = Station1();
@@ -181,6 +202,115 @@ TEST_F(CliFiles, ErrorsNameTheFile) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists(dir_ / "out.fh2"));
+}
+
+// An output that is one of the inputs (by the same name, a symbolic link or a hard link) would destroy the
+// input: refused before anything is read or written, and so is a name that hides what is written in it.
+TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
+    std::filesystem::create_symlink(dir_ / "hunt.fh2", dir_ / "link.kml");
+    std::filesystem::create_hard_link(dir_ / "hunt.fh2", dir_ / "second-name.ovl");
+    WriteBytes(dir_ / "m.png", "not really a picture");
+    const std::string same = "\": it is the same file as the input \"";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {"export to a link to its input",
+         {"export", "@hunt.fh2", "--format", "kml", "-o", "@link.kml"},
+         "Could not write \"" + Path("link.kml") + same + Path("hunt.fh2")},
+        {"export to a name of another format",
+         {"export", "@hunt.fh2", "--format", "kml", "-o", "@hunt.fh2"},
+         "Cannot export to \"" + Path("hunt.fh2") + "\": choose a name ending in .kml"},
+        {"export gpx under a kml name",
+         {"export", "@hunt.fh2", "--format", "gpx", "-o", "@out.kml"},
+         "Cannot export to \"" + Path("out.kml") + "\": choose a name ending in .gpx"},
+        {"map over its measurement file",
+         {"map", "@hunt.fh2", "-o", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same + Path("hunt.fh2")},
+        {"map over its map picture",
+         {"map", "@hunt.fh2", "--map", "@m.png", "-o", "@m.png"},
+         "Could not write \"" + Path("m.png") + same + Path("m.png")},
+        {"overlays: foxes over the input",
+         {"overlays", "@hunt.fh2", "--foxes", "@hunt.fh2", "--rays", "@rays.ovl"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+        {"overlays: preview over a hard link of the input",
+         {"overlays", "@hunt.fh2", "--preview", "@second-name.ovl"},
+         "Could not write \"" + Path("second-name.ovl") + same + Path("hunt.fh2")},
+        {"convert onto itself",
+         {"convert", "@hunt.fh2", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+        {"convert to a legacy name",
+         {"convert", "@old.FHD", "@old.FHD"},
+         "Could not write \"" + Path("old.FHD") + "\": convert writes a .fh2 data file"},
+        {"convert to a new legacy name",
+         {"convert", "@hunt.fh2", "@new.fhd"},
+         "Could not write \"" + Path("new.fhd") + "\": convert writes a .fh2 data file"},
+        {"update-db into the measurement file",
+         {"update-db", "@hunt.fh2", "--db", "@hunt.fh2"},
+         "Could not write \"" + Path("hunt.fh2") + same},
+    };
+    const std::string hunt = ReadBytes(dir_ / "hunt.fh2");
+    const std::string old = ReadBytes(dir_ / "old.FHD");
+    for (const auto& c : cases) {
+        const auto r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.name;
+        EXPECT_TRUE(r.err.starts_with("vantrel-cli: " + c.err)) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_EQ(ReadBytes(dir_ / "hunt.fh2"), hunt) << c.name;
+    }
+    EXPECT_EQ(ReadBytes(dir_ / "old.FHD"), old);
+    EXPECT_EQ(ReadBytes(dir_ / "m.png"), "not really a picture");
+    for (const char* never : {"rays.ovl", "out.kml", "new.fhd"}) {
+        EXPECT_FALSE(std::filesystem::exists(dir_ / never)) << never;
+    }
+}
+
+// The stations' zones, which a measurement file does not hold, given as the zone boxes would hold them:
+// the window's zone warnings on stderr, and stdout and the files as without them.
+TEST_F(CliFiles, ZoneWarningsGoToStandardErrorOnly) {
+    const std::string planes =
+        "The stations are in different zones, 32U and 33U: the two UTM planes do not meet, "
+        "so the fixes are wrong.";
+    const std::string grid =
+        "; the overlay files and the database use zone 32, the map application's grid: positions there will "
+        "be wrong.";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {"one zone on the grid", {"solve", "@hunt.fh2", "--zone", "32U"}, ""},
+        {"two zones",
+         {"solve", "@hunt.fh2", "--zone", "32U,33U"},
+         "vantrel-cli: " + planes + " Scedule 2 is in zone 33U" + grid + "\n"},
+        {"overlays off the grid",
+         {"overlays", "@hunt.fh2", "--foxes", "@f.ovl", "--rays", "@r.ovl", "--zone", "33U"},
+         "vantrel-cli: The stations are in zone 33U" + grid + "\n"},
+        {"preview: station 1 only",
+         {"overlays", "@hunt.fh2", "--preview", "@p.ovl", "--zone", "32U,33U"},
+         "vantrel-cli: " + planes + " Scedule 2 is in zone 33U" + grid + "\n"},
+        {"preview off the grid",
+         {"overlays", "@hunt.fh2", "--preview", "@p.ovl", "--zone", "33U,32U"},
+         "vantrel-cli: The stations are in different zones, 33U and 32U: the two UTM planes do not meet, so "
+         "the "
+         "fixes are wrong. Scedule 1 is in zone 33U" +
+             grid + "\n"},
+        {"south of the equator",
+         {"solve", "@hunt.fh2", "--zone", "32M"},
+         "vantrel-cli: The stations are in zone 32M" + grid + "\n"},
+    };
+    const std::string solved = Run({"solve", "@hunt.fh2"}).out;
+    for (const auto& c : cases) {
+        const auto r = Run(c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err, c.err) << c.name;
+        EXPECT_EQ(r.out, c.args[0] == std::string("solve") ? solved : "") << c.name;
+    }
+    const auto bad = Run({"solve", "@hunt.fh2", "--zone", "32U,33"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("--zone"), std::string::npos);
 }
 
 TEST_F(CliFiles, UsageErrors) {

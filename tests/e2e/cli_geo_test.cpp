@@ -39,6 +39,31 @@ TEST(CliGeo, ToGeoOutputDoesNotDependOnTheSeparator) {
     EXPECT_EQ(comma.out.find(','), std::string::npos);
 }
 
+// Numbers that are no place: refused with one line and exit 1 instead of a position past a pole, Inf or NaN.
+TEST(CliGeo, NumbersThatAreNoPlaceAreRefused) {
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"to-utm", "91", "0"}, "vantrel-cli: LAT must lie between -90 and 90 degrees: 91\n"},
+        {{"to-utm", "-90.000001", "0"}, "vantrel-cli: LAT must lie between -90 and 90 degrees: -90.000001\n"},
+        {{"to-utm", "1e308", "0"}, "vantrel-cli: LAT must lie between -90 and 90 degrees: 1e308\n"},
+        {{"to-geo", "1e308", "1e308"},
+         "vantrel-cli: NORTHING 1e308, EASTING 1e308 is too far from zone 32 to convert to degrees\n"},
+        {{"to-geo", "1e7", "1e7"},
+         "vantrel-cli: NORTHING 1e7, EASTING 1e7 is too far from zone 32 to convert to degrees\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunCli(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.args[1];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.err);
+    }
+    // The poles themselves and any longitude, reduced to one turn, still convert.
+    EXPECT_EQ(RunCli({"to-utm", "90", "0"}).exitCode, 0);
+    EXPECT_EQ(RunCli({"--decimal-separator=.", "to-utm", "0", "1e308"}).out.substr(0, 4), "1N\t1");
+}
+
 TEST(CliGeo, UsageErrorsExitTwoWithOneLine) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"to-utm", "50"},

@@ -92,7 +92,14 @@ TEST(CliGps, EveryCaptureOnStandardInputGivesItsReferenceFix) {
         if (f[1] == "none") {
             EXPECT_EQ(r.exitCode, 1);
             EXPECT_EQ(r.out, "");
-            EXPECT_EQ(r.err, "vantrel-cli: the input ended before a valid RMC sentence\n");
+            // The note of a capture whose RMC sentences all say "no fix" gives their count.
+            std::string why;
+            if (const std::size_t note = f[8].find("rejected: "); note != std::string::npos) {
+                const std::string count = f[8].substr(note + 10, f[8].find(' ', note + 10) - note - 10);
+                why = "; " + count + " RMC sentences were refused: " + count +
+                      " saying the receiver has no position (status V)";
+            }
+            EXPECT_EQ(r.err, "vantrel-cli: the input ended before a valid RMC sentence" + why + "\n");
             continue;
         }
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -168,7 +175,13 @@ TEST(CliGps, SilentGpsIsAbandonedAtTheTimeoutWithoutSpendingCpu) {
     const auto r = gps.Wait(kPatience);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "vantrel-cli: no valid RMC sentence within 3 s\n");
+    // The sentence counts as refused unless it came while the port was still being opened (then it was
+    // thrown away with what was queued).
+    EXPECT_TRUE(r.err == "vantrel-cli: no valid RMC sentence within 3 s\n" ||
+                r.err ==
+                    "vantrel-cli: no valid RMC sentence within 3 s; 1 RMC sentence was refused: 1 saying the "
+                    "receiver has no position (status V)\n")
+        << r.err;
     ExpectIdleWhileWaiting(gps.cpuSeconds());
 
     // The port was closed: the next request on it works.
@@ -219,6 +232,49 @@ TEST(CliGps, MissingDeviceAndExhaustedInput) {
     const auto empty = RunCli({"gps"}, WithInput("$GPRMC,123519,V,4807.038,N,01131.000,E,,,,*"));
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_EQ(empty.err, "vantrel-cli: the input ended before a valid RMC sentence\n");
+}
+
+// RMC sentences that give no position are counted by their reason; other sentences are not counted.
+TEST(CliGps, RefusedSentencesAreCountedWithTheirReason) {
+    const std::string minutes = "$GPRMC,123519,A,4860.5,N,01131.000,E,022.4,084.4,230394,003.1,W*65\r\n";
+    const std::string latitude = "$GPRMC,123519,A,9000.006,N,01131.000,E,022.4,084.4,230394,003.1,W*65\r\n";
+    const std::string checksum = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6B\r\n";
+    const std::string noFix = "$GPRMC,,V,,,,,,,,,,N*53\r\n";
+    const std::string other = "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*7B\r\n";
+    const auto r = RunCli({"gps", "-"}, WithInput(minutes + other + latitude + minutes + checksum + noFix));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "vantrel-cli: the input ended before a valid RMC sentence; 5 RMC sentences were refused: 1 "
+              "with a wrong checksum, 1 saying the receiver has no position (status V), 2 with minutes of "
+              "60 or more, 1 with a latitude beyond 90 degrees\n");
+}
+
+// Standard input that stays open, silent or with sentences that give no position, ends at the timeout.
+TEST(CliGps, StandardInputIsAbandonedAtTheTimeout) {
+    std::string noFixes;
+    for (int i = 0; i < 1000; ++i) {
+        noFixes += "$GPRMC,,V,,,,,,,,,,N*53\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string input;
+        std::string err;
+    } cases[] = {
+        {"silent", "", "vantrel-cli: no valid RMC sentence within 1.5 s\n"},
+        {"no fixes", noFixes,
+         "vantrel-cli: no valid RMC sentence within 1.5 s; 1000 RMC sentences were refused: 1000 saying the "
+         "receiver has no position (status V)\n"},
+    };
+    for (const auto& c : cases) {
+        testing_support::ProcessOptions options = WithInput(c.input);
+        options.keepInputOpen = true;
+        options.timeout = 30s;
+        const auto r = RunCli({"--decimal-separator=.", "gps", "-", "--timeout", "1.5"}, options);
+        EXPECT_FALSE(r.timedOut) << c.name;
+        EXPECT_EQ(r.exitCode, 1) << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_EQ(r.err, c.err) << c.name;
+    }
 }
 
 TEST(CliRx, PrintsEachLineAsItArrivesUntilTheDeviceDisappears) {

@@ -82,6 +82,8 @@ TEST(CliRx, EachFormatOnStandardInput) {
         {"aprs", "DF1ABC>APRS:=4903.50N/07201.75W\\088/036/270/729\n=4903.50N/07201.75W\\088/036\n",
          "270\t0\nskipped\t=4903.50N/07201.75W\\088/036\n"},
         {"fixed", "x 001.5 dB -0.5\r\n", "1.5\t0\n"},
+        {"aprs", "=9903.50N/07201.75W\\088/036/270/729\n=4903.50N/07201.75W\\088/036/270/7291\n",
+         "skipped\t=9903.50N/07201.75W\\088/036/270/729\nskipped\t=4903.50N/07201.75W\\088/036/270/7291\n"},
     };
     for (const Case& c : cases) {
         testing_support::ProcessOptions options;
@@ -90,6 +92,18 @@ TEST(CliRx, EachFormatOnStandardInput) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, c.out) << c.format;
     }
+    // A line too long to read is shown as skipped when it passes the limit (the reader drops it at its end);
+    // a lone LF, which keeps the line open, is explained once on stderr.
+    testing_support::ProcessOptions options;
+    options.input = "x 002.5 dB -1\r\n" + std::string(5000, 'y') + "\r\nfoo\nbar\nx 003.5\r\n";
+    const auto fixed = RunCli({"rx", "-"}, options);
+    EXPECT_EQ(fixed.out,
+              "2.5\t-1\nskipped\t" + std::string(80, 'y') +
+                  "... (more than 4096 bytes without a CR LF line end)\nskipped\tfoo\nbar\nx 003.5\n");
+    EXPECT_EQ(
+        fixed.err,
+        "vantrel-cli: a line ends at a LF without CR: the fixed format's lines end at CR LF, so it is read "
+        "together with what follows up to the next CR LF\n");
     const auto unknown = RunCli({"rx", "--format", "doppler"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.err.find("--format"), std::string::npos);

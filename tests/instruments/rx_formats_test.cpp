@@ -70,6 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"AprsAboveFullCircle", P, "=4903.50N/07201.75W\\088/036/361/729", std::nullopt, {}},
         FormatCase{"AprsWithoutDfExtension", P, "=4903.50N/07201.75W\\088/036", std::nullopt, {}},
         FormatCase{"AprsBadHemisphere", P, "=4903.50X/07201.75W\\088/036/270/729", std::nullopt, {}},
+        FormatCase{"AprsLatitudeBeyondThePole", P, "=9903.50N/07201.75W\\088/036/270/729", std::nullopt, {}},
+        FormatCase{
+            "AprsLatitudeJustPastThePole", P, "=9000.01S/07201.75W\\088/036/270/729", std::nullopt, {}},
+        FormatCase{"AprsAtThePole", P, "=9000.00N/18000.00W\\088/036/270/729", 270.0, 9},
+        FormatCase{"AprsLongitudeBeyond180", P, "=4903.50N/18100.00W\\088/036/270/729", std::nullopt, {}},
+        FormatCase{"AprsMinutesOf60", P, "=4960.00N/07201.75W\\088/036/270/729", std::nullopt, {}},
+        FormatCase{"AprsFourDigitNrq", P, "=4903.50N/07201.75W\\088/036/270/7291", std::nullopt, {}},
         FormatCase{"AprsMessage",
                    P,
                    "DF1ABC>APRS::DF1XYZ   :=4903.50N/07201.75W\\088/036/270/729",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "file_bytes.hpp"
 #include "persistence/settings.hpp"
 #include "temp_dir.hpp"
@@ -25,6 +27,7 @@ TEST_P(QualityIni, AbsentOrUnusableKeysTakeTheirDefaults) {
     const QualitySettingsRead read = QualitySettingsFromIni(IniFile::Parse(text));
     EXPECT_EQ(read.settings, c.expected);
     EXPECT_EQ(read.problems.size(), c.problems);
+    EXPECT_FALSE(std::signbit(read.settings.bearingSigmaFloor));  // a "-0" is shown as 0
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -39,6 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         QualityIniCase{"ZeroSigmas", "BearingSigma=0\r\nBearingSigmaFloor=0\r\n", {0, 0, 0.95}, 0},
         QualityIniCase{"NotANumber", "BearingSigma=five\r\n", {5, 3, 0.95}, 1},
         QualityIniCase{"Negative", "BearingSigmaFloor=-1\r\n", {5, 3, 0.95}, 1},
+        QualityIniCase{"SigmaAboveHalfATurnIsCapped", "BearingSigma=1e300\r\n", {180, 3, 0.95}, 1},
+        QualityIniCase{"MinusZero", "BearingSigmaFloor=-0\r\n", {5, 0, 0.95}, 0},
         QualityIniCase{"CertaintyIsNoProbability", "Confidence=1\r\n", {5, 3, 0.95}, 1},
         QualityIniCase{"PercentIsNoProbability", "Confidence=95\r\nBearingSigma=\r\n", {5, 3, 0.95}, 2}),
     testing_support::ParamName{});

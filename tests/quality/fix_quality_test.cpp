@@ -70,10 +70,18 @@ TEST(AssessFix, EdgesOfTheContract) {
         AssessFix(30, 210, kStation1, kStation2, {0, 0}, 5, 5, 0.95));  // parallel as Calculate sees it
     EXPECT_FALSE(AssessFix(NAN, 30, kStation1, kStation2, {0, 0}, 5, 5, 0.95));
     EXPECT_FALSE(AssessFix(45, 315, kStation1, {1.7e308, 1.7e308}, {0, 0}, 5, 5, 0.95));
-    // Ranges of 1e200 m are finite, their squares in the covariance are not: no ellipse, no ratio flag.
+    // Ranges of 1e200 m are finite, their squares in the covariance are not: no ellipse, and a fix without
+    // one must not look clean.
     const auto huge = AssessFix(45, 315, kStation1, {1e200, 5700000}, {1e200, 1e200}, 5, 5, 0.95);
     ASSERT_TRUE(huge);
-    EXPECT_EQ(huge->FlagsText(), "-");
+    EXPECT_FALSE(huge->ellipse);
+    EXPECT_EQ(huge->FlagsText(), "unreliable");
+    // A deviation of 1e300 degrees overflows the same way at ordinary ranges.
+    EXPECT_EQ(AssessFix(45, 315, kStation1, kStation2, {500500, 5700500}, 1e300, 1e300, 0.95)->FlagsText(),
+              "unreliable");
+    // A scattered station has no ellipse by its own flag.
+    EXPECT_EQ(AssessFix(45, 315, kStation1, kStation2, {500500, 5700500}, std::nullopt, 5, 0.95)->FlagsText(),
+              "scattered1");
     // Both stations at one place: both ranges exactly zero.
     EXPECT_EQ(AssessFix(90, 0, kStation1, kStation1, kStation1, 5, 5, 0.95)->FlagsText(),
               "behind1,behind2,unreliable");

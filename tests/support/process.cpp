@@ -95,7 +95,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     ::signal(SIGPIPE, SIG_IGN);
 
     std::size_t written = 0;
-    if (options.input.empty()) {
+    bool inputDone = options.input.empty();
+    if (inputDone && !options.keepInputOpen) {
         CloseFd(in.write);
     } else {
         ::fcntl(in.write, F_SETFL, O_NONBLOCK);
@@ -103,7 +104,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     const auto deadline = std::chrono::steady_clock::now() + options.timeout;
     std::array<char, 65536> buffer{};
     while (out.read >= 0 || err.read >= 0) {
-        std::array<pollfd, 3> fds{{{out.read, POLLIN, 0}, {err.read, POLLIN, 0}, {in.write, POLLOUT, 0}}};
+        std::array<pollfd, 3> fds{
+            {{out.read, POLLIN, 0}, {err.read, POLLIN, 0}, {inputDone ? -1 : in.write, POLLOUT, 0}}};
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
@@ -126,13 +128,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
                 (i == 0 ? result.out : result.err).append(buffer.data(), static_cast<std::size_t>(n));
             }
         }
-        if (in.write >= 0 && fds[2].revents != 0) {
+        if (!inputDone && fds[2].revents != 0) {
             const ssize_t n =
                 ::write(in.write, options.input.data() + written, options.input.size() - written);
             if (n > 0) {
                 written += static_cast<std::size_t>(n);
             }
-            if (n < 0 || written == options.input.size()) {
+            inputDone = n < 0 || written == options.input.size();
+            if (inputDone && (n < 0 || !options.keepInputOpen)) {
                 CloseFd(in.write);
             }
         }

@@ -21,6 +21,8 @@ struct ProcessOptions {
     std::string input;                               // written to standard input, which is then closed
     std::map<std::string, std::string> environment;  // added to (or replacing in) the inherited environment
     std::chrono::milliseconds timeout{60000};
+    // Standard input stays open (a sender gone quiet) after `input` is written, until the process ends.
+    bool keepInputOpen = false;
 };
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});

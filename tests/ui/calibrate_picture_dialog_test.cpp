@@ -136,20 +136,21 @@ class CalibratePictureDialogTest : public QObject {
         CalibratePictureDialog dialog(kZone25South);
         QVERIFY(OpenScene(dialog, dir, 4));
         dialog.coordinateForm->setCurrentIndex(1);
-        // The README's two reference points: sea at 8.03 S, 34.83 W; land at 7.962 S, 34.833 W; their pixels
-        // from their UTM coordinates: column (E - x0) / 28.5, row (y0 - N) / 28.5.
+        // The README's two reference points: sea at 8.03 S, 34.83 W; land at 7.962 S, 34.833 W (typed in
+        // degrees, minutes and seconds: 7 57' 43.2" S, 34 49' 58.8" W); their pixels from their UTM
+        // coordinates: column (E - x0) / 28.5, row (y0 - N) / 28.5.
         struct Reference {
             double easting, northing;
             const char *lat, *lon;
         };
         const Reference references[] = {{298317.08, 9111935.56, "-8.03", "-34.83"},
-                                        {297952.86, 9119455.31, "-7.962", "-34.833"}};
+                                        {297952.86, 9119455.31, "7\u00B057'43.2\"S", "34 49 58,8 W"}};
         for (int i = 0; i < 2; ++i) {
             const double column = (references[i].easting - kOriginX) / kPixel;
             const double row = (kOriginY - references[i].northing) / kPixel;
             ClickAt(dialog, column, row);  // at a quarter-pixel step: the screen pixel nearest the point
-            TypePoint(dialog.pointTable, i, QString::fromLatin1(references[i].lat),
-                      QString::fromLatin1(references[i].lon));
+            TypePoint(dialog.pointTable, i, QString::fromUtf8(references[i].lat),
+                      QString::fromUtf8(references[i].lon));
         }
         QVERIFY2(dialog.fit().has_value(), qPrintable(dialog.fitLabel->text()));
         QCOMPARE(dialog.fit()->kind, maps::FitKind::Similarity);

@@ -181,6 +181,8 @@ class GraphicWindowsTest : public QObject {
         QCOMPARE(about.lblTitle->text(), QStringLiteral("Vantrel2"));
         QVERIFY(about.lblDescription->text().contains(QStringLiteral("Radio-ray calculation")));
         QCOMPARE(about.cmdSysInfo->text(), QStringLiteral("&System Info..."));
+        QVERIFY(about.lblLicence->text().contains(
+            QStringLiteral("GNU General Public License, version 3 or later")));
         // The icon of the installed program: a dark mast and red waves.
         const QImage icon = about.picIcon->pixmap().toImage();
         int dark = 0;

@@ -72,6 +72,24 @@ class MainFrmQualityTest : public QObject {
     };
 
   private Q_SLOTS:
+    // Unusable values in [Quality]: one is shown as it is; several as a count and the first, all in the
+    // tooltip.
+    void UnusableQualitySettingsAreAllShown() {
+        const QString first = QStringLiteral("[Quality] BearingSigma=five is not a number; 5 is used");
+        {
+            Fixture f("[Quality]\r\nBearingSigma=five\r\n");
+            QCOMPARE(f.window->statusBar()->currentMessage(), first);
+        }
+        Fixture f("[Quality]\r\nBearingSigma=five\r\nBearingSigmaFloor=1e300\r\nConfidence=95\r\n");
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QStringLiteral("3 settings in Vantrel.ini are not usable (point here for all): ") + first);
+        QCOMPARE(
+            f.window->statusBar()->toolTip(),
+            first + QStringLiteral("\n[Quality] BearingSigmaFloor=1e300 is above 180 degrees; 180 is used"
+                                   "\n[Quality] Confidence=95 is not between 0 and 1 (exclusive); 0.95 is "
+                                   "used"));
+    }
+
     void TooltipsAndStatusLineAfterCalculate() {
         Fixture f;
         MainFrm& w = *f.window;
