@@ -23,15 +23,15 @@ QColor FoxColour(int fox, int alpha = 255) {
     return {c.r, c.g, c.b, alpha};
 }
 
-QPointF ToQt(maps::XY p) {
+QPointF ToQt(core::PlanePoint p) {
     return {p.x, p.y};
 }
 
 // A hunt-zone polyline in pixels, cut where a point cannot be transformed.
-std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::View& view,
+std::vector<QPolygonF> ToPixels(const std::vector<core::PlanePoint>& hunt, const maps::View& view,
                                 const ViewProjection& projection) {
     std::vector<QPolygonF> parts(1);
-    for (maps::XY p : hunt) {
+    for (core::PlanePoint p : hunt) {
         if (!projection.ToView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
             if (!parts.back().isEmpty()) {
                 parts.emplace_back();
@@ -46,10 +46,10 @@ std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::V
 // Appends the pixels of the hunt-zone segment a-b (a's pixel already appended) as the view's CRS bends it:
 // halved until the middle of each piece lies within a quarter pixel of its straight chord, so a nearly
 // straight line costs three transformations and a curved one only what it needs.
-void AppendBent(maps::XY a, QPointF pa, maps::XY b, QPointF pb, const maps::View& view,
+void AppendBent(core::PlanePoint a, QPointF pa, core::PlanePoint b, QPointF pb, const maps::View& view,
                 const ViewProjection& projection, int depth, std::vector<QPolygonF>& parts) {
     constexpr double kTolerance = 0.25;  // pixels
-    const maps::XY m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const core::PlanePoint m{(a.x + b.x) / 2, (a.y + b.y) / 2};
     const auto pm = PixelOf(view, projection, m);
     if (!pm) {
         parts.emplace_back();  // the line cannot be drawn here: it breaks
@@ -68,8 +68,8 @@ void AppendBent(maps::XY a, QPointF pa, maps::XY b, QPointF pb, const maps::View
 }
 
 // A straight hunt-zone segment in pixels, bent as the view's CRS bends it.
-std::vector<QPolygonF> LineToPixels(maps::XY a, maps::XY b, const maps::View& view,
-                                    const ViewProjection& projection, const maps::Box& huntBox) {
+std::vector<QPolygonF> LineToPixels(core::PlanePoint a, core::PlanePoint b, const maps::View& view,
+                                    const ViewProjection& projection, const core::PlaneBox& huntBox) {
     constexpr int kDepth = 8;  // at most 256 pieces
     // Long lines are first cut into a few pieces, so a bend in the middle of a line is not missed.
     const auto pieces = maps::Densify(a, b, std::max(huntBox.Width(), huntBox.Height()) / 4);
@@ -178,11 +178,12 @@ QRegion DiscRegion(const maps::View& view, const std::vector<FixPixel>& fixes, s
 }
 
 void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-              const maps::Box& huntBox) {
+              const core::PlaneBox& huntBox) {
     const double spacing = maps::GridSpacing(GroundMetresPerPixel(view, projection));
-    const double firstE = std::ceil(huntBox.x0 / spacing) * spacing;
-    const double firstN = std::ceil(huntBox.y0 / spacing) * spacing;
-    if ((huntBox.x1 - firstE) / spacing > kMaxGridLines || (huntBox.y1 - firstN) / spacing > kMaxGridLines) {
+    const double firstE = std::ceil(huntBox.minX / spacing) * spacing;
+    const double firstN = std::ceil(huntBox.minY / spacing) * spacing;
+    if ((huntBox.maxX - firstE) / spacing > kMaxGridLines ||
+        (huntBox.maxY - firstN) / spacing > kMaxGridLines) {
         return;
     }
     painter.save();
@@ -191,9 +192,9 @@ void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& p
     const QColor textColour(40, 50, 90);
     const auto label = [](double metres) { return QString::number(std::llround(metres)); };
     double labelEnd = -1e9;  // where the last easting label ends, so labels never run into each other
-    for (double e = firstE; e <= huntBox.x1; e += spacing) {
+    for (double e = firstE; e <= huntBox.maxX; e += spacing) {
         painter.setPen(QPen(line, 1));
-        const auto parts = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, view, projection, huntBox);
+        const auto parts = LineToPixels({e, huntBox.minY}, {e, huntBox.maxY}, view, projection, huntBox);
         DrawPolylines(painter, parts);
         // Labelled where the line crosses the top edge.
         const QString text = QStringLiteral("E ") + label(e);
@@ -213,9 +214,9 @@ void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& p
             }
         }
     }
-    for (double n = firstN; n <= huntBox.y1; n += spacing) {
+    for (double n = firstN; n <= huntBox.maxY; n += spacing) {
         painter.setPen(QPen(line, 1));
-        const auto parts = LineToPixels({huntBox.x0, n}, {huntBox.x1, n}, view, projection, huntBox);
+        const auto parts = LineToPixels({huntBox.minX, n}, {huntBox.maxX, n}, view, projection, huntBox);
         DrawPolylines(painter, parts);
         for (const QPolygonF& part : parts) {
             for (qsizetype k = 0; k + 1 < part.size(); ++k) {
@@ -233,7 +234,7 @@ void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& p
 }
 
 void DrawRays(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-              const maps::Box& huntBox, const SceneStation& station, const std::vector<SceneRay>& rays,
+              const core::PlaneBox& huntBox, const SceneStation& station, const std::vector<SceneRay>& rays,
               int alpha) {
     for (const SceneRay& ray : rays) {
         const auto inside = maps::ClipHalfLine(station.position, ray.bearing, huntBox);
@@ -335,9 +336,9 @@ void DrawNorthArrow(QPainter& painter, const maps::View& view, const ViewProject
     if (const auto centre = HuntPositionAt(view, projection, {view.width / 2.0, view.height / 2.0})) {
         const geodesy::GeoPosition here = geodesy::ZoneUtmToLatLon(zone, centre->x, centre->y);
         const double step = std::min(0.01, 89.9 - here.lat);
-        const geodesy::ZonePoint north = geodesy::ZoneLatLonToUtm(zone, here.lat + step, here.lon);
+        const core::PlanePoint north = geodesy::ZoneLatLonToUtm(zone, here.lat + step, here.lon);
         const auto a = PixelOf(view, projection, *centre);
-        const auto b = PixelOf(view, projection, {north.easting, north.northing});
+        const auto b = PixelOf(view, projection, north);
         if (a && b && (a->x != b->x || a->y != b->y)) {
             angle = std::atan2(b->x - a->x, a->y - b->y) * 180 / M_PI;
         }
@@ -373,35 +374,36 @@ void DrawAttribution(QPainter& painter, const maps::View& view, const std::strin
 
 }  // namespace
 
-std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt) {
+std::optional<core::PlanePoint> PixelOf(const maps::View& view, const ViewProjection& projection,
+                                        core::PlanePoint hunt) {
     if (!projection.ToView(hunt) || !std::isfinite(hunt.x) || !std::isfinite(hunt.y)) {
         return std::nullopt;
     }
     return view.ToPixel(hunt);
 }
 
-std::optional<maps::XY> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
-                                       maps::XY pixel) {
-    maps::XY p = view.FromPixel(pixel);
+std::optional<core::PlanePoint> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
+                                               core::PlanePoint pixel) {
+    core::PlanePoint p = view.FromPixel(pixel);
     if (!projection.FromView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
         return std::nullopt;
     }
     return p;
 }
 
-std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProjection& projection) {
-    const maps::Box extent = view.Extent();
+std::optional<core::PlaneBox> HuntBoxOfView(const maps::View& view, const ViewProjection& projection) {
+    const core::PlaneBox extent = view.Extent();
     if (projection.IsIdentity()) {
         return extent;
     }
     // The view's outline, sampled along each edge, in the hunt's zone.
-    std::vector<maps::XY> outline;
+    std::vector<core::PlanePoint> outline;
     for (int i = 0; i <= kEdgeSamples; ++i) {
         const double t = i / kEdgeSamples;
-        const double x = extent.x0 + t * extent.Width();
-        const double y = extent.y0 + t * extent.Height();
-        for (maps::XY p : {maps::XY{x, extent.y0}, maps::XY{x, extent.y1}, maps::XY{extent.x0, y},
-                           maps::XY{extent.x1, y}}) {
+        const double x = extent.minX + t * extent.Width();
+        const double y = extent.minY + t * extent.Height();
+        for (core::PlanePoint p : {core::PlanePoint{x, extent.minY}, core::PlanePoint{x, extent.maxY},
+                                   core::PlanePoint{extent.minX, y}, core::PlanePoint{extent.maxX, y}}) {
             if (projection.FromView(p)) {
                 outline.push_back(p);
             }
@@ -416,7 +418,7 @@ std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProject
 
 double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection) {
     constexpr double kSpan = 100;  // pixels
-    const maps::XY middle{view.width / 2.0, view.height / 2.0};
+    const core::PlanePoint middle{view.width / 2.0, view.height / 2.0};
     const auto a = HuntPositionAt(view, projection, middle);
     const auto b = HuntPositionAt(view, projection, {middle.x + kSpan, middle.y});
     if (!a || !b) {
@@ -431,7 +433,7 @@ double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projec
 }
 
 std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
-                                 const ViewProjection& projection, maps::XY pixel, double radius) {
+                                 const ViewProjection& projection, core::PlanePoint pixel, double radius) {
     std::optional<std::size_t> best;
     double bestDistance = radius;
     for (std::size_t i = 0; i < scene.fixes.size(); ++i) {
@@ -448,20 +450,20 @@ std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
     return best;
 }
 
-std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
-                                   bool withEllipses) {
-    std::vector<maps::XY> points;
-    const auto add = [&](maps::XY p) {
+std::vector<core::PlanePoint> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
+                                           bool withEllipses) {
+    std::vector<core::PlanePoint> points;
+    const auto add = [&](core::PlanePoint p) {
         if (projection.ToView(p)) {
             points.push_back(p);
         }
     };
-    for (const maps::XY& p : scene.Positions()) {
+    for (const core::PlanePoint& p : scene.Positions()) {
         add(p);
     }
     if (withEllipses) {
         for (const SceneFix& fix : scene.fixes) {
-            for (const maps::XY& p : fix.ellipse) {
+            for (const core::PlanePoint& p : fix.ellipse) {
                 add(p);
             }
         }

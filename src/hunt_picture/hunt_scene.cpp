@@ -74,8 +74,8 @@ std::string QualityText(int fox, const quality::FixQuality& fix, double confiden
     return text;
 }
 
-std::vector<maps::XY> HuntScene::Positions() const {
-    std::vector<maps::XY> points;
+std::vector<core::PlanePoint> HuntScene::Positions() const {
+    std::vector<core::PlanePoint> points;
     for (const SceneStation& station : stations) {
         points.push_back(station.position);
     }
@@ -103,9 +103,7 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
         if (const auto& q = qualities[i]) {
             fix.behindStation = q->behind1 || q->behind2;
             if (q->ellipse) {
-                for (const geodesy::ZonePoint& p : quality::EllipseOutline(*q)) {
-                    fix.ellipse.push_back({p.easting, p.northing});
-                }
+                fix.ellipse = quality::EllipseOutline(*q);
             }
             fix.quality = QualityText(fox, *q, settings.confidence, decimalSeparator);
         }

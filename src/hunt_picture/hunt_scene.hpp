@@ -25,17 +25,18 @@ struct SceneRay {
 
 struct SceneStation {
     int number = 1;  // 1 or 2, shown as P1 / P2
-    maps::XY position;
+    core::PlanePoint position;
     std::vector<SceneRay> rays;      // one per fox whose bearing (and signal) box is a number
     std::vector<SceneRay> readings;  // every valid receiver reading, thin
 };
 
 struct SceneFix {
     int fox = 0;
-    maps::XY position;
-    bool behindStation = false;     // drawn hollow with a dashed outline
-    std::vector<maps::XY> ellipse;  // the confidence ellipse's closed outline; empty when there is none
-    std::string quality;            // what hovering the fix shows
+    core::PlanePoint position;
+    bool behindStation = false;  // drawn hollow with a dashed outline
+    std::vector<core::PlanePoint>
+        ellipse;          // the confidence ellipse's closed outline; empty when there is none
+    std::string quality;  // what hovering the fix shows
 };
 
 struct HuntScene {
@@ -45,7 +46,7 @@ struct HuntScene {
     std::vector<std::string> problems;
 
     // Every station and fix position (what the view is fitted to).
-    [[nodiscard]] std::vector<maps::XY> Positions() const;
+    [[nodiscard]] std::vector<core::PlanePoint> Positions() const;
 };
 
 // The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes

@@ -74,10 +74,10 @@ std::optional<Place> PlaceAt(const std::string& name, double north, double east,
 // point is no position on the earth.
 std::optional<std::vector<geodesy::GeoPosition>> EllipseRing(const quality::FixQuality& q,
                                                              geodesy::UtmZone zone) {
-    const std::vector<geodesy::ZonePoint> outline = quality::EllipseOutline(q);
+    const std::vector<core::PlanePoint> outline = quality::EllipseOutline(q);
     std::vector<geodesy::GeoPosition> ring;
     for (auto p = outline.rbegin(); p != outline.rend(); ++p) {
-        ring.push_back(geodesy::ZoneUtmToLatLon(zone, p->easting, p->northing));
+        ring.push_back(geodesy::ZoneUtmToLatLon(zone, p->x, p->y));
         if (!IsGeographic(ring.back())) {
             return std::nullopt;
         }

@@ -379,9 +379,9 @@ std::optional<std::vector<maps::ControlPoint>> CalibratePictureDialog::ReadPoint
                               .arg(row + 1);
                 return std::nullopt;
             }
-            const geodesy::ZonePoint utm = geodesy::ZoneLatLonToUtm(huntZone_, *first, *second);
-            point.x = utm.easting;
-            point.y = utm.northing;
+            const core::PlanePoint utm = geodesy::ZoneLatLonToUtm(huntZone_, *first, *second);
+            point.x = utm.x;
+            point.y = utm.y;
         } else {
             point.x = *first;
             point.y = *second;

@@ -174,8 +174,8 @@ TEST(IsNorthSouth, MultiplesOfOneEightyWithinTolerance) {
 TEST(CrossFix, OneVerticalLineUsesTheOthersSlope) {
     const auto fix = CrossFix(0, 45, {1000, 2000}, {0, 0});
     ASSERT_TRUE(fix);
-    EXPECT_EQ(fix->east, 1000);
-    EXPECT_NEAR(fix->north, 1000, 1e-9);
+    EXPECT_EQ(fix->x, 1000);
+    EXPECT_NEAR(fix->y, 1000, 1e-9);
 }
 
 TEST(CrossFix, BothVerticalGiveNoFix) {
