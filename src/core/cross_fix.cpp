@@ -116,8 +116,8 @@ Outcome Calculate(MeasurementState& state, char decimalSeparator) {
             state.ResLat[fox] = FormatPattern(fix->y, "0000000.0", decimalSeparator);
             state.ResLon[fox] = FormatPattern(fix->x, "0000000.0", decimalSeparator);
         } else {
-            state.ResLat[fox] = "no Match";
-            state.ResLon[fox] = "no Match";
+            state.ResLat[fox] = kNoMatch;
+            state.ResLon[fox] = kNoMatch;
         }
     }
     state.ResultsValid = true;

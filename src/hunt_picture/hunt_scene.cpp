@@ -10,8 +10,6 @@
 namespace vantrel::hunt_picture {
 namespace {
 
-constexpr const char* kNoMatch = "no Match";
-
 // Reads a box; a box that is not a number is noted in the scene's problems.
 std::optional<double> Read(const core::MeasurementState& state, core::BoxId id, char separator,
                            HuntScene& scene) {
@@ -96,7 +94,7 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
     const auto qualities = quality::AssessFixes(state, readings, settings, decimalSeparator);
     for (int fox = 0; fox < core::kFoxCount; ++fox) {
         const auto i = static_cast<std::size_t>(fox);
-        if (state.ResLat[i] == kNoMatch) {
+        if (state.ResLat[i] == core::kNoMatch) {
             continue;
         }
         SceneFix fix{fox, {state.FoxEast[i], state.FoxNorth[i]}, false, {}, {}};

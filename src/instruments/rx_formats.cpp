@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "core/char_class.hpp"
+
 namespace vantrel::instruments {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using core::IsDigit;
 
 // Whether the `count` characters at `at` are all digits.
 bool AllDigits(std::string_view text, std::size_t at, std::size_t count) {

@@ -227,7 +227,7 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
     }
     for (int fox = 0; fox < core::kFoxCount; ++fox) {
         const auto i = static_cast<std::size_t>(fox);
-        if (state.ResLat[i] == "no Match") {
+        if (state.ResLat[i] == core::kNoMatch) {
             continue;
         }
         const auto g = ReadFoxGeometry(state, fox, decimalSeparator);
