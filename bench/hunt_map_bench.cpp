@@ -95,7 +95,7 @@ void PanAndZoomFrame(benchmark::State& state) {
             const double cpuBegin = ThreadCpuMs();
             QPainter painter(&frame);
             painter.fillRect(frame.rect(), Qt::white);
-            const maps::XY topLeft = view.ToPixel(start.FromPixel({0, 0}));
+            const core::PlanePoint topLeft = view.ToPixel(start.FromPixel({0, 0}));
             const double k = start.unitsPerPixel / view.unitsPerPixel;
             painter.drawImage(QRectF(topLeft.x, topLeft.y, kWidth * k, kHeight * k), mapImage);
             hunt_picture::DrawOverlay(painter, view, input);

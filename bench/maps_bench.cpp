@@ -174,8 +174,8 @@ fs::path SceneMbtiles() {
 }
 
 // The view of a map: centred on its extent, `metresPerPixel` per screen pixel.
-platform::MapBounds CentredView(const platform::MapBounds& extent, double metresPerPixel, double shiftX = 0,
-                                double shiftY = 0) {
+core::PlaneBox CentredView(const core::PlaneBox& extent, double metresPerPixel, double shiftX = 0,
+                           double shiftY = 0) {
     const double cx = (extent.minX + extent.maxX) / 2 + shiftX, cy = (extent.minY + extent.maxY) / 2 + shiftY;
     const double halfW = kViewWidth * metresPerPixel / 2, halfH = kViewHeight * metresPerPixel / 2;
     return {cx - halfW, cy - halfH, cx + halfW, cy + halfH};
@@ -272,8 +272,8 @@ void FirstDrawGdal(benchmark::State& state, MapCase mapCase) {
 // A user's pan and zoom: 40 pans of 40 screen pixels to the right and back, then 12 zoom steps of 1.25 in
 // and out about the centre; one round to fill the cache, then every frame of the next rounds timed (the
 // picture cleared and the map drawn, as a window's paint does).
-std::vector<platform::MapBounds> PanZoomViews(const platform::MapBounds& extent, double s) {
-    std::vector<platform::MapBounds> views;
+std::vector<core::PlaneBox> PanZoomViews(const core::PlaneBox& extent, double s) {
+    std::vector<core::PlaneBox> views;
     for (int i = 0; i < 40; ++i) {
         views.push_back(CentredView(extent, s, (i < 20 ? i : 40 - i) * 40 * s));
     }
@@ -298,7 +298,7 @@ void PanZoomFrames(benchmark::State& state, MapCase mapCase) {
     const auto views =
         PanZoomViews((*map)->extent(), (*map)->geoTransform().PixelSize() * mapCase.pixelsPerScreenPixel);
     QImage target(kViewWidth, kViewHeight, QImage::Format_ARGB32_Premultiplied);
-    const auto frame = [&](const platform::MapBounds& view) {
+    const auto frame = [&](const core::PlaneBox& view) {
         target.fill(Qt::white);
         QPainter painter(&target);
         (*map)->Draw(painter, view, kViewWidth, kViewHeight);
@@ -344,7 +344,7 @@ void BigMapMemory(benchmark::State& state) {
                 return;
             }
             QImage target(kViewWidth, kViewHeight, QImage::Format_ARGB32_Premultiplied);
-            const platform::MapBounds extent = (*map)->extent();
+            const core::PlaneBox extent = (*map)->extent();
             const double whole = (extent.maxX - extent.minX) / kViewWidth;
             for (int i = 0; i < 60; ++i) {
                 const double s = whole / std::pow(2.0, (i % 12) * 0.6);  // 12.5 m down to 0.8 m per pixel

@@ -27,8 +27,8 @@ constexpr core::PlanePoint kStation2{501000, 5700000};
 bool Holds(const quality::FixQuality& fix, core::PlanePoint truth) {
     const quality::Ellipse& e = *fix.ellipse;
     const double az = e.azimuth * core::kPi15 / 180;
-    const double de = truth.east - fix.easting;
-    const double dn = truth.north - fix.northing;
+    const double de = truth.x - fix.easting;
+    const double dn = truth.y - fix.northing;
     const double along = de * std::sin(az) + dn * std::cos(az);
     const double across = de * std::cos(az) - dn * std::sin(az);
     return along * along / (e.semiMajor * e.semiMajor) + across * across / (e.semiMinor * e.semiMinor) <= 1;

@@ -76,7 +76,8 @@ void Capture(RxFormat format, const std::vector<std::string_view>& chunks, std::
         for (const RxLineEvent& event : capture.Feed(chunk, form, readings, 0, ',', now)) {
             if (event.kind == RxLineEvent::Kind::Filed) {
                 Check(onAir, "nothing is filed while no fox is on the air");
-                Check(event.angle >= 0 && event.angle <= 360, "a filed mean lies in 0..360");
+                Check(event.reading.bearing && *event.reading.bearing >= 0 && *event.reading.bearing <= 360,
+                      "a filed mean lies in 0..360");
                 Check(readings(0, event.fox - 1, event.row - 1).Valid == 1, "a filed mean is in the table");
             }
         }

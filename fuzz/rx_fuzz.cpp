@@ -36,9 +36,10 @@ std::vector<std::string> Frame(const std::vector<std::string_view>& chunks) {
 
 void CheckLine(std::string_view line, char separator) {
     Check(line.size() <= RxLineFramer::kMaxLine, "an overlong line is dropped");
-    const ReceiverLine read = ReadReceiverLine(line, separator);
-    Check(read.text.size() == line.size(), "the shown text keeps every character");
-    Check(read.text.find('.') == std::string::npos, "every '.' is shown as ','");
+    const RxLineReading read = ReadReceiverLine(line, separator);
+    const std::string shown = CommaText(line);
+    Check(shown.size() == line.size(), "the shown text keeps every character");
+    Check(shown.find('.') == std::string::npos, "every '.' is shown as ','");
     Check(std::isfinite(read.signal), "the signal is a finite number");
     Check(read.signal != 0 || !std::signbit(read.signal), "no minus zero signal");
     if (read.bearing) {
@@ -62,10 +63,12 @@ void CheckLastFiled(const std::vector<RxLineEvent>& events, const DataInForm& fo
         return;
     }
     const RxLineEvent& event = *last;
-    Check(readings(event.station, event.fox - 1, event.row - 1) == RxReading{event.angle, event.signal, 1},
+    Check(event.reading.bearing.has_value(), "a filed line has a bearing");
+    const double angle = event.reading.bearing.value_or(-1);
+    Check(readings(event.station, event.fox - 1, event.row - 1) == RxReading{angle, event.reading.signal, 1},
           "a filed line is in the readings table");
     Check(form.Grid[static_cast<std::size_t>(event.row)][static_cast<std::size_t>(event.fox)] ==
-              vantrel::core::DefaultText(event.angle, separator),
+              vantrel::core::DefaultText(angle, separator),
           "a filed line is shown in its cell");
 }
 

@@ -60,7 +60,7 @@ int RunAssess(const Context& context) {
     const auto fixes = quality::AssessFixes(main, state->RxReadings, *settings, context.decimalSeparator);
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
         const std::string name = "F" + std::to_string(fox + 1);
-        if (main.ResLat[fox] == "no Match") {
+        if (main.ResLat[fox] == core::kNoMatch) {
             PrintLine(name + "\tno Match");
         } else if (fixes[fox]) {
             PrintLine(name + QualityLine(*fixes[fox]));

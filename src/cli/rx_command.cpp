@@ -13,7 +13,9 @@
 namespace vantrel::cli {
 namespace {
 
-constexpr const char* kSynopsis = "rx [--format fixed|agrelo|kn5r|aprs] [--baud N] [DEVICE|-]";
+std::string Synopsis() {
+    return "rx [--format " + instruments::RxFormatNames("|") + "] [--baud N] [DEVICE|-]";
+}
 
 // One output line per complete receiver line: bearing and signal, or "skipped" and the line as received.
 //
@@ -107,14 +109,14 @@ int FromDevice(LineMonitor& monitor, const QString& device, int baudRate) {
 }  // namespace
 
 int RunRx(const Context& context) {
-    if (!ExpectPositionals(context, 0, 1, kSynopsis)) {
+    if (!ExpectPositionals(context, 0, 1, Synopsis())) {
         return kExitUsage;
     }
     const std::string formatName = context.args.Option("format").value_or("fixed");
     const auto format = instruments::ParseRxFormat(formatName);
     if (!format) {
-        return UsageError("--format: \"" + formatName +
-                          "\" is not a receiver format (fixed, agrelo, kn5r, aprs)");
+        return UsageError("--format: \"" + formatName + "\" is not a receiver format (" +
+                          instruments::RxFormatNames(", ") + ")");
     }
     int baudRate = instruments::DefaultBaudRate(*format);
     if (const auto baud = context.args.Option("baud")) {

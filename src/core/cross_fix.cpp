@@ -10,7 +10,7 @@ namespace {
 
 constexpr double kAngleTolerance = 1e-9;  // degrees
 
-// The line y = slope * x + intercept, or x = station.east when it runs north-south.
+// The line y = slope * x + intercept, or x = station.x when it runs north-south.
 struct BearingLine {
     bool northSouth = false;
     double x = 0;
@@ -22,12 +22,12 @@ BearingLine LineThrough(PlanePoint station, double bearing) {
     BearingLine line;
     if (IsNorthSouth(bearing)) {
         line.northSouth = true;
-        line.x = station.east;
+        line.x = station.x;
         return line;
     }
     const double r = bearing * kPi15 / 180;
     line.slope = 1 / std::tan(r);
-    line.intercept = station.north - line.slope * station.east;
+    line.intercept = station.y - line.slope * station.x;
     return line;
 }
 
@@ -64,19 +64,19 @@ std::optional<PlanePoint> CrossFix(double a1, double a2, PlanePoint station1, Pl
         return std::nullopt;
     }
     if (l1.northSouth) {
-        fix.east = l1.x;
-        fix.north = l2.slope * fix.east + l2.intercept;
+        fix.x = l1.x;
+        fix.y = l2.slope * fix.x + l2.intercept;
     } else if (l2.northSouth) {
-        fix.east = l2.x;
-        fix.north = l1.slope * fix.east + l1.intercept;
+        fix.x = l2.x;
+        fix.y = l1.slope * fix.x + l1.intercept;
     } else {
         if (IsNorthSouth(a1 - a2)) {
             return std::nullopt;  // parallel
         }
-        fix.east = (l2.intercept - l1.intercept) / (l1.slope - l2.slope);
-        fix.north = l1.slope * fix.east + l1.intercept;
+        fix.x = (l2.intercept - l1.intercept) / (l1.slope - l2.slope);
+        fix.y = l1.slope * fix.x + l1.intercept;
     }
-    if (!std::isfinite(fix.east) || !std::isfinite(fix.north)) {
+    if (!std::isfinite(fix.x) || !std::isfinite(fix.y)) {
         return std::nullopt;
     }
     return fix;
@@ -103,21 +103,21 @@ Outcome Calculate(MeasurementState& state, char decimalSeparator) {
     const std::vector<double>& v = *values;
     const PlanePoint station1{v[5], v[4]};
     const PlanePoint station2{v[7], v[6]};
-    state.ScedNorth = {station1.north, station2.north};
-    state.ScedEast = {station1.east, station2.east};
+    state.ScedNorth = {station1.y, station2.y};
+    state.ScedEast = {station1.x, station2.x};
 
     for (std::size_t fox = 0; fox < kFoxCount; ++fox) {
         const double* f = &v[fox * kPerFox];
         const double a1 = AbsoluteBearing(f[0], f[1]);
         const double a2 = AbsoluteBearing(f[2], f[3]);
         if (const auto fix = CrossFix(a1, a2, station1, station2)) {
-            state.FoxEast[fox] = fix->east;
-            state.FoxNorth[fox] = fix->north;
-            state.ResLat[fox] = FormatPattern(fix->north, "0000000.0", decimalSeparator);
-            state.ResLon[fox] = FormatPattern(fix->east, "0000000.0", decimalSeparator);
+            state.FoxEast[fox] = fix->x;
+            state.FoxNorth[fox] = fix->y;
+            state.ResLat[fox] = FormatPattern(fix->y, "0000000.0", decimalSeparator);
+            state.ResLon[fox] = FormatPattern(fix->x, "0000000.0", decimalSeparator);
         } else {
-            state.ResLat[fox] = "no Match";
-            state.ResLon[fox] = "no Match";
+            state.ResLat[fox] = kNoMatch;
+            state.ResLon[fox] = kNoMatch;
         }
     }
     state.ResultsValid = true;

@@ -6,16 +6,12 @@
 #include <optional>
 
 #include "core/measurement_state.hpp"
+#include "core/plane.hpp"
 
 namespace vantrel::core {
 
 // The value of pi the program uses throughout (15 significant digits, not the full double).
 inline constexpr double kPi15 = 3.14159265358979;
-
-struct PlanePoint {
-    double east = 0;
-    double north = 0;
-};
 
 // Adds the base angle and reduces by 360 once when the sum is 360 or more. A negative sum stays negative
 // and a sum of 720 or more stays at 360 or more.

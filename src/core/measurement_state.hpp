@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/outcome.hpp"
@@ -13,6 +14,9 @@
 namespace vantrel::core {
 
 inline constexpr int kFoxCount = 5;
+
+// What both result boxes of a fox say when its two bearings give no fix.
+inline constexpr std::string_view kNoMatch = "no Match";
 inline constexpr int kStationCount = 2;
 
 struct MeasurementState {
@@ -30,7 +34,7 @@ struct MeasurementState {
     std::array<std::string, kFoxCount> S2Sig{"0", "0", "0", "0", "0"};
     // Index 0 for station 1, 1 for station 2; written by the GPS fix, read by nothing.
     std::array<std::string, kStationCount> txtZone;
-    // Results: "0000000.0" texts or "no Match".
+    // Results: "0000000.0" texts or kNoMatch.
     std::array<std::string, kFoxCount> ResLat;
     std::array<std::string, kFoxCount> ResLon;
     // The last line received from the GPS receiver.

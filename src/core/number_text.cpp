@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/char_class.hpp"
+
 namespace vantrel::core {
 namespace {
 
@@ -205,10 +207,6 @@ std::string FixedForm(const Decimal& d, char decimalSeparator) {
         out += FractionDigits(d, decimals);
     }
     return out;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 bool IsBlank(char c) {

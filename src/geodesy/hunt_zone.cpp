@@ -113,8 +113,8 @@ std::string UtmRangeProblem(UtmZone zone, double easting, double northing) {
                " (0 to 1,000 km)";
     }
     const GeoPosition place = ZoneUtmToLatLon(zone, easting, northing);
-    const ZonePoint back = ZoneLatLonToUtm(zone, place.lat, place.lon);
-    if (!(std::hypot(back.easting - easting, back.northing - northing) <= kRoundTripTolerance)) {
+    const core::PlanePoint back = ZoneLatLonToUtm(zone, place.lat, place.lon);
+    if (!(std::hypot(back.x - easting, back.y - northing) <= kRoundTripTolerance)) {
         return "the position does not convert back to itself in zone " + ZoneText(zone);
     }
     return {};

@@ -89,7 +89,7 @@ double CentralMeridian(UtmZone zone) {
     return 6.0 * zone.number - 183.0;
 }
 
-ZonePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon) {
+core::PlanePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon) {
     const Series& s = WGS84();
     const double lambda = std::remainder(lon - CentralMeridian(zone), 360.0) * kDegree;
     const double conformalTan = ConformalTan(std::tan(lat * kDegree), s.e);
@@ -102,7 +102,7 @@ ZonePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon) {
         xi += a * std::sin(2 * j * xiPrime) * std::cosh(2 * j * etaPrime);
         eta += a * std::cos(2 * j * xiPrime) * std::sinh(2 * j * etaPrime);
     }
-    return ZonePoint{kFalseEasting + s.scaledA * eta, FalseNorthing(zone) + s.scaledA * xi};
+    return core::PlanePoint{kFalseEasting + s.scaledA * eta, FalseNorthing(zone) + s.scaledA * xi};
 }
 
 GeoPosition ZoneUtmToLatLon(UtmZone zone, double easting, double northing) {

@@ -17,21 +17,19 @@
 // Units and ranges: degrees (north and east positive; any longitude, taken relative to the central meridian
 // and folded into [-180, 180]), metres. NaN in gives NaN out.
 
+#include "core/plane.hpp"
 #include "geodesy/utm_conv.hpp"
 #include "geodesy/utm_zone.hpp"
 
 namespace vantrel::geodesy {
-
-struct ZonePoint {
-    double easting = 0;   // metres, 500,000 m on the central meridian
-    double northing = 0;  // metres, 10,000,000 m added in zones of the southern bands
-};
 
 // Central meridian of a zone in degrees: 6 * number - 183.
 double CentralMeridian(UtmZone zone);
 
 GeoPosition ZoneUtmToLatLon(UtmZone zone, double easting, double northing);
 
-ZonePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon);
+// The position in the zone's plane: x = easting (500,000 m on the central meridian), y = northing (10,000,000
+// m added in zones of the southern bands).
+core::PlanePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon);
 
 }  // namespace vantrel::geodesy

@@ -23,9 +23,9 @@ FoxBearing Bearing(const Log& log, const BearingEvent& e, geodesy::UtmZone zone)
         b.easting = e.easting;
         b.northing = e.northing;
     } else {
-        const geodesy::ZonePoint point = geodesy::ZoneLatLonToUtm(zone, e.lat, e.lon);
-        b.easting = point.easting;
-        b.northing = point.northing;
+        const core::PlanePoint point = geodesy::ZoneLatLonToUtm(zone, e.lat, e.lon);
+        b.easting = point.x;
+        b.northing = point.y;
     }
     b.bearing = e.bearing;
     b.reference = e.reference;

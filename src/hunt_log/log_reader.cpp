@@ -124,9 +124,9 @@ bool PlaceInZone(DecodedLine& line, geodesy::UtmZone zone) {
     }
     const bool otherZone = line.hasGrid && !(b.zone == zone);
     if (!line.hasGrid || otherZone) {
-        const geodesy::ZonePoint point = geodesy::ZoneLatLonToUtm(zone, b.lat, b.lon);
-        b.easting = point.easting;
-        b.northing = point.northing;
+        const core::PlanePoint point = geodesy::ZoneLatLonToUtm(zone, b.lat, b.lon);
+        b.easting = point.x;
+        b.northing = point.y;
     }
     b.zone = zone;
     return otherZone;

@@ -218,9 +218,9 @@ core::Result<std::uint64_t> LogWriter::AppendBearing(const NewBearing& bearing) 
         event.lat = bearing.lat;
         event.lon = bearing.lon;
         event.zone = header_.zone;
-        const geodesy::ZonePoint point = geodesy::ZoneLatLonToUtm(header_.zone, bearing.lat, bearing.lon);
-        event.easting = point.easting;
-        event.northing = point.northing;
+        const core::PlanePoint point = geodesy::ZoneLatLonToUtm(header_.zone, bearing.lat, bearing.lon);
+        event.easting = point.x;
+        event.northing = point.y;
         event.bearing = bearing.bearing;
         event.reference = bearing.reference;
         event.sigma = bearing.sigma;

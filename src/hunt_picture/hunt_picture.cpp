@@ -17,15 +17,15 @@ constexpr int kCentreGuard = 1;  // pixels on each side of a disc's centre pixel
 constexpr double kEdgeSamples = 16;
 constexpr int kMaxGridLines = 200;
 
-QPointF ToQt(maps::XY p) {
+QPointF ToQt(core::PlanePoint p) {
     return {p.x, p.y};
 }
 
 // A hunt-zone polyline in pixels, cut where a point cannot be transformed.
-std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::View& view,
+std::vector<QPolygonF> ToPixels(const std::vector<core::PlanePoint>& hunt, const maps::View& view,
                                 const ViewProjection& projection) {
     std::vector<QPolygonF> parts(1);
-    for (maps::XY p : hunt) {
+    for (core::PlanePoint p : hunt) {
         if (!projection.ToView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
             if (!parts.back().isEmpty()) {
                 parts.emplace_back();
@@ -40,10 +40,10 @@ std::vector<QPolygonF> ToPixels(const std::vector<maps::XY>& hunt, const maps::V
 // Appends the pixels of the hunt-zone segment a-b (a's pixel already appended) as the view's CRS bends it:
 // halved until the middle of each piece lies within a quarter pixel of its straight chord, so a nearly
 // straight line costs three transformations and a curved one only what it needs.
-void AppendBent(maps::XY a, QPointF pa, maps::XY b, QPointF pb, const maps::View& view,
+void AppendBent(core::PlanePoint a, QPointF pa, core::PlanePoint b, QPointF pb, const maps::View& view,
                 const ViewProjection& projection, int depth, std::vector<QPolygonF>& parts) {
     constexpr double kTolerance = 0.25;  // pixels
-    const maps::XY m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const core::PlanePoint m{(a.x + b.x) / 2, (a.y + b.y) / 2};
     const auto pm = PixelOf(view, projection, m);
     if (!pm) {
         parts.emplace_back();  // the line cannot be drawn here: it breaks
@@ -62,8 +62,8 @@ void AppendBent(maps::XY a, QPointF pa, maps::XY b, QPointF pb, const maps::View
 }
 
 // A straight hunt-zone segment in pixels, bent as the view's CRS bends it.
-std::vector<QPolygonF> LineToPixels(maps::XY a, maps::XY b, const maps::View& view,
-                                    const ViewProjection& projection, const maps::Box& huntBox) {
+std::vector<QPolygonF> LineToPixels(core::PlanePoint a, core::PlanePoint b, const maps::View& view,
+                                    const ViewProjection& projection, const core::PlaneBox& huntBox) {
     constexpr int kDepth = 8;  // at most 256 pieces
     // Long lines are first cut into a few pieces, so a bend in the middle of a line is not missed.
     const auto pieces = maps::Densify(a, b, std::max(huntBox.Width(), huntBox.Height()) / 4);
@@ -197,14 +197,14 @@ int LabelStep(double labelPixels, double spacingPixels) {
     return std::max(1, static_cast<int>(std::ceil(labelPixels / std::max(spacingPixels, 1.0))));
 }
 
-void DrawGrid(const Context& c, const maps::Box& huntBox, double top, LabelLayout& layout,
+void DrawGrid(const Context& c, const core::PlaneBox& huntBox, double top, LabelLayout& layout,
               std::vector<PendingLabel>& labels) {
     const ViewProjection& projection = *c.input.projection;
     const double metresPerPixel = GroundMetresPerPixel(c.view, projection);
     const double spacing = maps::GridSpacing(metresPerPixel);
-    const double firstE = std::ceil(huntBox.x0 / spacing) * spacing;
-    const double firstN = std::ceil(huntBox.y0 / spacing) * spacing;
-    if ((huntBox.x1 - firstE) / spacing > kMaxGridLines || (huntBox.y1 - firstN) / spacing > kMaxGridLines) {
+    const double firstE = std::ceil(huntBox.minX / spacing) * spacing;
+    const double firstN = std::ceil(huntBox.minY / spacing) * spacing;
+    if ((huntBox.maxX - firstE) / spacing > kMaxGridLines || (huntBox.maxY - firstN) / spacing > kMaxGridLines) {
         return;
     }
     QPainter& painter = c.painter;
@@ -214,13 +214,13 @@ void DrawGrid(const Context& c, const maps::Box& huntBox, double top, LabelLayou
     };
     const double spacingPixels = spacing / metresPerPixel;
     const int stepE =
-        LabelStep(parts::TextBox(font, label("E ", huntBox.x1), 0, 0, Halo(c)).w + c.Px(12), spacingPixels);
+        LabelStep(parts::TextBox(font, label("E ", huntBox.maxX), 0, 0, Halo(c)).w + c.Px(12), spacingPixels);
     const int stepN =
-        LabelStep(parts::TextBox(font, label("N ", huntBox.y1), 0, 0, Halo(c)).h * 2, spacingPixels);
+        LabelStep(parts::TextBox(font, label("N ", huntBox.maxY), 0, 0, Halo(c)).h * 2, spacingPixels);
     painter.setPen(QPen(c.palette.gridLine, std::max(1.0, c.s)));
     const double edgeY = top + c.Px(12);  // the line where the top labels' baselines sit
-    for (double e = firstE; e <= huntBox.x1; e += spacing) {
-        const auto lines = LineToPixels({e, huntBox.y0}, {e, huntBox.y1}, c.view, projection, huntBox);
+    for (double e = firstE; e <= huntBox.maxX; e += spacing) {
+        const auto lines = LineToPixels({e, huntBox.minY}, {e, huntBox.maxY}, c.view, projection, huntBox);
         DrawPolylines(painter, lines);
         if (std::llround(e / spacing) % stepE != 0) {
             continue;
@@ -242,8 +242,8 @@ void DrawGrid(const Context& c, const maps::Box& huntBox, double top, LabelLayou
         }
     }
     const double edgeX = c.Px(4);
-    for (double n = firstN; n <= huntBox.y1; n += spacing) {
-        const auto lines = LineToPixels({huntBox.x0, n}, {huntBox.x1, n}, c.view, projection, huntBox);
+    for (double n = firstN; n <= huntBox.maxY; n += spacing) {
+        const auto lines = LineToPixels({huntBox.minX, n}, {huntBox.maxX, n}, c.view, projection, huntBox);
         DrawPolylines(painter, lines);
         if (std::llround(n / spacing) % stepN != 0) {
             continue;
@@ -266,7 +266,7 @@ void DrawGrid(const Context& c, const maps::Box& huntBox, double top, LabelLayou
     }
 }
 
-void DrawRays(const Context& c, const maps::Box& huntBox, const SceneStation& station,
+void DrawRays(const Context& c, const core::PlaneBox& huntBox, const SceneStation& station,
               const std::vector<SceneRay>& rays, bool readings) {
     for (const SceneRay& ray : rays) {
         if (!c.input.layers.FoxShown(ray.fox)) {
@@ -416,35 +416,36 @@ void ReserveSymbols(const Context& c, const std::vector<FixPixel>& fixes,
 
 }  // namespace
 
-std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt) {
+std::optional<core::PlanePoint> PixelOf(const maps::View& view, const ViewProjection& projection,
+                                        core::PlanePoint hunt) {
     if (!projection.ToView(hunt) || !std::isfinite(hunt.x) || !std::isfinite(hunt.y)) {
         return std::nullopt;
     }
     return view.ToPixel(hunt);
 }
 
-std::optional<maps::XY> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
-                                       maps::XY pixel) {
-    maps::XY p = view.FromPixel(pixel);
+std::optional<core::PlanePoint> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
+                                               core::PlanePoint pixel) {
+    core::PlanePoint p = view.FromPixel(pixel);
     if (!projection.FromView(p) || !std::isfinite(p.x) || !std::isfinite(p.y)) {
         return std::nullopt;
     }
     return p;
 }
 
-std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProjection& projection) {
-    const maps::Box extent = view.Extent();
+std::optional<core::PlaneBox> HuntBoxOfView(const maps::View& view, const ViewProjection& projection) {
+    const core::PlaneBox extent = view.Extent();
     if (projection.IsIdentity()) {
         return extent;
     }
     // The view's outline, sampled along each edge, in the hunt's zone.
-    std::vector<maps::XY> outline;
+    std::vector<core::PlanePoint> outline;
     for (int i = 0; i <= kEdgeSamples; ++i) {
         const double t = i / kEdgeSamples;
-        const double x = extent.x0 + t * extent.Width();
-        const double y = extent.y0 + t * extent.Height();
-        for (maps::XY p : {maps::XY{x, extent.y0}, maps::XY{x, extent.y1}, maps::XY{extent.x0, y},
-                           maps::XY{extent.x1, y}}) {
+        const double x = extent.minX + t * extent.Width();
+        const double y = extent.minY + t * extent.Height();
+        for (core::PlanePoint p : {core::PlanePoint{x, extent.minY}, core::PlanePoint{x, extent.maxY},
+                                   core::PlanePoint{extent.minX, y}, core::PlanePoint{extent.maxX, y}}) {
             if (projection.FromView(p)) {
                 outline.push_back(p);
             }
@@ -459,7 +460,7 @@ std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProject
 
 double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection) {
     constexpr double kSpan = 100;  // pixels
-    const maps::XY middle{view.width / 2.0, view.height / 2.0};
+    const core::PlanePoint middle{view.width / 2.0, view.height / 2.0};
     const auto a = HuntPositionAt(view, projection, middle);
     const auto b = HuntPositionAt(view, projection, {middle.x + kSpan, middle.y});
     if (!a || !b) {
@@ -474,7 +475,7 @@ double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projec
 }
 
 std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
-                                 const ViewProjection& projection, maps::XY pixel, double radius) {
+                                 const ViewProjection& projection, core::PlanePoint pixel, double radius) {
     std::optional<std::size_t> best;
     double bestDistance = radius;
     for (std::size_t i = 0; i < scene.fixes.size(); ++i) {
@@ -491,20 +492,20 @@ std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
     return best;
 }
 
-std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
-                                   bool withEllipses) {
-    std::vector<maps::XY> points;
-    const auto add = [&](maps::XY p) {
+std::vector<core::PlanePoint> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
+                                           bool withEllipses) {
+    std::vector<core::PlanePoint> points;
+    const auto add = [&](core::PlanePoint p) {
         if (projection.ToView(p)) {
             points.push_back(p);
         }
     };
-    for (const maps::XY& p : scene.Positions()) {
+    for (const core::PlanePoint& p : scene.Positions()) {
         add(p);
     }
     if (withEllipses) {
         for (const SceneFix& fix : scene.fixes) {
-            for (const maps::XY& p : fix.ellipse) {
+            for (const core::PlanePoint& p : fix.ellipse) {
                 add(p);
             }
         }
@@ -519,16 +520,16 @@ std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjecti
     if (!positions) {
         return std::nullopt;
     }
-    maps::Box box = *positions;
+    core::PlaneBox box = *positions;
     std::string capped;
     if (withEllipses) {
         const double extent = std::max(box.Width(), box.Height());
         const double margin = std::max(0.1 * extent, kMinimumMargin * unitsPerMetre);
-        const maps::Box usual = box.Grown(margin);
-        const maps::Box reach = box.Grown(std::max(capMetres * unitsPerMetre, extent));
+        const core::PlaneBox usual = box.Grown(margin);
+        const core::PlaneBox reach = box.Grown(std::max(capMetres * unitsPerMetre, extent));
         bool grows = false;
         for (const SceneFix& fix : scene.fixes) {
-            for (maps::XY p : fix.ellipse) {
+            for (core::PlanePoint p : fix.ellipse) {
                 if (!projection.ToView(p) || !std::isfinite(p.x) || !std::isfinite(p.y) ||
                     usual.Contains(p)) {
                     continue;
@@ -541,10 +542,10 @@ std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjecti
                              " km long) is cut: the view shows the hunt and its ellipses up to " +
                              maps::ScaleBarText(std::max(capMetres, extent / unitsPerMetre)) + " around it";
                 }
-                box = {std::min(box.x0, std::clamp(p.x, reach.x0, reach.x1)),
-                       std::min(box.y0, std::clamp(p.y, reach.y0, reach.y1)),
-                       std::max(box.x1, std::clamp(p.x, reach.x0, reach.x1)),
-                       std::max(box.y1, std::clamp(p.y, reach.y0, reach.y1))};
+                box = {std::min(box.minX, std::clamp(p.x, reach.minX, reach.maxX)),
+                       std::min(box.minY, std::clamp(p.y, reach.minY, reach.maxY)),
+                       std::max(box.maxX, std::clamp(p.x, reach.minX, reach.maxX)),
+                       std::max(box.maxY, std::clamp(p.y, reach.minY, reach.maxY))};
             }
         }
         if (!grows) {

@@ -78,21 +78,22 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
 QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1);
 
 // Where a hunt position shows in the view, in pixels; nullopt when it cannot be transformed.
-std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt);
+std::optional<core::PlanePoint> PixelOf(const maps::View& view, const ViewProjection& projection,
+                                        core::PlanePoint hunt);
 // The hunt position under a pixel.
-std::optional<maps::XY> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
-                                       maps::XY pixel);
+std::optional<core::PlanePoint> HuntPositionAt(const maps::View& view, const ViewProjection& projection,
+                                               core::PlanePoint pixel);
 // The hunt-zone rectangle that holds everything the view shows.
-std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProjection& projection);
+std::optional<core::PlaneBox> HuntBoxOfView(const maps::View& view, const ViewProjection& projection);
 // Metres on the ground per pixel at the view's centre (UTM grid distance divided by the zone's scale).
 double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection);
 // The index into scene.fixes of the fix drawn under `pixel` (within `radius` pixels), the nearest one.
 std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
-                                 const ViewProjection& projection, maps::XY pixel, double radius = 8);
+                                 const ViewProjection& projection, core::PlanePoint pixel, double radius = 8);
 
 // What the view is fitted to: every station, fix and (when shown) ellipse point, in the view's CRS.
-std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
-                                   bool withEllipses);
+std::vector<core::PlanePoint> ViewPointsOf(const HuntScene& scene, const ViewProjection& projection,
+                                           bool withEllipses);
 
 struct FittedView {
     maps::View view;

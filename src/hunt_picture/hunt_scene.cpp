@@ -10,8 +10,6 @@
 namespace vantrel::hunt_picture {
 namespace {
 
-constexpr const char* kNoMatch = "no Match";
-
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     return first == std::string::npos ? std::string()
@@ -42,7 +40,7 @@ void AddReadings(SceneStation& station, const instruments::RxReadings& readings,
 }
 
 // A station's position, or nothing while its boxes hold the start-up 0 / 0 or are empty.
-std::optional<maps::XY> StationPosition(int number, const core::MeasurementState& state, char separator,
+std::optional<core::PlanePoint> StationPosition(int number, const core::MeasurementState& state, char separator,
                                         HuntScene& scene) {
     const core::BoxId northBox{number, core::BoxKind::Northing, 0};
     const core::BoxId eastBox{number, core::BoxKind::Easting, 0};
@@ -54,7 +52,7 @@ std::optional<maps::XY> StationPosition(int number, const core::MeasurementState
     if (!north || !east || (*north == 0 && *east == 0)) {
         return std::nullopt;
     }
-    return maps::XY{*east, *north};
+    return core::PlanePoint{*east, *north};
 }
 
 bool HasReading(const instruments::RxReadings& readings, int station, int fox) {
@@ -120,8 +118,8 @@ std::string QualityText(int fox, const quality::FixQuality& fix, double confiden
     return text;
 }
 
-std::vector<maps::XY> HuntScene::Positions() const {
-    std::vector<maps::XY> points;
+std::vector<core::PlanePoint> HuntScene::Positions() const {
+    std::vector<core::PlanePoint> points;
     for (const SceneStation& station : stations) {
         points.push_back(station.position);
     }
@@ -166,7 +164,7 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
         const auto qualities = quality::AssessFixes(state, readings, settings, decimalSeparator);
         for (int fox = 0; fox < core::kFoxCount; ++fox) {
             const auto i = static_cast<std::size_t>(fox);
-            if (state.ResLat[i] == kNoMatch) {
+            if (state.ResLat[i] == core::kNoMatch) {
                 continue;
             }
             hasFix[i] = true;
@@ -179,9 +177,7 @@ HuntScene BuildScene(const core::MeasurementState& state, const instruments::RxR
                 fix.flagWords = FlagWords(*q);
                 if (q->ellipse) {
                     fix.ellipseMajor = q->ellipse->semiMajor;
-                    for (const geodesy::ZonePoint& p : quality::EllipseOutline(*q)) {
-                        fix.ellipse.push_back({p.easting, p.northing});
-                    }
+                    fix.ellipse = quality::EllipseOutline(*q);
                 }
                 fix.quality = QualityText(fox, *q, settings.confidence, decimalSeparator);
             }

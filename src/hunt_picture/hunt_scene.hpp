@@ -28,7 +28,7 @@ struct SceneRay {
 
 struct SceneStation {
     int number = 1;  // 1 or 2, shown as P1 / P2
-    maps::XY position;
+    core::PlanePoint position;
     std::vector<SceneRay> rays;      // one per fox whose bearing (and signal) box is a number
     std::vector<SceneRay> readings;  // every valid receiver reading, thin
 };
@@ -42,11 +42,11 @@ enum class FixStyle {
 
 struct SceneFix {
     int fox = 0;
-    maps::XY position;
+    core::PlanePoint position;
     bool behindStation = false;  // behind Scedule 1 or 2
     FixStyle style = FixStyle::Good;
     std::string flagWords;          // the flags in a few words for beside the label: "behind P1, acute"
-    std::vector<maps::XY> ellipse;  // the confidence ellipse's closed outline; empty when there is none
+    std::vector<core::PlanePoint> ellipse;  // the confidence ellipse's closed outline; empty when there is none
     double ellipseMajor = 0;        // the ellipse's semi-major axis, metres (0 without one)
     std::string quality;            // what hovering the fix shows
 };
@@ -58,7 +58,7 @@ struct HuntScene {
     std::vector<std::string> problems;
 
     // Every station and fix position (what the view is fitted to).
-    [[nodiscard]] std::vector<maps::XY> Positions() const;
+    [[nodiscard]] std::vector<core::PlanePoint> Positions() const;
     // Nothing to draw: no station with a position and no fix.
     [[nodiscard]] bool Empty() const { return stations.empty() && fixes.empty(); }
 };

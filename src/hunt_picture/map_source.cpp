@@ -8,9 +8,8 @@
 
 namespace vantrel::hunt_picture {
 
-maps::Box MapSource::Extent() const {
-    const platform::MapBounds b = map->extent();
-    return {b.minX, b.minY, b.maxX, b.maxY};
+core::PlaneBox MapSource::Extent() const {
+    return map->extent();
 }
 
 std::optional<geodesy::UtmZone> MapSource::UtmZoneOfMap() const {
@@ -22,7 +21,7 @@ std::optional<geodesy::UtmZone> MapSource::UtmZoneOfMap() const {
     }
     double lat = 0;
     double lon = 0;
-    const maps::XY centre = Extent().Centre();
+    const core::PlanePoint centre = Extent().Centre();
     if (!projection->ToLatLon(centre, lat, lon)) {
         return std::nullopt;
     }
@@ -36,8 +35,7 @@ std::optional<geodesy::UtmZone> MapSource::UtmZoneOfMap() const {
 
 MapPainter MapSource::Painter() const {
     return [raster = map](QPainter& painter, const maps::View& view) {
-        const maps::Box e = view.Extent();
-        raster->Draw(painter, {e.x0, e.y0, e.x1, e.y1}, view.width, view.height);
+        raster->Draw(painter, view.Extent(), view.width, view.height);
     };
 }
 

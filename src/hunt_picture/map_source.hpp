@@ -21,9 +21,9 @@ class MapProjection final : public ViewProjection {
   public:
     explicit MapProjection(std::unique_ptr<platform::CrsTransform> transform)
         : transform_(std::move(transform)) {}
-    bool ToView(maps::XY& point) const override { return transform_->ToMap(point.x, point.y); }
-    bool FromView(maps::XY& point) const override { return transform_->FromMap(point.x, point.y); }
-    bool ToLatLon(maps::XY point, double& lat, double& lon) const {
+    bool ToView(core::PlanePoint& point) const override { return transform_->ToMap(point.x, point.y); }
+    bool FromView(core::PlanePoint& point) const override { return transform_->FromMap(point.x, point.y); }
+    bool ToLatLon(core::PlanePoint point, double& lat, double& lon) const {
         return transform_->MapToLatLon(point.x, point.y, lat, lon);
     }
 
@@ -39,7 +39,7 @@ struct MapSource {
 
     // Map-CRS units per metre on the ground (1 for a projected CRS in metres).
     [[nodiscard]] double UnitsPerMetre() const { return geographic ? 1 / 111320.0 : 1.0; }
-    [[nodiscard]] maps::Box Extent() const;
+    [[nodiscard]] core::PlaneBox Extent() const;
     // The UTM zone the map's CRS is drawn in ("... UTM zone 25S"), with the band letter of the map's centre;
     // nothing for a map in any other CRS.
     [[nodiscard]] std::optional<geodesy::UtmZone> UtmZoneOfMap() const;

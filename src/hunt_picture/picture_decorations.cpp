@@ -28,9 +28,9 @@ double NorthAngle(const Context& c) {
     }
     const geodesy::GeoPosition here = geodesy::ZoneUtmToLatLon(c.input.zone, centre->x, centre->y);
     const double step = std::min(0.01, 89.9 - here.lat);
-    const geodesy::ZonePoint north = geodesy::ZoneLatLonToUtm(c.input.zone, here.lat + step, here.lon);
+    const core::PlanePoint north = geodesy::ZoneLatLonToUtm(c.input.zone, here.lat + step, here.lon);
     const auto a = PixelOf(c.view, projection, *centre);
-    const auto b = PixelOf(c.view, projection, {north.easting, north.northing});
+    const auto b = PixelOf(c.view, projection, north);
     if (a && b && (a->x != b->x || a->y != b->y)) {
         return std::atan2(b->x - a->x, a->y - b->y) * 180 / M_PI;
     }

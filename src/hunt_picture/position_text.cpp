@@ -18,7 +18,7 @@ std::string DmsText(double degrees, char positive, char negative, char decimalSe
            core::FormatPattern(seconds, "00.0", decimalSeparator) + "\"" + hemisphere;
 }
 
-std::string PositionText(geodesy::UtmZone zone, maps::XY hunt, char decimalSeparator) {
+std::string PositionText(geodesy::UtmZone zone, core::PlanePoint hunt, char decimalSeparator) {
     const geodesy::GeoPosition geo = geodesy::ZoneUtmToLatLon(zone, hunt.x, hunt.y);
     const auto decimal = [decimalSeparator](double value) {
         return core::FormatPattern(value, "#0.00000", decimalSeparator);

@@ -14,6 +14,6 @@ namespace vantrel::hunt_picture {
 std::string DmsText(double degrees, char positive, char negative, char decimalSeparator);
 
 // "25M E 297952 N 9119455 | -7.96200, -34.83300 | 7°57'43.2"S 34°49'58.8"W".
-std::string PositionText(geodesy::UtmZone zone, maps::XY hunt, char decimalSeparator);
+std::string PositionText(geodesy::UtmZone zone, core::PlanePoint hunt, char decimalSeparator);
 
 }  // namespace vantrel::hunt_picture

@@ -8,7 +8,7 @@ namespace vantrel::hunt_picture {
 
 std::vector<std::string> LeaveOutOutsideZone(HuntScene& scene, geodesy::UtmZone zone) {
     std::vector<std::string> problems;
-    const auto outside = [&problems, zone](const std::string& name, maps::XY at) {
+    const auto outside = [&problems, zone](const std::string& name, core::PlanePoint at) {
         std::string problem = geodesy::BandProblem(zone, name, at.x, at.y);
         if (problem.empty()) {
             return false;

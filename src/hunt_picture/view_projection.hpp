@@ -11,17 +11,17 @@ class ViewProjection {
   public:
     virtual ~ViewProjection() = default;
     // Hunt UTM -> view CRS in place; false when the point cannot be transformed.
-    virtual bool ToView(maps::XY& point) const = 0;
+    virtual bool ToView(core::PlanePoint& point) const = 0;
     // View CRS -> hunt UTM in place.
-    virtual bool FromView(maps::XY& point) const = 0;
+    virtual bool FromView(core::PlanePoint& point) const = 0;
     // True when the view is the hunt's zone itself (straight lines stay straight).
     [[nodiscard]] virtual bool IsIdentity() const { return false; }
 };
 
 class IdentityProjection final : public ViewProjection {
   public:
-    bool ToView(maps::XY& /*point*/) const override { return true; }
-    bool FromView(maps::XY& /*point*/) const override { return true; }
+    bool ToView(core::PlanePoint& /*point*/) const override { return true; }
+    bool FromView(core::PlanePoint& /*point*/) const override { return true; }
     [[nodiscard]] bool IsIdentity() const override { return true; }
 };
 

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/char_class.hpp"
+
 namespace vantrel::instruments {
 namespace {
+
+using core::IsDigit;
 
 // The largest duration read: keeps every product of the evaluation far from overflowing.
 constexpr Nanoseconds kMaxSeconds = 1'000'000'000;
@@ -12,10 +16,6 @@ constexpr Nanoseconds kMaxSeconds = 1'000'000'000;
 Nanoseconds Modulo(Nanoseconds value, Nanoseconds modulus) {
     const Nanoseconds r = value % modulus;
     return r < 0 ? r + modulus : r;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 std::string_view Trimmed(std::string_view text) {

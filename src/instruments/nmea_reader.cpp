@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "core/char_class.hpp"
 #include "core/number_text.hpp"
 
 namespace vantrel::instruments {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using core::IsDigit;
 
 std::optional<int> HexValue(char c) {
     if (IsDigit(c)) {

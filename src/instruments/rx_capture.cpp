@@ -58,7 +58,7 @@ RxLineEvent RxCapture::TakeLine(std::string_view line, const RxLineReading& read
     form.txtTest = reader_.ShownText(line, read);
     RxLineEvent event;
     event.text = form.txtTest;
-    event.quality = read.quality;
+    event.reading = read;
     if (!read.bearing) {
         event.kind = RxLineEvent::Kind::Skipped;
         return event;
@@ -121,9 +121,7 @@ RxLineEvent RxCapture::File(double angle, double signal, std::optional<int> qual
     event.station = station;
     event.fox = form.ActiveFox;
     event.row = form.CursorRow;
-    event.angle = form.LastAngle;
-    event.signal = form.LastSignal;
-    event.quality = quality;
+    event.reading = {form.LastAngle, form.LastSignal, quality};
     readings(station, form.ActiveFox - 1, form.CursorRow - 1) = {form.LastAngle, form.LastSignal, 1};
     form.Grid[static_cast<std::size_t>(form.CursorRow)][static_cast<std::size_t>(form.ActiveFox)] =
         core::DefaultText(form.LastAngle, decimalSeparator);

@@ -32,13 +32,12 @@ struct RxLineEvent {
     enum class Kind { Filed, Skipped, NotOnAir, Collected };
     Kind kind = Kind::Filed;
     std::string text;  // the line as shown in txtTest (fixed format: '.' replaced by ',')
-    // For a filed line: where it went and what was filed.
+    // What the line said; for a filed line, what was filed (a mean's bearing and quality digit, signal 0).
+    RxLineReading reading;
+    // For a filed line: where it went.
     int station = 0;  // RxStation: 0 for station 1
     int fox = 1;      // ActiveFox at the time
     int row = 1;      // CursorRow at the time
-    double angle = 0;
-    double signal = 0;
-    std::optional<int> quality;  // the quality digit of the formats that give one (a mean's: the mean digit)
 };
 
 class RxCapture {

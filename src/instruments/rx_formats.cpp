@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "core/char_class.hpp"
+
 namespace vantrel::instruments {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using core::IsDigit;
 
 // Whether the `count` characters at `at` are all digits.
 bool AllDigits(std::string_view text, std::size_t at, std::size_t count) {
@@ -81,46 +81,85 @@ std::optional<std::string_view> AprsInformation(std::string_view line) {
     return line.substr(colon + 1);
 }
 
+// C2705,7350,0412,0000123456: magnitude and tone peak of four digits, a 10-digit counter.
+RxLineReading ReadKn5rCommaLine(std::string_view line) {
+    if (line[5] != ',' || line[10] != ',' || line[15] != ',') {
+        return {};
+    }
+    const auto tenths = Digits(line, 1, 4);
+    const auto magnitude = Digits(line, 6, 4);
+    if (!tenths || !magnitude || !AllDigits(line, 11, 4) || !AllDigits(line, 16, 10)) {
+        return {};
+    }
+    return Reading(*tenths / 10.0, *magnitude / 1000);
+}
+
+// C2705735041000000000123456: magnitude and tone peak of three digits, a 15-digit counter.
+RxLineReading ReadKn5rPackedLine(std::string_view line) {
+    const auto tenths = Digits(line, 1, 4);
+    const auto magnitude = Digits(line, 5, 3);
+    if (!tenths || !magnitude || !AllDigits(line, 8, 3) || !AllDigits(line, 11, 15)) {
+        return {};
+    }
+    return Reading(*tenths / 10.0, *magnitude / 100);
+}
+
+constexpr RxFormatDescriptor kFormats[] = {
+    {RxFormat::Fixed, "fixed", 2400, false, RxLineEnds::CrLf, true, ReadReceiverLine},
+    {RxFormat::Agrelo, "agrelo", 4800, true, RxLineEnds::Any, false,
+     [](std::string_view line, char) { return ReadAgreloLine(line); }},
+    {RxFormat::Kn5r, "kn5r", 9600, true, RxLineEnds::Any, false,
+     [](std::string_view line, char) { return ReadKn5rLine(line); }},
+    {RxFormat::Aprs, "aprs", 9600, true, RxLineEnds::Any, false,
+     [](std::string_view line, char) { return ReadAprsLine(line); }},
+};
+
 }  // namespace
 
+std::span<const RxFormatDescriptor> RxFormats() {
+    return kFormats;
+}
+
+const RxFormatDescriptor& Describe(RxFormat format) {
+    for (const RxFormatDescriptor& descriptor : kFormats) {
+        if (descriptor.format == format) {
+            return descriptor;
+        }
+    }
+    return kFormats[0];
+}
+
 std::optional<RxFormat> ParseRxFormat(std::string_view name) {
-    for (const RxFormat format : {RxFormat::Fixed, RxFormat::Agrelo, RxFormat::Kn5r, RxFormat::Aprs}) {
-        if (name == RxFormatName(format)) {
-            return format;
+    for (const RxFormatDescriptor& descriptor : kFormats) {
+        if (name == descriptor.name) {
+            return descriptor.format;
         }
     }
     return std::nullopt;
 }
 
 const char* RxFormatName(RxFormat format) {
-    switch (format) {
-        case RxFormat::Agrelo:
-            return "agrelo";
-        case RxFormat::Kn5r:
-            return "kn5r";
-        case RxFormat::Aprs:
-            return "aprs";
-        case RxFormat::Fixed:
-            break;
+    return Describe(format).name;
+}
+
+std::string RxFormatNames(std::string_view separator, std::optional<std::string_view> lastSeparator) {
+    std::string names;
+    const std::size_t count = std::size(kFormats);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            names += i + 1 == count ? lastSeparator.value_or(separator) : separator;
+        }
+        names += kFormats[i].name;
     }
-    return "fixed";
+    return names;
 }
 
 int DefaultBaudRate(RxFormat format) {
-    switch (format) {
-        case RxFormat::Agrelo:
-            return 4800;
-        case RxFormat::Kn5r:
-        case RxFormat::Aprs:
-            return 9600;
-        case RxFormat::Fixed:
-            break;
-    }
-    return 2400;
+    return Describe(format).baudRate;
 }
 
 bool IsStreaming(RxFormat format) {
-    return format != RxFormat::Fixed;
+    return Describe(format).streaming;
 }
 
 // %270/7
@@ -136,17 +175,12 @@ RxLineReading ReadAgreloLine(std::string_view line) {
     return Reading(*bearing, *quality);
 }
 
-// C2705,7350,0412,0000123456
+// C2705,7350,0412,0000123456 or C2705735041000000000123456
 RxLineReading ReadKn5rLine(std::string_view line) {
-    if (line.size() != 26 || line[0] != 'C' || line[5] != ',' || line[10] != ',' || line[15] != ',') {
+    if (line.size() != 26 || line[0] != 'C') {
         return {};
     }
-    const auto tenths = Digits(line, 1, 4);
-    const auto magnitude = Digits(line, 6, 4);
-    if (!tenths || !magnitude || !AllDigits(line, 11, 4) || !AllDigits(line, 16, 10)) {
-        return {};
-    }
-    return Reading(*tenths / 10.0, *magnitude / 1000);
+    return line[5] == ',' ? ReadKn5rCommaLine(line) : ReadKn5rPackedLine(line);
 }
 
 // =4903.50N/07201.75W\088/036/270/729
@@ -203,26 +237,11 @@ void AnyLineEndFramer::Append(std::string_view bytes) {
 }
 
 RxLineReading RxReader::Read(std::string_view line) const {
-    switch (format_) {
-        case RxFormat::Agrelo:
-            return ReadAgreloLine(line);
-        case RxFormat::Kn5r:
-            return ReadKn5rLine(line);
-        case RxFormat::Aprs:
-            return ReadAprsLine(line);
-        case RxFormat::Fixed:
-            break;
-    }
-    const ReceiverLine fixed = ReadReceiverLine(line, decimalSeparator_);
-    return {fixed.bearing, fixed.signal, std::nullopt};
+    return Describe(format_).read(line, decimalSeparator_);
 }
 
 std::string RxReader::ShownText(std::string_view line, const RxLineReading& read) const {
-    std::string text(line);
-    if (format_ == RxFormat::Fixed) {
-        std::replace(text.begin(), text.end(), '.', ',');
-        return text;
-    }
+    std::string text = Describe(format_).shownWithCommas ? CommaText(line) : std::string(line);
     if (read.quality) {
         text += "  Q" + std::to_string(*read.quality);
     }

@@ -7,13 +7,19 @@
 //           at 12..16. Every line is filed. 2400 baud.
 //   agrelo  Doppler units: "%BBB/Q", bearing BBB in whole degrees (3 digits), Q a quality digit 0..9. NMEA
 //           sentences ("$...") on the same port are skipped. 4800 baud.
-//   kn5r    the 26-character C sentence, in fixed columns:
+//   kn5r    the 26-character C sentence, in fixed columns, with commas:
 //             C2705,7350,0412,0000123456
 //             1 2345 6 7890 1 2345 6 7890123456
 //           position 1 "C"; 2..5 the bearing in tenths of a degree (4 digits, "2705" = 270.5); 6 ","; 7..10
 //           the vector magnitude 0000..9999 (how steady the Doppler vector is); 11 ","; 12..15 the tone peak
 //           0000..9999; 16 ","; 17..26 the unit's milliseconds counter (10 digits: a 32-bit counter). The
-//           quality digit is the magnitude's thousands digit (7350 -> 7). 9600 baud.
+//           quality digit is the magnitude's thousands digit (7350 -> 7).
+//           Or packed, also 26 characters, without commas and with coarser magnitude and tone peak:
+//             C2705735041000000000123456
+//             1 2345 678 901 234567890123456
+//           position 1 "C"; 2..5 the bearing in tenths of a degree; 6..8 the magnitude 000..999; 9..11 the
+//           tone peak 000..999; 12..26 the milliseconds counter (15 digits). The quality digit is the
+//           magnitude's hundreds digit (735 -> 7): the same steadiness as in the comma layout. 9600 baud.
 //   aprs    APRS DF reports from a TNC, with or without the TNC's "SOURCE>DEST,PATH:" header: a position
 //           report ("!", "=", or "/" / "@" with a 7-character time stamp), uncompressed latitude, symbol
 //           table, longitude, symbol code, then course/speed "CSE/SPD" and the DF extension "/BRG/NRQ":
@@ -28,6 +34,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,20 +44,35 @@ namespace vantrel::instruments {
 
 enum class RxFormat { Fixed, Agrelo, Kn5r, Aprs };
 
+// Where a format's lines end: at CR LF only (a lone CR or LF belongs to the line), or at CR, LF or CR LF.
+enum class RxLineEnds { CrLf, Any };
+
+// Everything the program knows of one format. Adding a format is adding its row to RxFormats().
+struct RxFormatDescriptor {
+    RxFormat format;
+    const char* name;  // in the settings, the Setup window and "rx --format": lower case
+    int baudRate;      // the line speed of the format's units
+    bool streaming;    // many lines a second: the window files one mean per interval, not every line
+    RxLineEnds lineEnds;
+    bool shownWithCommas;  // txtTest shows the line with every '.' replaced by ','
+    // Reads one line (without its line end); the separator matters to the formats with regional numbers.
+    RxLineReading (*read)(std::string_view line, char decimalSeparator);
+};
+
+// Every format, in the order the Setup window lists them; the first is the default.
+std::span<const RxFormatDescriptor> RxFormats();
+const RxFormatDescriptor& Describe(RxFormat format);
+
 // "fixed", "agrelo", "kn5r", "aprs" (exactly, lower case); nullopt for anything else.
 std::optional<RxFormat> ParseRxFormat(std::string_view name);
 const char* RxFormatName(RxFormat format);
+// Every format's name, joined by `separator` ("fixed|agrelo|kn5r|aprs"), the last two by `lastSeparator`
+// when one is given ("fixed, agrelo, kn5r or aprs").
+std::string RxFormatNames(std::string_view separator, std::optional<std::string_view> lastSeparator = {});
 // The line speed of the format's units.
 int DefaultBaudRate(RxFormat format);
 // Streaming units send many lines a second: the window files one mean per interval instead of every line.
 bool IsStreaming(RxFormat format);
-
-// One read line.
-struct RxLineReading {
-    std::optional<double> bearing;  // nullopt: the line is skipped
-    double signal = 0;
-    std::optional<int> quality;  // 0..9, for the formats that carry one
-};
 
 // Parsers of one line (without its line end).
 RxLineReading ReadAgreloLine(std::string_view line);
@@ -142,7 +164,7 @@ void AnyLineEndFramer::Feed(std::string_view chunk, OnLine&& onLine) {
 template <class OnLine>
 void RxReader::Feed(std::string_view chunk, OnLine&& onLine) {
     const auto read = [&](std::string_view line) { return onLine(line, Read(line)); };
-    if (format_ == RxFormat::Fixed) {
+    if (Describe(format_).lineEnds == RxLineEnds::CrLf) {
         crLf_.Feed(chunk, read);
     } else {
         anyEnd_.Feed(chunk, read);

@@ -37,17 +37,22 @@ void RxLineFramer::Append(std::string_view bytes) {
     line_.append(bytes);
 }
 
-ReceiverLine ReadReceiverLine(std::string_view line, char decimalSeparator) {
-    ReceiverLine result;
-    result.text = std::string(line);
-    std::replace(result.text.begin(), result.text.end(), '.', ',');
+std::string CommaText(std::string_view line) {
+    std::string text(line);
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+RxLineReading ReadReceiverLine(std::string_view line, char decimalSeparator) {
+    const std::string text = CommaText(line);
+    RxLineReading result;
     // Adding zero turns a negative zero ("-0,5" reads as -0) into a plain 0. A number outside 0..360
     // ("1e300", "-361,5") is no bearing either: filed, it would ruin the fox's average.
-    if (const auto bearing = core::ReadRegional(Field(result.text, 3, 6), decimalSeparator);
+    if (const auto bearing = core::ReadRegional(Field(text, 3, 6), decimalSeparator);
         bearing && *bearing >= 0 && *bearing <= kMaxBearing) {
         result.bearing = *bearing + 0.0;
     }
-    result.signal = core::ReadPlain(Field(result.text, 12, 5)) + 0.0;
+    result.signal = core::ReadPlain(Field(text, 12, 5)) + 0.0;
     return result;
 }
 

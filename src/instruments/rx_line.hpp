@@ -45,14 +45,18 @@ class RxLineFramer {
 // The largest bearing a line may carry; 0 and 360 themselves are filed.
 inline constexpr double kMaxBearing = 360;
 
-struct ReceiverLine {
-    std::string text;               // the line with every '.' replaced by ','
-    std::optional<double> bearing;  // nullopt when the bearing field is not a number from 0 to 360
-    double signal = 0;              // an empty or non-numeric field reads as 0
+// What one line of any receiver format says.
+struct RxLineReading {
+    std::optional<double> bearing;  // nullopt: the line holds no bearing from 0 to 360 and is skipped
+    double signal = 0;              // dB; an empty or non-numeric field, and the formats without one, read 0
+    std::optional<int> quality;     // 0..9, for the formats that carry one
 };
 
+// The line with every '.' replaced by ',', as this format's lines are read and shown.
+std::string CommaText(std::string_view line);
+
 // Reads one line (without its line end). Fields that reach past the end of the line are cut there.
-ReceiverLine ReadReceiverLine(std::string_view line, char decimalSeparator);
+RxLineReading ReadReceiverLine(std::string_view line, char decimalSeparator);
 
 // ---- implementation of the template ----
 

@@ -105,11 +105,11 @@ class ModelBuilder {
   private:
     // The outline turned counterclockwise (it runs clockwise on the map) and converted.
     void AddEllipse(const quality::FixQuality& q, const std::string& name) {
-        const std::vector<geodesy::ZonePoint> outline = quality::EllipseOutline(q);
+        const std::vector<core::PlanePoint> outline = quality::EllipseOutline(q);
         std::vector<geodesy::GeoPosition> ring;
         for (auto p = outline.rbegin(); p != outline.rend(); ++p) {
             const geodesy::PlaceCheck check =
-                geodesy::CheckedZoneUtmToLatLon(request_.zone, p->easting, p->northing);
+                geodesy::CheckedZoneUtmToLatLon(request_.zone, p->x, p->y);
             if (!check.place) {
                 model_.warnings.push_back(name +
                                           "'s ellipse left out: it reaches beyond the positions on the "
@@ -136,7 +136,7 @@ HuntExportModel BuildHuntExportModel(const core::MeasurementState& state, const 
     ModelBuilder builder(request);
     builder.AddStations(state);
     for (int fox = 0; fox < core::kFoxCount; ++fox) {
-        if (state.ResLat[static_cast<std::size_t>(fox)] != "no Match") {
+        if (state.ResLat[static_cast<std::size_t>(fox)] != core::kNoMatch) {
             builder.AddFix(state, fox);
         }
     }

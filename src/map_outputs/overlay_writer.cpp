@@ -8,21 +8,21 @@
 
 namespace vantrel::map_outputs {
 
-CoordinateTexts CoordinateTextsOf(UtmPoint point) {
-    const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.north, point.east, 32);
+CoordinateTexts CoordinateTextsOf(core::PlanePoint point) {
+    const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.y, point.x, 32);
     return {geodesy::DegToText(geo.lon), geodesy::DegToText(geo.lat)};
 }
 
-core::Outcome CheckMapPosition(UtmPoint point, std::string_view what) {
-    const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.north, point.east, 32);
+core::Outcome CheckMapPosition(core::PlanePoint point, std::string_view what) {
+    const geodesy::GeoPosition geo = geodesy::UtmToLatLon(point.y, point.x, 32);
     const bool placed = std::isfinite(geo.lat) && std::isfinite(geo.lon) && std::fabs(geo.lat) <= 90 &&
                         std::fabs(geo.lon) <= 180;
     if (placed) {
         return core::Outcome::Ok();
     }
     return core::Outcome::Fail(std::string(what) + " has no valid position (northing " +
-                               core::ShortestText(point.north) + ", easting " +
-                               core::ShortestText(point.east) + ").");
+                               core::ShortestText(point.y) + ", easting " + core::ShortestText(point.x) +
+                               ").");
 }
 
 void OverlayWriter::Line(std::string_view line) {
@@ -40,7 +40,7 @@ void OverlayWriter::SectionHeader(int number) {
     Line("[Symbol " + std::to_string(number) + "]");
 }
 
-void OverlayWriter::BitmapSymbol(int number, std::string_view bitmapPath, UtmPoint at) {
+void OverlayWriter::BitmapSymbol(int number, std::string_view bitmapPath, core::PlanePoint at) {
     const CoordinateTexts texts = CoordinateTextsOf(at);
     SectionHeader(number);
     Line("Typ=1");
@@ -56,7 +56,7 @@ void OverlayWriter::BitmapSymbol(int number, std::string_view bitmapPath, UtmPoi
     Entry("YKoord", texts.latitude);
 }
 
-void OverlayWriter::LineSymbol(int number, int colour, int size, UtmPoint from, UtmPoint to) {
+void OverlayWriter::LineSymbol(int number, int colour, int size, core::PlanePoint from, core::PlanePoint to) {
     SectionHeader(number);
     Line("Typ=3");
     Line("Group=1");
@@ -84,7 +84,7 @@ void OverlayWriter::OverlaySection(int symbolCount) {
     Entry("Symbols", std::to_string(symbolCount));
 }
 
-void OverlayWriter::MapLage(UtmPoint at) {
+void OverlayWriter::MapLage(core::PlanePoint at) {
     const CoordinateTexts texts = CoordinateTextsOf(at);
     Line("[MapLage]");
     Line("DimmFc=100");

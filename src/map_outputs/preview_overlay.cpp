@@ -35,7 +35,7 @@ SignalBand BandOf(double signal) {
 
 // The values a preview needs, read from the boxes.
 struct PreviewInputs {
-    UtmPoint station;
+    core::PlanePoint station;
     std::array<double, core::kFoxCount> absoluteBearing{};
     std::array<double, core::kFoxCount> signal{};
 };
@@ -53,7 +53,7 @@ core::Result<PreviewInputs> ReadPreviewInputs(const core::MeasurementState& stat
     }
     const std::vector<double>& v = *values;
     PreviewInputs inputs;
-    inputs.station = {v[0], v[1]};
+    inputs.station = {v[1], v[0]};
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
         const std::size_t at = 2 + 3 * fox;
         inputs.signal[fox] = v[at];
@@ -68,7 +68,8 @@ core::Outcome CheckPreviewPositions(const PreviewInputs& inputs) {
         return placed;
     }
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
-        const UtmPoint end = RayEndPoint(inputs.absoluteBearing[fox], inputs.signal[fox], inputs.station);
+        const core::PlanePoint end =
+            RayEndPoint(inputs.absoluteBearing[fox], inputs.signal[fox], inputs.station);
         if (auto placed = CheckMapPosition(end, "The ray end of F" + std::to_string(fox + 1)); !placed) {
             return placed;
         }
@@ -80,7 +81,7 @@ std::string PreviewText(const PreviewInputs& inputs) {
     OverlayWriter writer;
     for (std::size_t fox = 0; fox < core::kFoxCount; ++fox) {
         const double signal = inputs.signal[fox];
-        const UtmPoint end = RayEndPoint(inputs.absoluteBearing[fox], signal, inputs.station);
+        const core::PlanePoint end = RayEndPoint(inputs.absoluteBearing[fox], signal, inputs.station);
         writer.LineSymbol(static_cast<int>(fox) + 1, kFoxColours[fox], SignalLineSize(signal), inputs.station,
                           end);
     }
@@ -101,10 +102,10 @@ double SignalRayLength(double signal) {
     return BandOf(signal).length;
 }
 
-UtmPoint RayEndPoint(double bearing, double signal, UtmPoint station) {
+core::PlanePoint RayEndPoint(double bearing, double signal, core::PlanePoint station) {
     const double length = SignalRayLength(signal);
     const double theta = bearing * core::kPi15 / 180;
-    return {station.north + length * std::cos(theta), station.east + length * std::sin(theta)};
+    return {station.x + length * std::sin(theta), station.y + length * std::cos(theta)};
 }
 
 core::Result<std::string> PreviewOverlayText(const core::MeasurementState& state, char decimalSeparator) {
@@ -136,8 +137,8 @@ core::Outcome WritePreviewOverlay(core::MeasurementState& state, const persisten
     if (!written) {
         return written;
     }
-    state.ScedNorth[0] = inputs->station.north;
-    state.ScedEast[0] = inputs->station.east;
+    state.ScedNorth[0] = inputs->station.y;
+    state.ScedEast[0] = inputs->station.x;
     return core::Outcome::Ok();
 }
 

@@ -23,7 +23,7 @@ double SignalRayLength(double signal);
 // The end of a preview line: from `station` along `bearing` (degrees clockwise from grid north, used as it
 // comes, any value) for the signal band's length: east + L sin(theta), north + L cos(theta), with theta
 // from the program's 15-digit pi.
-UtmPoint RayEndPoint(double bearing, double signal, UtmPoint station);
+core::PlanePoint RayEndPoint(double bearing, double signal, core::PlanePoint station);
 
 // The preview overlay's text. Reads its boxes first, in this order: Sced1Lat, Sced1Lon, then per fox
 // S1Sig(i), S1Ang(i), Sced1Ang; the first that is not a number gives a message naming the box.

@@ -12,12 +12,12 @@ namespace {
 
 constexpr int kRaySize = 103;
 
-UtmPoint Station(const core::MeasurementState& state, std::size_t index) {
-    return {state.ScedNorth[index], state.ScedEast[index]};
+core::PlanePoint Station(const core::MeasurementState& state, std::size_t index) {
+    return {state.ScedEast[index], state.ScedNorth[index]};
 }
 
-UtmPoint Fix(const core::MeasurementState& state, std::size_t fox) {
-    return {state.FoxNorth[fox], state.FoxEast[fox]};
+core::PlanePoint Fix(const core::MeasurementState& state, std::size_t fox) {
+    return {state.FoxEast[fox], state.FoxNorth[fox]};
 }
 
 core::Outcome WriteOverlayFile(const std::string& location, const char* settingName,

@@ -83,7 +83,7 @@ core::Result<std::array<MapObject, kMapObjectCount>> MapObjects(const core::Meas
     const auto placements = Placements(state);
     for (std::size_t i = 0; i < placements.size(); ++i) {
         const Placement& p = placements[i];
-        if (auto placed = CheckMapPosition({p.northing, p.easting}, p.objname); !placed) {
+        if (auto placed = CheckMapPosition({p.easting, p.northing}, p.objname); !placed) {
             return core::Result<std::array<MapObject, kMapObjectCount>>::Fail(placed.message() +
                                                                               " Nothing was changed.");
         }

@@ -124,7 +124,7 @@ CalibrationFit Affine(std::span<const ControlPoint> points, const Spread& pixels
 void AddResiduals(std::span<const ControlPoint> points, CalibrationFit& fit) {
     fit.residuals.clear();
     for (const ControlPoint& p : points) {
-        const MapPoint m = fit.transform.Apply(p.column, p.row);
+        const core::PlanePoint m = fit.transform.Apply(p.column, p.row);
         fit.residuals.push_back(std::hypot(m.x - p.x, m.y - p.y));
     }
     fit.worst = static_cast<std::size_t>(std::max_element(fit.residuals.begin(), fit.residuals.end()) -

@@ -9,17 +9,17 @@
 #include <array>
 #include <optional>
 
+#include "core/plane.hpp"
+
 namespace vantrel::maps {
 
-struct MapPoint {
-    double x = 0;
-    double y = 0;
-};
+// The GDAL adapter's older name for a map-CRS point; the same type.
+using MapPoint = core::PlanePoint;
 
 struct GeoTransform {
     std::array<double, 6> c{0, 1, 0, 0, 0, 1};
 
-    MapPoint Apply(double column, double row) const {
+    core::PlanePoint Apply(double column, double row) const {
         return {c[0] + column * c[1] + row * c[2], c[3] + column * c[4] + row * c[5]};
     }
     double Determinant() const { return c[1] * c[5] - c[2] * c[4]; }

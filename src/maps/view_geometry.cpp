@@ -8,42 +8,42 @@
 
 namespace vantrel::maps {
 
-std::optional<Box> BoundingBox(const std::vector<XY>& points) {
-    std::optional<Box> box;
-    for (const XY& p : points) {
+std::optional<core::PlaneBox> BoundingBox(const std::vector<core::PlanePoint>& points) {
+    std::optional<core::PlaneBox> box;
+    for (const core::PlanePoint& p : points) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
             continue;
         }
         if (!box) {
-            box = Box{p.x, p.y, p.x, p.y};
+            box = core::PlaneBox{p.x, p.y, p.x, p.y};
             continue;
         }
-        box->x0 = std::min(box->x0, p.x);
-        box->y0 = std::min(box->y0, p.y);
-        box->x1 = std::max(box->x1, p.x);
-        box->y1 = std::max(box->y1, p.y);
+        box->minX = std::min(box->minX, p.x);
+        box->minY = std::min(box->minY, p.y);
+        box->maxX = std::max(box->maxX, p.x);
+        box->maxY = std::max(box->maxY, p.y);
     }
     return box;
 }
 
-XY View::ToPixel(XY map) const {
+core::PlanePoint View::ToPixel(core::PlanePoint map) const {
     return {width / 2.0 + (map.x - centre.x) / unitsPerPixel,
             height / 2.0 - (map.y - centre.y) / unitsPerPixel};
 }
 
-XY View::FromPixel(XY pixel) const {
+core::PlanePoint View::FromPixel(core::PlanePoint pixel) const {
     return {centre.x + (pixel.x - width / 2.0) * unitsPerPixel,
             centre.y - (pixel.y - height / 2.0) * unitsPerPixel};
 }
 
-Box View::Extent() const {
-    const XY topLeft = FromPixel({0, 0});
-    const XY bottomRight = FromPixel({static_cast<double>(width), static_cast<double>(height)});
+core::PlaneBox View::Extent() const {
+    const core::PlanePoint topLeft = FromPixel({0, 0});
+    const core::PlanePoint bottomRight = FromPixel({static_cast<double>(width), static_cast<double>(height)});
     return {topLeft.x, bottomRight.y, bottomRight.x, topLeft.y};
 }
 
-View View::ZoomedAbout(XY pixel, double factor) const {
-    const XY fixed = FromPixel(pixel);
+View View::ZoomedAbout(core::PlanePoint pixel, double factor) const {
+    const core::PlanePoint fixed = FromPixel(pixel);
     View zoomed = *this;
     zoomed.unitsPerPixel = unitsPerPixel / factor;
     // The fixed point keeps its pixel: xc' = X - (px - W/2) s', yc' = Y + (py - H/2) s'.
@@ -66,7 +66,7 @@ View View::Scaled(double scale) const {
     return scaled;
 }
 
-View FitView(const Box& box, int width, int height, double minimumMargin) {
+View FitView(const core::PlaneBox& box, int width, int height, double minimumMargin) {
     const int w = std::max(width, 1);
     const int h = std::max(height, 1);
     const double m = std::max(0.1 * std::max(box.Width(), box.Height()), minimumMargin);
@@ -111,22 +111,24 @@ std::string ScaleBarText(double metres) {
     return whole(metres) + " m";
 }
 
-XY BearingDirection(double degrees) {
+core::PlanePoint BearingDirection(double degrees) {
     const double r = degrees * core::kPi15 / 180;
     return {std::sin(r), std::cos(r)};
 }
 
-std::optional<std::pair<XY, XY>> ClipSegment(XY a, XY b, const Box& box) {
+std::optional<std::pair<core::PlanePoint, core::PlanePoint>> ClipSegment(core::PlanePoint a,
+                                                                         core::PlanePoint b,
+                                                                         const core::PlaneBox& box) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     double t0 = 0;
     double t1 = 1;
     // Each side: p t <= q keeps the point inside.
     const std::array<std::pair<double, double>, 4> sides{{
-        {-dx, a.x - box.x0},
-        {dx, box.x1 - a.x},
-        {-dy, a.y - box.y0},
-        {dy, box.y1 - a.y},
+        {-dx, a.x - box.minX},
+        {dx, box.maxX - a.x},
+        {-dy, a.y - box.minY},
+        {dy, box.maxY - a.y},
     }};
     for (const auto& [p, q] : sides) {
         if (p == 0) {
@@ -145,20 +147,23 @@ std::optional<std::pair<XY, XY>> ClipSegment(XY a, XY b, const Box& box) {
             return std::nullopt;
         }
     }
-    return std::pair{XY{a.x + t0 * dx, a.y + t0 * dy}, XY{a.x + t1 * dx, a.y + t1 * dy}};
+    return std::pair{core::PlanePoint{a.x + t0 * dx, a.y + t0 * dy},
+                     core::PlanePoint{a.x + t1 * dx, a.y + t1 * dy}};
 }
 
-std::optional<std::pair<XY, XY>> ClipHalfLine(XY origin, double bearing, const Box& box) {
+std::optional<std::pair<core::PlanePoint, core::PlanePoint>> ClipHalfLine(core::PlanePoint origin,
+                                                                          double bearing,
+                                                                          const core::PlaneBox& box) {
     // Far enough to leave the box from anywhere: past its farthest corner.
-    const double reach = std::hypot(std::max(std::abs(box.x0 - origin.x), std::abs(box.x1 - origin.x)),
-                                    std::max(std::abs(box.y0 - origin.y), std::abs(box.y1 - origin.y))) *
+    const double reach = std::hypot(std::max(std::abs(box.minX - origin.x), std::abs(box.maxX - origin.x)),
+                                    std::max(std::abs(box.minY - origin.y), std::abs(box.maxY - origin.y))) *
                              1.01 +
                          1;
-    const XY d = BearingDirection(bearing);
+    const core::PlanePoint d = BearingDirection(bearing);
     return ClipSegment(origin, {origin.x + reach * d.x, origin.y + reach * d.y}, box);
 }
 
-std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints) {
+std::vector<core::PlanePoint> Densify(core::PlanePoint a, core::PlanePoint b, double maxStep, int maxPoints) {
     const double length = std::hypot(b.x - a.x, b.y - a.y);
     double wanted = maxStep > 0 ? std::ceil(length / maxStep) : 1;
     if (!std::isfinite(wanted)) {
@@ -166,7 +171,7 @@ std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints) {
     }
     const int segments =
         static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(std::max(maxPoints - 1, 1))));
-    std::vector<XY> points;
+    std::vector<core::PlanePoint> points;
     points.reserve(static_cast<std::size_t>(segments) + 1);
     for (int i = 0; i <= segments; ++i) {
         const double t = static_cast<double>(i) / segments;
@@ -176,12 +181,12 @@ std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints) {
     return points;
 }
 
-std::string RelativePlace(const Box& hunt, const Box& map, double unitsPerMetre) {
+std::string RelativePlace(const core::PlaneBox& hunt, const core::PlaneBox& map, double unitsPerMetre) {
     // Gaps along each axis: positive when the hunt lies beyond that side of the map.
-    const double east = hunt.x0 - map.x1;
-    const double west = map.x0 - hunt.x1;
-    const double north = hunt.y0 - map.y1;
-    const double south = map.y0 - hunt.y1;
+    const double east = hunt.minX - map.maxX;
+    const double west = map.minX - hunt.maxX;
+    const double north = hunt.minY - map.maxY;
+    const double south = map.minY - hunt.maxY;
     const double gapX = std::max({east, west, 0.0});
     const double gapY = std::max({north, south, 0.0});
     if (gapX <= 0 && gapY <= 0) {

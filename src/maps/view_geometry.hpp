@@ -10,53 +10,29 @@
 #include <utility>
 #include <vector>
 
+#include "core/plane.hpp"
+
 namespace vantrel::maps {
-
-struct XY {
-    double x = 0;
-    double y = 0;
-
-    friend bool operator==(const XY&, const XY&) = default;
-};
-
-// An axis-parallel rectangle, x0 <= x1 and y0 <= y1.
-struct Box {
-    double x0 = 0;
-    double y0 = 0;
-    double x1 = 0;
-    double y1 = 0;
-
-    [[nodiscard]] double Width() const { return x1 - x0; }
-    [[nodiscard]] double Height() const { return y1 - y0; }
-    [[nodiscard]] XY Centre() const { return {(x0 + x1) / 2, (y0 + y1) / 2}; }
-    [[nodiscard]] bool Contains(XY p) const { return p.x >= x0 && p.x <= x1 && p.y >= y0 && p.y <= y1; }
-    // The box grown by `margin` on every side.
-    [[nodiscard]] Box Grown(double margin) const {
-        return {x0 - margin, y0 - margin, x1 + margin, y1 + margin};
-    }
-
-    friend bool operator==(const Box&, const Box&) = default;
-};
 
 // The smallest box holding every finite point; nullopt when there is none (NaN and infinite points are
 // left out, so one bad transformation does not blow the view up).
-std::optional<Box> BoundingBox(const std::vector<XY>& points);
+std::optional<core::PlaneBox> BoundingBox(const std::vector<core::PlanePoint>& points);
 
 // A picture of `width` x `height` pixels showing the map north up with square pixels: `unitsPerPixel` map
 // units per pixel and the map point `centre` at the picture's centre.
 struct View {
-    XY centre;
+    core::PlanePoint centre;
     double unitsPerPixel = 1;
     int width = 1;
     int height = 1;
 
     // x = W/2 + (X - xc) / s, y = H/2 - (Y - yc) / s.
-    [[nodiscard]] XY ToPixel(XY map) const;
-    [[nodiscard]] XY FromPixel(XY pixel) const;
+    [[nodiscard]] core::PlanePoint ToPixel(core::PlanePoint map) const;
+    [[nodiscard]] core::PlanePoint FromPixel(core::PlanePoint pixel) const;
     // The map rectangle the picture covers.
-    [[nodiscard]] Box Extent() const;
+    [[nodiscard]] core::PlaneBox Extent() const;
     // Zoomed by `factor` (2 = twice as large on screen) with the map point under `pixel` staying there.
-    [[nodiscard]] View ZoomedAbout(XY pixel, double factor) const;
+    [[nodiscard]] View ZoomedAbout(core::PlanePoint pixel, double factor) const;
     // Moved so that the map follows the mouse by (dx, dy) pixels.
     [[nodiscard]] View Panned(double dx, double dy) const;
     // The same map window in a picture `scale` times as large each way (a 2x export).
@@ -65,10 +41,10 @@ struct View {
     friend bool operator==(const View&, const View&) = default;
 };
 
-// Fits `box` into a width x height picture: each side grown by m = max(0.1 max(x1 - x0, y1 - y0),
-// minimumMargin), s = max((x1 - x0 + 2m) / W, (y1 - y0 + 2m) / H), the box's centre at the picture's
+// Fits `box` into a width x height picture: each side grown by m = max(0.1 max(maxX - minX, maxY - minY),
+// minimumMargin), s = max((maxX - minX + 2m) / W, (maxY - minY + 2m) / H), the box's centre at the picture's
 // centre. Width and height below 1 count as 1.
-View FitView(const Box& box, int width, int height, double minimumMargin = 100);
+View FitView(const core::PlaneBox& box, int width, int height, double minimumMargin = 100);
 
 // The spacing of the grid lines in metres (100 m, 1 km, 10 km or 100 km): the finest whose lines stay at
 // least `minimumPixels` apart at `metresPerPixel`.
@@ -82,21 +58,26 @@ double ScaleBarLength(double metresPerPixel, double maximumPixels = 160);
 std::string ScaleBarText(double metres);
 
 // The unit vector of a bearing in degrees clockwise from grid north: (sin a, cos a).
-XY BearingDirection(double degrees);
+core::PlanePoint BearingDirection(double degrees);
 
 // The part of the segment a-b inside `box` (Liang-Barsky); nullopt when it misses the box.
-std::optional<std::pair<XY, XY>> ClipSegment(XY a, XY b, const Box& box);
+std::optional<std::pair<core::PlanePoint, core::PlanePoint>> ClipSegment(core::PlanePoint a,
+                                                                         core::PlanePoint b,
+                                                                         const core::PlaneBox& box);
 
 // The part of the half-line from `origin` along `bearing` (degrees clockwise from north) inside `box`.
-std::optional<std::pair<XY, XY>> ClipHalfLine(XY origin, double bearing, const Box& box);
+std::optional<std::pair<core::PlanePoint, core::PlanePoint>> ClipHalfLine(core::PlanePoint origin,
+                                                                          double bearing,
+                                                                          const core::PlaneBox& box);
 
 // The segment a-b as points no more than `maxStep` apart, both ends included, evenly spaced (for drawing a
 // straight line of one CRS in another, where it is curved). At most `maxPoints` points.
-std::vector<XY> Densify(XY a, XY b, double maxStep, int maxPoints = 4096);
+std::vector<core::PlanePoint> Densify(core::PlanePoint a, core::PlanePoint b, double maxStep,
+                                      int maxPoints = 4096);
 
 // Where the hunt lies seen from a map it does not touch: "the hunt lies 12 km east of the map",
 // "... 850 m south-west of the map"; empty when the boxes overlap. `unitsPerMetre` converts the gap between
 // the boxes (in their common CRS) to metres on the ground.
-std::string RelativePlace(const Box& hunt, const Box& map, double unitsPerMetre = 1);
+std::string RelativePlace(const core::PlaneBox& hunt, const core::PlaneBox& map, double unitsPerMetre = 1);
 
 }  // namespace vantrel::maps

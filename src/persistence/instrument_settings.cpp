@@ -28,7 +28,7 @@ std::optional<int> WholeNumber(std::string_view text) {
     return value;
 }
 
-core::Outcome Problem(const char* key, const std::string& value, const char* expected) {
+core::Outcome Problem(const char* key, const std::string& value, const std::string& expected) {
     return core::Outcome::Fail("[" + std::string(kPorts) + "] " + key + "=" + value +
                                " in the settings file is " + expected);
 }
@@ -40,7 +40,8 @@ core::Result<ReceiverSettings> ReceiverSettingsFromIni(const IniFile& ini) {
     if (const auto name = ini.Get(kPorts, "GON-Format"); name && !name->empty()) {
         const auto format = instruments::ParseRxFormat(*name);
         if (!format) {
-            return Problem("GON-Format", *name, "not a receiver format (fixed, agrelo, kn5r or aprs)");
+            return Problem("GON-Format", *name,
+                           "not a receiver format (" + instruments::RxFormatNames(", ", " or ") + ")");
         }
         settings.format = *format;
     }

@@ -77,32 +77,6 @@ core::Outcome CheckExists(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::string QuotedPath(const std::filesystem::path& file) {
-    return "\"" + persistence::DisplayPath(file) + "\"";
-}
-
-bool IsLockedByAnother(const QSqlError& error) {
-    // SQLite's own words for SQLITE_BUSY and SQLITE_LOCKED, which its driver and the ODBC driver pass on.
-    const QString text = error.databaseText();
-    return text.contains(QStringLiteral("database is locked"), Qt::CaseInsensitive) ||
-           text.contains(QStringLiteral("database table is locked"), Qt::CaseInsensitive);
-}
-
-// What the database said, in one line.
-std::string SqlReason(const QSqlError& error) {
-    if (IsLockedByAnother(error)) {
-        return "the database is locked by another program";
-    }
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty()) {
-        text = error.driverText().trimmed();
-    }
-    if (text.isEmpty()) {
-        text = QStringLiteral("unknown database error");
-    }
-    return text.toStdString();
-}
-
 core::Result<DatabaseFormat> DetectDatabaseFormat(const std::filesystem::path& file) {
     if (auto exists = CheckExists(file); !exists) {
         return exists;

@@ -11,6 +11,7 @@
 
 #include "core/outcome.hpp"
 #include "map_outputs/object_table.hpp"
+#include "platform/sql_connection.hpp"
 
 namespace vantrel::platform {
 
@@ -19,14 +20,6 @@ enum class DatabaseFormat { Sqlite, Access };
 // The format by the file's header: "SQLite format 3" or an Access (Jet / ACE) database. A missing file,
 // a folder, an unreadable file or any other content is refused with a message naming the file.
 core::Result<DatabaseFormat> DetectDatabaseFormat(const std::filesystem::path& file);
-
-// How to reach one database file through QtSql.
-struct DatabaseConnection {
-    QString driver;        // "QSQLITE" or "QODBC"
-    QString databaseName;  // what QSqlDatabase::setDatabaseName gets: a file URI or an ODBC connection string
-    QString connectOptions;      // QSqlDatabase::setConnectOptions
-    std::filesystem::path file;  // the file behind it; it must exist before anything connects
-};
 
 // How long a save waits for another program's lock on the database before it gives up.
 inline constexpr int kBusyTimeoutMs = 2000;

@@ -23,9 +23,7 @@ class RasterMapBackend;
 class CrsTransformBackend;
 }  // namespace detail
 
-struct MapBounds {  // in a CRS, y grows north
-    double minX = 0, minY = 0, maxX = 0, maxY = 0;
-};
+using MapBounds = core::PlaneBox;  // in the map's CRS, y grows north
 
 class RasterMap {  // a map opened read-only; move-only
   public:

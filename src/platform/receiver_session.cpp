@@ -93,8 +93,9 @@ void ReceiverSession::OnReceived(const QByteArray& bytes) {
 
 void ReceiverSession::Report(const instruments::RxLineEvent& event) {
     if (event.kind == instruments::RxLineEvent::Kind::Filed) {
-        Log(instruments::RxLogRecord(event.station, LogDateText(), LogTimeText(), event.angle, event.signal,
-                                     decimalSeparator_, event.quality));
+        Log(instruments::RxLogRecord(event.station, LogDateText(), LogTimeText(),
+                                     event.reading.bearing.value_or(0), event.reading.signal,
+                                     decimalSeparator_, event.reading.quality));
     }
     Q_EMIT lineReceived(event);
 }

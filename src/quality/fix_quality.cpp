@@ -187,18 +187,17 @@ std::optional<FixQuality> AssessFix(double a1, double a2, core::PlanePoint stati
     const Direction u1 = DirectionOf(a1);
     const Direction u2 = DirectionOf(a2);
     const double d = u1.x * u2.y - u1.y * u2.x;
-    const double dx = station2.east - station1.east;
-    const double dy = station2.north - station1.north;
+    const double dx = station2.x - station1.x;
+    const double dy = station2.y - station1.y;
     if (core::IsNorthSouth(a1 - a2) || d == 0 || std::isnan(d)) {
         return std::nullopt;  // parallel, as Calculate sees it
     }
     FixQuality q;
-    q.northing = fix.north;
-    q.easting = fix.east;
+    q.northing = fix.y;
+    q.easting = fix.x;
     q.t1 = (dx * u2.y - dy * u2.x) / d;
     q.t2 = (dx * u1.y - dy * u1.x) / d;
-    if (!std::isfinite(q.t1) || !std::isfinite(q.t2) || !std::isfinite(fix.north) ||
-        !std::isfinite(fix.east)) {
+    if (!std::isfinite(q.t1) || !std::isfinite(q.t2) || !std::isfinite(fix.y) || !std::isfinite(fix.x)) {
         return std::nullopt;
     }
     const double cosine = std::clamp(u1.x * u2.x + u1.y * u2.y, -1.0, 1.0);
@@ -237,7 +236,7 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
     }
     for (int fox = 0; fox < core::kFoxCount; ++fox) {
         const auto i = static_cast<std::size_t>(fox);
-        if (state.ResLat[i] == "no Match") {
+        if (state.ResLat[i] == core::kNoMatch) {
             continue;
         }
         const auto g = ReadFoxGeometry(state, fox, decimalSeparator);
@@ -246,7 +245,7 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
         }
         // The boxes must still give the fix shown: Calculate's own intersection, bit for bit.
         const auto fix = core::CrossFix(g->a1, g->a2, g->station1, g->station2);
-        if (!fix || fix->east != state.FoxEast[i] || fix->north != state.FoxNorth[i]) {
+        if (!fix || fix->x != state.FoxEast[i] || fix->y != state.FoxNorth[i]) {
             continue;
         }
         const BearingSigma s1 = StationBearingSigma(readings, 0, fox, g->bearing1, settings);
@@ -257,8 +256,8 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
     return result;
 }
 
-std::vector<geodesy::ZonePoint> EllipseOutline(const FixQuality& fix, int points) {
-    std::vector<geodesy::ZonePoint> outline;
+std::vector<core::PlanePoint> EllipseOutline(const FixQuality& fix, int points) {
+    std::vector<core::PlanePoint> outline;
     if (!fix.ellipse || points < 3) {
         return outline;
     }

@@ -125,6 +125,6 @@ std::array<std::optional<FixQuality>, core::kFoxCount> AssessFixes(const core::M
 // point repeated at the end, so points + 1 entries. The first point is the end of the major axis in the
 // direction of the azimuth; the outline runs clockwise on the map. Empty without an ellipse or for
 // points < 3.
-std::vector<geodesy::ZonePoint> EllipseOutline(const FixQuality& fix, int points = 72);
+std::vector<core::PlanePoint> EllipseOutline(const FixQuality& fix, int points = 72);
 
 }  // namespace vantrel::quality

@@ -28,6 +28,7 @@
 #include "geodesy/transverse_mercator.hpp"
 #include "maps/world_file.hpp"
 #include "persistence/atomic_file.hpp"
+#include "platform/locations.hpp"
 #include "platform/raster_map.hpp"
 #include "ui/messages.hpp"
 
@@ -37,10 +38,6 @@ namespace {
 constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch
 constexpr double kMinScale = 1.0 / 64, kMaxScale = 32;
 constexpr int kMarkerRadius = 6;
-
-std::filesystem::path ToPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
-}
 
 }  // namespace
 
@@ -268,7 +265,7 @@ bool CalibratePictureDialog::UsePastedPicture(const QImage& picture, const QStri
         return false;
     }
     const core::Outcome written = persistence::WriteFileAtomically(
-        ToPath(path), std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        platform::ToPath(path), std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
     if (!written) {
         fitLabel->setText(QString::fromStdString(written.message()));
         return false;
@@ -391,9 +388,9 @@ std::optional<std::vector<maps::ControlPoint>> CalibratePictureDialog::ReadPoint
                               .arg(row + 1);
                 return std::nullopt;
             }
-            const geodesy::ZonePoint utm = geodesy::ZoneLatLonToUtm(huntZone_, *first, *second);
-            point.x = utm.easting;
-            point.y = utm.northing;
+            const core::PlanePoint utm = geodesy::ZoneLatLonToUtm(huntZone_, *first, *second);
+            point.x = utm.x;
+            point.y = utm.y;
         } else {
             point.x = *first;
             point.y = *second;
@@ -480,10 +477,11 @@ void CalibratePictureDialog::accept() {
                             .dir()
                             .filePath(QFileInfo(picturePath_).completeBaseName() + QStringLiteral(".prj"));
     core::Outcome written =
-        persistence::WriteFileAtomically(ToPath(worldFile), maps::WorldFileText(fit_->transform));
+        persistence::WriteFileAtomically(platform::ToPath(worldFile), maps::WorldFileText(fit_->transform));
     if (written) {
         const core::Result<std::string> prjText = platform::UtmZonePrjText(huntZone_);
-        written = prjText ? persistence::WriteFileAtomically(ToPath(prj), *prjText) : prjText.outcome();
+        written =
+            prjText ? persistence::WriteFileAtomically(platform::ToPath(prj), *prjText) : prjText.outcome();
     }
     if (!ReportOutcome(this, written)) {
         return;

@@ -135,9 +135,8 @@ void frmSetup::BuildReceiver(QWidget* frame) {
     Label(QStringLiteral("Format"), frame, kRightColumn, kTop, 1500);
     cboGonFormat = new QComboBox(frame);
     cboGonFormat->setObjectName(QStringLiteral("cboGonFormat"));
-    for (const auto format : {instruments::RxFormat::Fixed, instruments::RxFormat::Agrelo,
-                              instruments::RxFormat::Kn5r, instruments::RxFormat::Aprs}) {
-        cboGonFormat->addItem(QString::fromLatin1(instruments::RxFormatName(format)));
+    for (const instruments::RxFormatDescriptor& format : instruments::RxFormats()) {
+        cboGonFormat->addItem(QString::fromLatin1(format.name));
     }
     PlaceTwips(*cboGonFormat, kRightColumn + 1860, kTop - 30, 1500, 315);
     Label(QStringLiteral("Speed (baud)"), frame, kRightColumn, kTop + 390, 1500);
@@ -163,14 +162,14 @@ void frmSetup::BuildReceiver(QWidget* frame) {
     cboGonBaud->setCurrentText(QString::number(receiver->baudRate));
     txtGonInterval->setText(QString::fromStdString(instruments::SecondsText(
         static_cast<instruments::Nanoseconds>(receiver->intervalSeconds * 1e9 + 0.5))));
-    // A new format brings its units' usual speed.
+    // A new format brings its units' usual speed; the interval is that of a streaming unit's means.
     connect(cboGonFormat, &QComboBox::currentTextChanged, this, [this](const QString& name) {
         if (const auto format = instruments::ParseRxFormat(name.toStdString())) {
             cboGonBaud->setCurrentText(QString::number(instruments::DefaultBaudRate(*format)));
+            txtGonInterval->setEnabled(instruments::IsStreaming(*format));
         }
-        txtGonInterval->setEnabled(name != QStringLiteral("fixed"));
     });
-    txtGonInterval->setEnabled(receiver->format != instruments::RxFormat::Fixed);
+    txtGonInterval->setEnabled(instruments::IsStreaming(receiver->format));
 }
 
 void frmSetup::ShowDevice(const Group& group) {

@@ -17,7 +17,7 @@ constexpr double kKeyZoom = 1.5;
 constexpr double kPanFraction = 0.125;  // of the canvas, per arrow key
 constexpr int kDragThreshold = 3;       // pixels before a press becomes a drag
 
-maps::XY ToXY(QPointF p) {
+core::PlanePoint ToXY(QPointF p) {
     return {p.x(), p.y()};
 }
 
@@ -118,7 +118,7 @@ void HuntMapCanvas::paintEvent(QPaintEvent* /*event*/) {
             painter.drawImage(QPointF(0, 0), mapImage_);
         } else {
             // The last map image, moved and scaled to where its corners lie in the current view.
-            const maps::XY topLeft = view_.ToPixel(mapView_.FromPixel({0, 0}));
+            const core::PlanePoint topLeft = view_.ToPixel(mapView_.FromPixel({0, 0}));
             const double k = mapView_.unitsPerPixel / view_.unitsPerPixel;
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(QRectF(topLeft.x, topLeft.y, mapView_.width * k, mapView_.height * k),

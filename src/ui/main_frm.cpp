@@ -408,7 +408,7 @@ void MainFrm::RefreshQuality() {
                      *fixes[i], static_cast<int>(i), qualitySettings_.confidence, DecimalSeparator())) {
                 tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(line);
             }
-        } else if (s.ResultsValid && s.ResLat[i] == "no Match") {
+        } else if (s.ResultsValid && s.ResLat[i] == core::kNoMatch) {
             tip = QStringLiteral("No fix: the bearings do not cross");
         } else if (s.ResultsValid) {
             tip = QStringLiteral("The boxes changed since Calculate: Calculate again for this fix's quality");

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <optional>
+#include <ostream>
+
+#include "test_names.hpp"
 
 namespace vantrel::core {
 namespace {
@@ -16,16 +21,88 @@ MeasurementState TwoStations(const char* east1, const char* north1, const char* 
     return s;
 }
 
-TEST(Calculate, CrossesFortyFiveAndThreeFifteen) {
+// Two stations, one fox's bearings, and what Calculate writes into that fox's result boxes.
+struct FixCase {
+    const char* name;
+    friend void PrintTo(const FixCase& c, std::ostream* os) { *os << c.name; }
+    std::array<const char*, 4> stations;  // east 1, north 1, east 2, north 2
+    const char* bearing1;
+    const char* baseAngle1;
+    const char* bearing2;
+    const char* resLon;
+    const char* resLat;
+    std::optional<double> foxEast;  // checked exactly where the line is north-south
+};
+
+constexpr std::array<const char*, 4> kOneKmApart{"500000", "5700000", "501000", "5700000"};
+
+class CalculateFix : public testing::TestWithParam<FixCase> {};
+
+TEST_P(CalculateFix, WritesTheResultBoxes) {
+    const FixCase& c = GetParam();
+    MeasurementState s = TwoStations(c.stations[0], c.stations[1], c.stations[2], c.stations[3]);
+    s.S1Ang[0] = c.bearing1;
+    s.Sced1Ang = c.baseAngle1;
+    s.S2Ang[0] = c.bearing2;
+    ASSERT_TRUE(Calculate(s, ','));
+    EXPECT_EQ(s.ResLon[0], c.resLon);
+    EXPECT_EQ(s.ResLat[0], c.resLat);
+    if (c.foxEast) {
+        EXPECT_EQ(s.FoxEast[0], *c.foxEast);
+    }
+    EXPECT_TRUE(s.ResultsValid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bearings, CalculateFix,
+    testing::Values(
+        FixCase{
+            "CrossesFortyFiveAndThreeFifteen", kOneKmApart, "45", "0", "315", "0500500,0", "5700500,0", {}},
+        FixCase{"NorthSouthLineAtStationOne",
+                {"500000", "5700000", "499000", "5699000"},
+                "180",
+                "0",
+                "90",
+                "0500000,0",
+                "5699000,0",
+                500000.0},
+        // 700 + 20 is reduced once to 360; taken as a sloped line it would lose kilometres of precision.
+        FixCase{"ThreeSixtyIsANorthSouthLine", kOneKmApart, "700", "20", "315", "0500000,0", "5701000,0",
+                500000.0},
+        FixCase{"OppositeBearingsOnOneNorthingAreParallel",
+                kOneKmApart,
+                "270",
+                "0",
+                "90",
+                "no Match",
+                "no Match",
+                {}},
+        // 500 m x tan 30 degrees south of the stations.
+        FixCase{"DivergingBearingsMeetBehindBothStations",
+                kOneKmApart,
+                "300",
+                "0",
+                "60",
+                "0500500,0",
+                "5699711,3",
+                {}},
+        FixCase{"OverflowingBearingGivesNoMatch",
+                kOneKmApart,
+                "1e308",
+                "1e308",
+                "0",
+                "no Match",
+                "no Match",
+                {}}),
+    testing_support::ParamName{});
+
+TEST(Calculate, FixIsStoredAsNumbers) {
     MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
     s.S1Ang[0] = "45";
     s.S2Ang[0] = "315";
     ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.ResLon[0], "0500500,0");
-    EXPECT_EQ(s.ResLat[0], "5700500,0");
     EXPECT_NEAR(s.FoxEast[0], 500500, 1e-6);
     EXPECT_NEAR(s.FoxNorth[0], 5700500, 1e-6);
-    EXPECT_TRUE(s.ResultsValid);
 }
 
 TEST(Calculate, WritesWithTheGivenSeparator) {
@@ -47,27 +124,6 @@ TEST(Calculate, StartTextsGiveNoMatchEverywhereButStillValidResults) {
     EXPECT_TRUE(s.ResultsValid);
 }
 
-TEST(Calculate, NorthSouthLineAtStationOne) {
-    MeasurementState s = TwoStations("500000", "5700000", "499000", "5699000");
-    s.S1Ang[0] = "180";
-    s.S2Ang[0] = "90";
-    ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.FoxEast[0], 500000);
-    EXPECT_EQ(s.ResLon[0], "0500000,0");
-    EXPECT_EQ(s.ResLat[0], "5699000,0");
-}
-
-TEST(Calculate, ThreeSixtyIsANorthSouthLine) {
-    // 700 + 20 is reduced once to 360; taken as a sloped line it would lose kilometres of precision.
-    MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
-    s.S1Ang[0] = "700";
-    s.Sced1Ang = "20";
-    s.S2Ang[0] = "315";
-    ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.FoxEast[0], 500000);
-    EXPECT_EQ(s.ResLat[0], "5701000,0");
-}
-
 TEST(Calculate, ParallelBearingsGiveNoMatchAndKeepTheOldFix) {
     MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
     s.S1Ang[1] = "45";
@@ -84,31 +140,6 @@ TEST(Calculate, ParallelBearingsGiveNoMatchAndKeepTheOldFix) {
         EXPECT_EQ(s.FoxEast[1], oldEast);
         EXPECT_EQ(s.FoxNorth[1], oldNorth);
     }
-}
-
-TEST(Calculate, OppositeBearingsOnOneNorthingAreParallel) {
-    MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
-    s.S1Ang[0] = "270";
-    s.S2Ang[0] = "90";
-    ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.ResLat[0], "no Match");
-}
-
-TEST(Calculate, DivergingBearingsMeetBehindBothStations) {
-    MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
-    s.S1Ang[0] = "300";
-    s.S2Ang[0] = "60";
-    ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.ResLon[0], "0500500,0");
-    EXPECT_EQ(s.ResLat[0], "5699711,3");  // 500 m x tan 30 degrees south of the stations
-}
-
-TEST(Calculate, OverflowingBearingGivesNoMatch) {
-    MeasurementState s = TwoStations("500000", "5700000", "501000", "5700000");
-    s.S1Ang[0] = "1e308";
-    s.Sced1Ang = "1e308";
-    ASSERT_TRUE(Calculate(s, ','));
-    EXPECT_EQ(s.ResLat[0], "no Match");
 }
 
 TEST(Calculate, RefreshesStoredStationPositions) {
@@ -174,8 +205,8 @@ TEST(IsNorthSouth, MultiplesOfOneEightyWithinTolerance) {
 TEST(CrossFix, OneVerticalLineUsesTheOthersSlope) {
     const auto fix = CrossFix(0, 45, {1000, 2000}, {0, 0});
     ASSERT_TRUE(fix);
-    EXPECT_EQ(fix->east, 1000);
-    EXPECT_NEAR(fix->north, 1000, 1e-9);
+    EXPECT_EQ(fix->x, 1000);
+    EXPECT_NEAR(fix->y, 1000, 1e-9);
 }
 
 TEST(CrossFix, BothVerticalGiveNoFix) {

@@ -42,10 +42,9 @@ TEST(ZoneTransverseMercator, ForwardMatchesGeoConvertToTheMicrometre) {
     const auto rows = LoadZoneReference();
     ASSERT_EQ(rows.size(), 300U);
     for (const ZoneReference& row : rows) {
-        const ZonePoint p = ZoneLatLonToUtm(row.zone, row.lat, row.lon);
-        EXPECT_NEAR(p.easting, row.easting, 1e-6) << row.lat << " " << row.lon << " zone " << row.zone.number;
-        EXPECT_NEAR(p.northing, row.northing, 1e-6)
-            << row.lat << " " << row.lon << " zone " << row.zone.number;
+        const core::PlanePoint p = ZoneLatLonToUtm(row.zone, row.lat, row.lon);
+        EXPECT_NEAR(p.x, row.easting, 1e-6) << row.lat << " " << row.lon << " zone " << row.zone.number;
+        EXPECT_NEAR(p.y, row.northing, 1e-6) << row.lat << " " << row.lon << " zone " << row.zone.number;
     }
 }
 
@@ -61,18 +60,18 @@ TEST(ZoneTransverseMercator, InverseReturnsTheReferencePositions) {
 
 TEST(ZoneTransverseMercator, CentralMeridianEquatorAndNaN) {
     const UtmZone zone32{32, 'U'};
-    const ZonePoint origin = ZoneLatLonToUtm(UtmZone{32, 'N'}, 0, 9);
-    EXPECT_NEAR(origin.easting, 500000, 1e-9);
-    EXPECT_NEAR(origin.northing, 0, 1e-9);
+    const core::PlanePoint origin = ZoneLatLonToUtm(UtmZone{32, 'N'}, 0, 9);
+    EXPECT_NEAR(origin.x, 500000, 1e-9);
+    EXPECT_NEAR(origin.y, 0, 1e-9);
     // GeographicLib: 50 N 9 E is 32U 500000.0000 5538630.7029.
-    EXPECT_NEAR(ZoneLatLonToUtm(zone32, 50, 9).northing, 5538630.7029, 1e-4);
+    EXPECT_NEAR(ZoneLatLonToUtm(zone32, 50, 9).y, 5538630.7029, 1e-4);
     // The southern false northing: just south of the equator lies just below 10,000 km.
-    const ZonePoint south = ZoneLatLonToUtm(UtmZone{32, 'M'}, -1e-9, 9);
-    EXPECT_NEAR(south.northing, 10000000 - 1.1e-4, 1e-5);
-    EXPECT_TRUE(std::isnan(ZoneLatLonToUtm(zone32, std::nan(""), 9).easting));
+    const core::PlanePoint south = ZoneLatLonToUtm(UtmZone{32, 'M'}, -1e-9, 9);
+    EXPECT_NEAR(south.y, 10000000 - 1.1e-4, 1e-5);
+    EXPECT_TRUE(std::isnan(ZoneLatLonToUtm(zone32, std::nan(""), 9).x));
     EXPECT_TRUE(std::isnan(ZoneUtmToLatLon(zone32, 500000, std::nan("")).lat));
     // Longitudes are taken relative to the central meridian: 369 E is 9 E.
-    EXPECT_NEAR(ZoneLatLonToUtm(zone32, 50, 369).easting, 500000, 1e-6);
+    EXPECT_NEAR(ZoneLatLonToUtm(zone32, 50, 369).x, 500000, 1e-6);
 }
 
 struct ZoneTextCase {

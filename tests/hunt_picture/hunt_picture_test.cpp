@@ -90,7 +90,7 @@ TEST_P(LabelsOfTheExamples, NeverOverlapAtThreeZoomLevels) {
     for (const auto& [width, height, scale] : {std::tuple{800, 600, 1.0}, std::tuple{2400, 1500, 2.5}}) {
         const auto fitted = FitHuntView(hunt.scene, projection, width, height, 1, true);
         ASSERT_TRUE(fitted);
-        const maps::XY middle{width / 2.0, height / 2.0};
+        const core::PlanePoint middle{width / 2.0, height / 2.0};
         for (const double zoom : {1.0, 4.0, 0.25}) {
             PictureInput input;
             input.zone = GetParam().example.zone;

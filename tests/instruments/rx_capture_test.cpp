@@ -62,8 +62,8 @@ class ReceiverLineTest : public testing::TestWithParam<LineCase> {};
 TEST_P(ReceiverLineTest, ReadsBearingAtThreeToEightAndSignalAtTwelveToSixteen) {
     const LineCase& c = GetParam();
     for (const char separator : {',', '.'}) {
-        const ReceiverLine read = ReadReceiverLine(c.line, separator);
-        EXPECT_EQ(read.text, c.shown);
+        const RxLineReading read = ReadReceiverLine(c.line, separator);
+        EXPECT_EQ(CommaText(c.line), c.shown);
         EXPECT_EQ(read.bearing, c.bearing);
         if (c.bearing) {
             EXPECT_EQ(read.signal, c.signal);
@@ -119,15 +119,15 @@ TEST(RxCapture, DropsWhatArrivesBeforeStartAndTheFirstLineAfterIt) {
     const auto events = c.Feed("1.0 dB -1\r\nA 010.5 dB -10\r\nA 020.0 dB -20\r\nA 03");
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].kind, RxLineEvent::Kind::Filed);
-    EXPECT_EQ(events[0].angle, 10.5);
-    EXPECT_EQ(events[0].signal, -10);
+    EXPECT_EQ(events[0].reading.bearing, 10.5);
+    EXPECT_EQ(events[0].reading.signal, -10);
     EXPECT_EQ(events[0].row, 1);
-    EXPECT_EQ(events[1].angle, 20);
+    EXPECT_EQ(events[1].reading.bearing, 20);
     EXPECT_EQ(events[1].row, 2);
     // The rest of the chunk is the start of the next line.
     const auto more = c.Feed("0.0 dB -30\r\n");
     ASSERT_EQ(more.size(), 1u);
-    EXPECT_EQ(more[0].angle, 30);
+    EXPECT_EQ(more[0].reading.bearing, 30);
 
     EXPECT_EQ(c.form.Grid[1][1], "10,5");
     EXPECT_EQ(c.form.Grid[2][1], "20");
@@ -177,7 +177,7 @@ TEST(RxCapture, StopEndsTheLoopAfterTheNextFiledLine) {
     // A skipped line does not end it; the next filed one does, and what follows it is dropped.
     const auto events = c.Feed("A ERROR\r\nA 045.0 dB -4\r\nA 046.0 dB -4\r\n");
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].angle, 45);
+    EXPECT_EQ(events[1].reading.bearing, 45);
     EXPECT_FALSE(c.capture.running());
     EXPECT_FALSE(c.capture.stopRequested());
     EXPECT_TRUE(c.Feed("A 047.0 dB -4\r\n").empty());
@@ -196,7 +196,7 @@ TEST(RxCapture, StartWhileRunningIsIgnored) {
     c.capture.Start();  // no new synchronisation: the line in progress is still filed
     const auto events = c.Feed("0.0 dB -1\r\n");
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].angle, 10);
+    EXPECT_EQ(events[0].reading.bearing, 10);
 }
 
 TEST(RxCapture, ClosingTheWindowEndsTheLoopAtOnce) {

@@ -60,6 +60,16 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"Kn5rLong", K, "C2705,7350,0412,00001234567", std::nullopt, {}},
         FormatCase{"Kn5rOtherSentence", K, "X2705,7350,0412,0000123456", std::nullopt, {}},
         FormatCase{"Kn5rNotDigits", K, "C27.5,7350,0412,0000123456", std::nullopt, {}},
+        FormatCase{"Kn5rPackedExample", K, "C2705735041000000000123456", 270.5, 7},
+        FormatCase{"Kn5rPackedFullCircle", K, "C3600099000999999999999999", 360.0, 0},
+        FormatCase{"Kn5rPackedNorthSteadiest", K, "C0000999999000000000000000", 0.0, 9},
+        FormatCase{"Kn5rPackedAboveFullCircle", K, "C3601500000000000000000000", std::nullopt, {}},
+        FormatCase{"Kn5rPackedShort", K, "C270573504100000000000000", std::nullopt, {}},
+        FormatCase{"Kn5rPackedOneDigitTooMany", K, "C12340560781700000000123456", std::nullopt, {}},
+        FormatCase{"Kn5rPackedCounterNotDigits", K, "C2705735041000000000I23456", std::nullopt, {}},
+        FormatCase{"Kn5rPackedBearingSign", K, "C-705735041000000000123456", std::nullopt, {}},
+        FormatCase{"Kn5rPackedMagnitudeBlank", K, "C2705 35041000000000123456", std::nullopt, {}},
+        FormatCase{"Kn5rCommaAfterBearingOnly", K, "C2705,73504100000000012345", std::nullopt, {}},
         FormatCase{"AprsExample", P, "=4903.50N/07201.75W\\088/036/270/729", 270.0, 9},
         FormatCase{"AprsFromTnc", P, "DF1ABC-9>APRS,WIDE1-1:=4903.50N/07201.75W\\088/036/270/729 fox", 270.0,
                    9},
@@ -84,6 +94,17 @@ INSTANTIATE_TEST_SUITE_P(
                    {}},
         FormatCase{"AprsNoInformation", P, "DF1ABC>APRS", std::nullopt, {}}),
     testing_support::ParamName{});
+
+TEST(RxFormatTable, EveryRowIsFoundByItsNameAndItsFormat) {
+    for (const RxFormatDescriptor& row : RxFormats()) {
+        EXPECT_EQ(ParseRxFormat(row.name), row.format) << row.name;
+        EXPECT_EQ(&Describe(row.format), &row) << row.name;
+        EXPECT_EQ(row.streaming, row.format != RxFormat::Fixed) << row.name;
+    }
+    EXPECT_EQ(RxFormatNames("|"), "fixed|agrelo|kn5r|aprs");
+    EXPECT_EQ(RxFormatNames(", ", " or "), "fixed, agrelo, kn5r or aprs");
+    EXPECT_EQ(RxFormats().front().format, RxFormat::Fixed);  // the default comes first
+}
 
 std::vector<std::string> Frame(RxFormat format, std::string_view stream, std::size_t cut) {
     RxReader reader(format);
@@ -160,8 +181,8 @@ TEST_F(StreamingCapture, FilesTheCircularMeanOfEachInterval) {
     const auto events = Feed("%100/3\r\n", 11.0);  // the interval is over: its mean first
     ASSERT_EQ(events.size(), 2U);
     EXPECT_EQ(events[0].kind, RxLineEvent::Kind::Filed);
-    EXPECT_EQ(events[0].angle, 0);
-    EXPECT_EQ(events[0].quality, 7);
+    EXPECT_EQ(events[0].reading.bearing, 0.0);
+    EXPECT_EQ(events[0].reading.quality, 7);
     EXPECT_EQ(events[1].kind, RxLineEvent::Kind::Collected);
     EXPECT_EQ(readings(0, 0, 0), (RxReading{0, 0, 1}));
     EXPECT_EQ(form.Grid[1][1], "0");

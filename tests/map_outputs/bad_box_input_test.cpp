@@ -12,6 +12,7 @@
 #include "core/measurement_state.hpp"
 #include "file_bytes.hpp"
 #include "map_outputs/preview_overlay.hpp"
+#include "map_outputs/reference_hunt.hpp"
 #include "persistence/data_file_commands.hpp"
 #include "persistence/program_state.hpp"
 #include "temp_dir.hpp"
@@ -32,17 +33,9 @@ const std::array<const char*, 6> kNotNumbers{"abc", "", "12,5,0", "5e", "-", "1 
 
 ProgramState Hunt(const path& folder) {
     ProgramState state;
-    core::MeasurementState& m = state.main;
-    m.Sced1Lat = "5541637,3";
-    m.Sced1Lon = "472866";
-    m.Sced1Ang = "2,5";
-    m.Sced2Lat = "5524124,1";
-    m.Sced2Lon = "475283,4";
-    m.Sced2Ang = "-1";
-    m.S1Ang = {"45", "90", "120", "60", "10"};
-    m.S2Ang = {"20", "50", "80", "40", "5"};
-    m.S1Sig = {"-3", "-10", "-30", "-70", "0"};
-    m.S2Sig = {"-4", "-11", "-31", "-71", "-1"};
+    testing_support::TypeReferenceHunt(state.main);
+    state.main.Sced1Ang = "2,5";  // base angles other than 0, so that they are read as numbers too
+    state.main.Sced2Ang = "-1";
     state.settings.PreviewOverlayFileLocation = (folder / "preview.ovl").string();
     return state;
 }

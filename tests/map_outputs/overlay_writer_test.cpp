@@ -16,7 +16,7 @@ namespace {
 struct TextsCase {
     const char* name;
     friend void PrintTo(const TextsCase& c, std::ostream* os) { *os << c.name; }
-    UtmPoint point;
+    core::PlanePoint point;
     const char* longitude;
     const char* latitude;
 };
@@ -35,10 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // A point never set is converted like any other: the equator, 500 km west of 9 E.
         TextsCase{"NorthingAndEastingZero", {0, 0}, "4.5112561", "."},
-        TextsCase{"CentralMeridianIsWholeNine", {5700000, 500000}, "9.", "51.4511822"},
-        TextsCase{"EquatorOnCentralMeridian", {0, 500000}, "9.", "."},
-        TextsCase{"FiftyNorthEightEast", {5539109.8157, 428333.5525}, "8.", "50."},
-        TextsCase{"EastOfMeridian", {5601234.5, 532100.25}, "9.45321537", "50.56215267"}),
+        TextsCase{"CentralMeridianIsWholeNine", {500000, 5700000}, "9.", "51.4511822"},
+        TextsCase{"EquatorOnCentralMeridian", {500000, 0}, "9.", "."},
+        TextsCase{"FiftyNorthEightEast", {428333.5525, 5539109.8157}, "8.", "50."},
+        TextsCase{"EastOfMeridian", {532100.25, 5601234.5}, "9.45321537", "50.56215267"}),
     testing_support::ParamName{});
 
 }  // namespace

@@ -43,25 +43,25 @@ INSTANTIATE_TEST_SUITE_P(
     testing_support::ParamName{});
 
 TEST(RayEndPoint, BearingClockwiseFromNorthAndNeverReduced) {
-    const UtmPoint station{5600000, 530000};
+    const core::PlanePoint station{530000, 5600000};
     // Due east and due north, up to the rounding of sin and cos with the 15-digit pi.
-    const UtmPoint east = RayEndPoint(90, 0, station);
-    EXPECT_NEAR(east.east, 540000, 1e-6);
-    EXPECT_NEAR(east.north, 5600000, 1e-6);
-    const UtmPoint north = RayEndPoint(0, -6, station);
-    EXPECT_EQ(north.east, 530000);
-    EXPECT_EQ(north.north, 5605000);
+    const core::PlanePoint east = RayEndPoint(90, 0, station);
+    EXPECT_NEAR(east.x, 540000, 1e-6);
+    EXPECT_NEAR(east.y, 5600000, 1e-6);
+    const core::PlanePoint north = RayEndPoint(0, -6, station);
+    EXPECT_EQ(north.x, 530000);
+    EXPECT_EQ(north.y, 5605000);
     // 370 points where 10 does, -90 where 270 does.
-    const UtmPoint over = RayEndPoint(370, -20, station);
-    const UtmPoint reduced = RayEndPoint(10, -20, station);
-    EXPECT_NEAR(over.east, reduced.east, 1e-6);
-    EXPECT_NEAR(over.north, reduced.north, 1e-6);
-    const UtmPoint negative = RayEndPoint(-90, -70, station);
-    EXPECT_NEAR(negative.east, 529000, 1e-6);
+    const core::PlanePoint over = RayEndPoint(370, -20, station);
+    const core::PlanePoint reduced = RayEndPoint(10, -20, station);
+    EXPECT_NEAR(over.x, reduced.x, 1e-6);
+    EXPECT_NEAR(over.y, reduced.y, 1e-6);
+    const core::PlanePoint negative = RayEndPoint(-90, -70, station);
+    EXPECT_NEAR(negative.x, 529000, 1e-6);
     // 135 degrees, 2500 m: 2500 / sqrt(2) = 1767.7669529663... east and south.
-    const UtmPoint southEast = RayEndPoint(135, -59.9, station);
-    EXPECT_NEAR(southEast.east, 531767.76695296, 1e-6);
-    EXPECT_NEAR(southEast.north, 5598232.23304703, 1e-6);
+    const core::PlanePoint southEast = RayEndPoint(135, -59.9, station);
+    EXPECT_NEAR(southEast.x, 531767.76695296, 1e-6);
+    EXPECT_NEAR(southEast.y, 5598232.23304703, 1e-6);
 }
 
 // Station 1 at N 5600000 E 530000, base angle 90; the five foxes cover the four signal bands.

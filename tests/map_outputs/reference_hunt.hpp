@@ -26,6 +26,20 @@ inline core::MeasurementState ReferenceHunt() {
     return state;
 }
 
+// The two stations of the same hunt as typed into the boxes (to the decimetre, regional commas), with
+// bearings that cross for every fox and a signal for every ray: Calculate, Save and the overlays all have
+// something to do.
+inline void TypeReferenceHunt(core::MeasurementState& m) {
+    m.Sced1Lat = "5541637,3";
+    m.Sced1Lon = "472866,0";
+    m.Sced2Lat = "5524124,1";
+    m.Sced2Lon = "475283,4";
+    m.S1Ang = {"45", "90", "120", "60", "10"};
+    m.S2Ang = {"20", "50", "80", "40", "5"};
+    m.S1Sig = {"-3", "-10", "-30", "-70", "0"};
+    m.S2Sig = {"-4", "-11", "-31", "-71", "-1"};
+}
+
 // objname, grad_lat, grad_long, graphic_id of the seven records, in order.
 inline const std::array<std::array<std::string, 4>, 7> kReferenceRecords{{
     {"FP1", "500135.123", "0083716.250", "23"},

@@ -13,6 +13,7 @@
 #include "core/cross_fix.hpp"
 #include "file_bytes.hpp"
 #include "map_outputs/preview_overlay.hpp"
+#include "map_outputs/reference_hunt.hpp"
 #include "map_outputs/result_overlays.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/data_file_commands.hpp"
@@ -38,15 +39,7 @@ using testing_support::TempDir;
 // Two stations 17.5 km apart whose bearings cross for every fox; every file goes into `folder`.
 ProgramState Hunt(const path& folder) {
     ProgramState state;
-    core::MeasurementState& m = state.main;
-    m.Sced1Lat = "5541637,3";
-    m.Sced1Lon = "472866,0";
-    m.Sced2Lat = "5524124,1";
-    m.Sced2Lon = "475283,4";
-    m.S1Ang = {"45", "90", "120", "60", "10"};
-    m.S2Ang = {"20", "50", "80", "40", "5"};
-    m.S1Sig = {"-3", "-10", "-30", "-70", "0"};
-    m.S2Sig = {"-4", "-11", "-31", "-71", "-1"};
+    testing_support::TypeReferenceHunt(state.main);
     state.settings.FoxesFileLocation = (folder / "foxies.ovl").string();
     state.settings.RaysFileLocation = (folder / "rays.ovl").string();
     state.settings.PreviewOverlayFileLocation = (folder / "preview.ovl").string();

@@ -12,7 +12,7 @@ namespace {
 
 struct FitCase {
     const char* name;
-    Box box;
+    core::PlaneBox box;
     int width;
     int height;
     double s;  // worked by hand from m = max(0.1 max(dx, dy), 100) and s = max((dx + 2m) / W, (dy + 2m) / H)
@@ -47,15 +47,15 @@ INSTANTIATE_TEST_SUITE_P(Hand, FitViewCases,
 TEST(View, PixelsFollowTheFormula) {
     const View view = FitView({500000, 5600000, 501000, 5600500}, 1600, 1200);
     // x = 800 + (500000 - 500500) / 0.75, y = 600 - (5600500 - 5600250) / 0.75.
-    const XY corner = view.ToPixel({500000, 5600500});
+    const core::PlanePoint corner = view.ToPixel({500000, 5600500});
     EXPECT_NEAR(corner.x, 800 - 500 / 0.75, 1e-9);
     EXPECT_NEAR(corner.y, 600 - 250 / 0.75, 1e-9);
-    const XY back = view.FromPixel(corner);
+    const core::PlanePoint back = view.FromPixel(corner);
     EXPECT_NEAR(back.x, 500000, 1e-6);
     EXPECT_NEAR(back.y, 5600500, 1e-6);
-    const Box extent = view.Extent();
-    EXPECT_DOUBLE_EQ(extent.x0, 500500 - 800 * 0.75);
-    EXPECT_DOUBLE_EQ(extent.y1, 5600250 + 600 * 0.75);
+    const core::PlaneBox extent = view.Extent();
+    EXPECT_DOUBLE_EQ(extent.minX, 500500 - 800 * 0.75);
+    EXPECT_DOUBLE_EQ(extent.maxY, 5600250 + 600 * 0.75);
 }
 
 TEST(View, ZoomKeepsThePointUnderTheCursor) {
@@ -66,12 +66,12 @@ TEST(View, ZoomKeepsThePointUnderTheCursor) {
     EXPECT_DOUBLE_EQ(zoomed.unitsPerPixel, 0.5);
     EXPECT_DOUBLE_EQ(zoomed.centre.x, 12.5);
     EXPECT_DOUBLE_EQ(zoomed.centre.y, 12.5);
-    const XY still = zoomed.ToPixel({25, 25});
+    const core::PlanePoint still = zoomed.ToPixel({25, 25});
     EXPECT_DOUBLE_EQ(still.x, 75);
     EXPECT_DOUBLE_EQ(still.y, 25);
     // Dragging the map 10 pixels right and 20 down moves the centre 10 m west and 20 m north at 1 m/px.
     const View panned = view.Panned(10, 20);
-    EXPECT_EQ(panned.centre, (XY{-10, 20}));
+    EXPECT_EQ(panned.centre, (core::PlanePoint{-10, 20}));
     EXPECT_EQ(view.Scaled(2), (View{{0, 0}, 0.5, 200, 200}));
 }
 
@@ -92,10 +92,10 @@ TEST(GridAndScaleBar, Ladders) {
 }
 
 TEST(Clip, HalfLinesAndSegments) {
-    const Box square{-10, -10, 10, 10};
+    const core::PlaneBox square{-10, -10, 10, 10};
     auto east = ClipHalfLine({0, 0}, 90, square);
     ASSERT_TRUE(east);
-    EXPECT_EQ(east->first, (XY{0, 0}));
+    EXPECT_EQ(east->first, (core::PlanePoint{0, 0}));
     EXPECT_NEAR(east->second.x, 10, 1e-9);
     EXPECT_NEAR(east->second.y, 0, 1e-9);
     // Pointing away from the box: nothing.
@@ -114,8 +114,8 @@ TEST(Clip, HalfLinesAndSegments) {
 TEST(Densify, EvenStepsBothEndsIncluded) {
     const auto points = Densify({0, 0}, {10, 0}, 3);  // 4 steps of 2.5
     ASSERT_EQ(points.size(), 5U);
-    EXPECT_EQ(points[1], (XY{2.5, 0}));
-    EXPECT_EQ(points[4], (XY{10, 0}));
+    EXPECT_EQ(points[1], (core::PlanePoint{2.5, 0}));
+    EXPECT_EQ(points[4], (core::PlanePoint{10, 0}));
     EXPECT_EQ(Densify({0, 0}, {1e9, 0}, 1, 100).size(), 100U);  // bounded
     EXPECT_EQ(Densify({1, 1}, {1, 1}, 3).size(), 2U);
 }
@@ -124,11 +124,11 @@ TEST(BoundingBox, SkipsPointsThatAreNotFinite) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(BoundingBox({}));
     EXPECT_FALSE(BoundingBox({{nan, 0}}));
-    EXPECT_EQ(*BoundingBox({{3, 4}, {nan, 9}, {-1, 7}}), (Box{-1, 4, 3, 7}));
+    EXPECT_EQ(*BoundingBox({{3, 4}, {nan, 9}, {-1, 7}}), (core::PlaneBox{-1, 4, 3, 7}));
 }
 
 TEST(RelativePlace, DirectionAndGap) {
-    const Box map{288776.25, 9110729, 298722.75, 9120761};  // the Landsat scene's footprint
+    const core::PlaneBox map{288776.25, 9110729, 298722.75, 9120761};  // the Landsat scene's footprint
     // 12 km east of the east edge, overlapping in northing.
     EXPECT_EQ(RelativePlace({310722.75, 9115000, 311000, 9116000}, map),
               "the hunt lies 12 km east of the map");

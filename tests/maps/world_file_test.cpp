@@ -32,10 +32,10 @@ TEST(WorldFile, InverseTakesMapPointsBackToPixels) {
     const GeoTransform transform{{1000, 2, 1, 5000, 0.5, -3}};
     const auto inverse = Invert(transform);
     ASSERT_TRUE(inverse);
-    const MapPoint ground = transform.Apply(10, 20);  // 1000 + 20 + 20, 5000 + 5 - 60
+    const core::PlanePoint ground = transform.Apply(10, 20);  // 1000 + 20 + 20, 5000 + 5 - 60
     EXPECT_DOUBLE_EQ(ground.x, 1040);
     EXPECT_DOUBLE_EQ(ground.y, 4945);
-    const MapPoint pixel = inverse->Apply(1040, 4945);
+    const core::PlanePoint pixel = inverse->Apply(1040, 4945);
     EXPECT_NEAR(pixel.x, 10, 1e-9);
     EXPECT_NEAR(pixel.y, 20, 1e-9);
 }

@@ -32,7 +32,7 @@ std::unique_ptr<RasterMap> OpenMap(const std::filesystem::path& path, geodesy::U
     return map ? std::move(*map) : nullptr;
 }
 
-QImage Draw(RasterMap& map, const MapBounds& view, int width, int height) {
+QImage Draw(RasterMap& map, const core::PlaneBox& view, int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -106,7 +106,7 @@ TEST_P(SceneGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
     ASSERT_TRUE(map);
     const int width = static_cast<int>(349 * form.zoom), height = static_cast<int>(352 * form.zoom);
     const double s = kPixel / form.zoom;
-    const MapBounds view{kOriginX, kOriginY - height * s, kOriginX + width * s, kOriginY};
+    const core::PlaneBox view{kOriginX, kOriginY - height * s, kOriginX + width * s, kOriginY};
     const QImage image = Draw(*map, view, width, height);
     for (const GroundTruth& truth : {kSea, kLand}) {
         const int x = static_cast<int>((truth.easting - view.minX) / s);
@@ -140,10 +140,10 @@ TEST_P(TilesGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
     auto transform = CrsTransform::Create(kZone25South, map->crsWkt());
     ASSERT_TRUE(transform) << transform.message();
     const double s = 2 * 3.141592653589793 * 6378137 / 256 / 4096;  // metres per pixel at zoom 12
-    const MapBounds extent = map->extent();
+    const core::PlaneBox extent = map->extent();
     const int width = static_cast<int>((extent.maxX - extent.minX) / s);
     const int height = static_cast<int>((extent.maxY - extent.minY) / s);
-    const MapBounds view{extent.minX, extent.maxY - height * s, extent.minX + width * s, extent.maxY};
+    const core::PlaneBox view{extent.minX, extent.maxY - height * s, extent.minX + width * s, extent.maxY};
     const QImage image = Draw(*map, view, width, height);
     for (const GroundTruth& truth : {kSea, kLand}) {
         SCOPED_TRACE(truth.name);
@@ -227,7 +227,7 @@ TEST(RasterMapRotated, CalibratedPictureIsDrawnTurned) {
     auto map = OpenMap(dir / "turned.png");
     ASSERT_TRUE(map);
     EXPECT_EQ(map->crsWkt(), *UtmZoneWkt(kZone25South));
-    const MapBounds extent = map->extent();
+    const core::PlaneBox extent = map->extent();
     EXPECT_NEAR(extent.maxX, 300000, 1e-6);
     EXPECT_NEAR(extent.minX, 300000 - 352 * kPixel, 1e-6);
     EXPECT_NEAR(extent.minY, 9000000 - 349 * kPixel, 1e-6);

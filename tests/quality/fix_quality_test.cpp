@@ -175,12 +175,12 @@ TEST(EllipseOutline, ClosedPolygonOnTheEllipse) {
     q.ellipse = Ellipse{200, 100, 30};
     const auto outline = EllipseOutline(q);
     ASSERT_EQ(outline.size(), 73u);
-    EXPECT_NEAR(outline[0].easting, 500000 + 200 * 0.5, 1e-9);  // 200 sin 30
+    EXPECT_NEAR(outline[0].x, 500000 + 200 * 0.5, 1e-9);  // 200 sin 30
     // A quarter round: the end of the minor axis, 90 degrees clockwise from the major one.
-    EXPECT_NEAR(outline[18].northing, 5700000 - 100 * 0.5, 1e-9);
+    EXPECT_NEAR(outline[18].y, 5700000 - 100 * 0.5, 1e-9);
     for (const auto& p : outline) {  // every point on the ellipse: (along / 200)^2 + (across / 100)^2 = 1
-        const double along = (p.easting - 500000) * 0.5 + (p.northing - 5700000) * std::sqrt(3.0) / 2;
-        const double across = (p.easting - 500000) * std::sqrt(3.0) / 2 - (p.northing - 5700000) * 0.5;
+        const double along = (p.x - 500000) * 0.5 + (p.y - 5700000) * std::sqrt(3.0) / 2;
+        const double across = (p.x - 500000) * std::sqrt(3.0) / 2 - (p.y - 5700000) * 0.5;
         EXPECT_NEAR(along * along / 40000 + across * across / 10000, 1, 1e-9);
     }
 }

@@ -59,8 +59,8 @@ void TypeHunt(MainFrm& main) {
     }
 }
 
-QColor CanvasPixel(HuntMap& map, maps::XY hunt) {
-    const maps::XY p = map.canvas->View().ToPixel(hunt);
+QColor CanvasPixel(HuntMap& map, core::PlanePoint hunt) {
+    const core::PlanePoint p = map.canvas->View().ToPixel(hunt);
     return map.canvas->grab().toImage().pixelColor(static_cast<int>(std::floor(p.x)),
                                                    static_cast<int>(std::floor(p.y)));
 }
@@ -152,10 +152,10 @@ class HuntMapTest : public QObject {
         HuntMapCanvas* canvas = map.canvas;
         const maps::View before = canvas->View();
         const QPointF cursor(120, 90);
-        const maps::XY under = before.FromPixel({cursor.x(), cursor.y()});
+        const core::PlanePoint under = before.FromPixel({cursor.x(), cursor.y()});
         Wheel(canvas, cursor, 240);  // two notches: twice as large
         QCOMPARE(canvas->View().unitsPerPixel, before.unitsPerPixel / 2);
-        const maps::XY still = canvas->View().ToPixel(under);
+        const core::PlanePoint still = canvas->View().ToPixel(under);
         QVERIFY(std::abs(still.x - cursor.x()) < 1e-6 && std::abs(still.y - cursor.y()) < 1e-6);
 
         const maps::View zoomed = canvas->View();
@@ -182,7 +182,7 @@ class HuntMapTest : public QObject {
 
     void FixShowsItsQualityAndCursorItsPosition() {
         HuntMap& map = OpenCalculatedHunt();
-        const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
+        const core::PlanePoint f1 = map.canvas->View().ToPixel({501000, 5601000});
         const QString tip = map.canvas->FixToolTipAt({f1.x + 2, f1.y - 1});
         QVERIFY2(tip.startsWith(QStringLiteral("F1")) && tip.contains(QStringLiteral("crossing 90 degrees")),
                  qPrintable(tip));
@@ -320,8 +320,8 @@ class HuntMapTest : public QObject {
         dialog->accept();
         QVERIFY(map.Map().has_value());
         QCOMPARE(QString::fromStdString(map.Map()->map->path()), QString::fromStdString(picture.string()));
-        const maps::Box extent = map.Map()->Extent();
-        QVERIFY(std::abs(extent.x0 - 288776.25) < 0.01 && std::abs(extent.y1 - 9120761) < 0.01);
+        const core::PlaneBox extent = map.Map()->Extent();
+        QVERIFY(std::abs(extent.minX - 288776.25) < 0.01 && std::abs(extent.maxY - 9120761) < 0.01);
     }
 
     // Nothing typed yet: no stations at E 0 / N 0, no north rays; the picture says how to fill it.
@@ -440,7 +440,7 @@ class HuntMapTest : public QObject {
         QVERIFY(map.SavePicture(one, 1).ok());
         const QImage image(QString::fromStdString(one.string()));
         QCOMPARE(image.size(), map.canvas->size());
-        const maps::XY f1 = map.canvas->View().ToPixel({501000, 5601000});
+        const core::PlanePoint f1 = map.canvas->View().ToPixel({501000, 5601000});
         QCOMPARE(image.pixelColor(static_cast<int>(f1.x), static_cast<int>(f1.y)), kF1);
         nextFile_ = QString::fromStdString(((*dir_) / "two.png").string());
         map.mnuSavePng2x->trigger();
