@@ -105,13 +105,13 @@ struct Covariance {
 struct BearingFit {
     double weight = 1;    // [0, 1]; 1 for every bearing of the maximum likelihood
     double residual = 0;  // degrees in (-180, 180]: the bearing minus the bearing from its station to the fix
-    bool behind = false;    // |residual| > 90
+    bool behind = false;  // |residual| > 90
     bool rejected = false;  // weight 0 (Andrews only)
 };
 
 struct Fix {
-    double x = 0, y = 0;                  // easting, northing, metres
-    std::optional<double> kappaHat;       // the estimated concentration (1/rad^2 roughly), nullopt = unknown
+    double x = 0, y = 0;                   // easting, northing, metres
+    std::optional<double> kappaHat;        // the estimated concentration (1/rad^2 roughly), nullopt = unknown
     std::optional<Covariance> covariance;  // nullopt without any kappa
     std::optional<Ellipse> ellipse;        // at Options::confidence; nullopt without a covariance
     std::vector<BearingFit> bearings;      // one per input bearing, in input order
@@ -119,8 +119,8 @@ struct Fix {
 };
 
 struct Outcome {
-    std::optional<Fix> fix;                    // nullopt: no fix, see reason
-    NoFixReason reason = NoFixReason::kNone;   // kNone exactly when fix holds a value
+    std::optional<Fix> fix;                   // nullopt: no fix, see reason
+    NoFixReason reason = NoFixReason::kNone;  // kNone exactly when fix holds a value
 };
 
 // The fix of `bearings` by options.method, its spread and ellipse, each bearing's weight and residual.
