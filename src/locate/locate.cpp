@@ -72,10 +72,8 @@ Problem MakeProblem(std::span<const Bearing> bearings, const Options& options) {
     return problem;
 }
 
-// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line. A start on a
-// station (two bearings from one place) is moved a little ahead along that station's bearing, where the
-// directions to the stations are defined.
-std::optional<Vec2> StartPoint(Problem& problem) {
+// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line.
+std::optional<Vec2> LeastSquaresCrossing(const Problem& problem) {
     Sym2 normalSum;
     Vec2 rhs;
     for (const Station& s : problem.stations) {
@@ -91,7 +89,12 @@ std::optional<Vec2> StartPoint(Problem& problem) {
     if (!(Determinant(normalSum) > kSingular * trace * trace)) {
         return std::nullopt;
     }
-    Vec2 start = Solve(normalSum, rhs);
+    return Solve(normalSum, rhs);
+}
+
+// A start on a station (bearings from one place crossing there) is moved a little ahead along that
+// station's bearing, where the directions to every station are defined. R grows to cover the start.
+Vec2 OffTheStations(Problem& problem, Vec2 start) {
     problem.radius = std::max(problem.radius, Length(start));
     for (const Station& s : problem.stations) {
         if (Length(start - s.position) <= 1e-9 * problem.radius) {
@@ -228,6 +231,15 @@ struct Estimate {
     int steps = 0;
 };
 
+Estimate MaximumLikelihood(const Problem& problem, Vec2 start) {
+    Estimate estimate{start, std::vector<double>(problem.stations.size(), 1.0)};
+    const Ascent ascent = Ascend(problem, Coefficients(problem, estimate.weights), start);
+    estimate.point = ascent.point;
+    estimate.failure = ascent.failure;
+    estimate.steps = ascent.steps;
+    return estimate;
+}
+
 // Rounds of weights and weighted ascent from the maximum-likelihood fix until neither changes.
 Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& options) {
     for (int round = 0; round < kMaxRounds; ++round) {
@@ -326,6 +338,19 @@ Outcome NoFix(NoFixReason reason) {
     return Outcome{std::nullopt, reason};
 }
 
+// Two lines that cross behind a station (or on one) meet nowhere in front, yet L can still have a local
+// maximum where neither bearing points (the lines diverge and the point lies off to one side of both):
+// two bearings give their crossing when it lies ahead of both stations and no fix otherwise.
+bool CrossingAheadOfBoth(const Problem& problem, Vec2 crossing) {
+    for (const Station& s : problem.stations) {
+        const Vec2 d = crossing - s.position;
+        if (!(d.x * s.cosTheta + d.y * s.sinTheta > 0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Outcome Describe(std::span<const Bearing> bearings, const Problem& problem, const Estimate& estimate,
                  const Options& options) {
     if (!(MeanCosine(problem, estimate.weights, estimate.point) > 0)) {
@@ -353,22 +378,19 @@ Outcome Locate(std::span<const Bearing> bearings, const Options& options) {
         return NoFix(NoFixReason::kInvalidInput);
     }
     Problem problem = MakeProblem(bearings, options);
-    const auto start = StartPoint(problem);
-    if (!start) {
+    const auto crossing = LeastSquaresCrossing(problem);
+    if (!crossing) {
         return NoFix(NoFixReason::kParallel);
     }
-    Estimate estimate{*start, std::vector<double>(bearings.size(), 1.0)};
-    const Ascent mle = Ascend(problem, Coefficients(problem, estimate.weights), *start);
-    if (mle.failure != NoFixReason::kNone) {
-        return NoFix(mle.failure);
+    if (problem.stations.size() == 2 && !CrossingAheadOfBoth(problem, *crossing)) {
+        return NoFix(NoFixReason::kBehind);
     }
-    estimate.point = mle.point;
-    estimate.steps = mle.steps;
-    if (options.method != Method::kMle) {
+    Estimate estimate = MaximumLikelihood(problem, OffTheStations(problem, *crossing));
+    if (estimate.failure == NoFixReason::kNone && options.method != Method::kMle) {
         estimate = RobustRounds(problem, std::move(estimate), options);
-        if (estimate.failure != NoFixReason::kNone) {
-            return NoFix(estimate.failure);
-        }
+    }
+    if (estimate.failure != NoFixReason::kNone) {
+        return NoFix(estimate.failure);
     }
     return Describe(bearings, problem, estimate, options);
 }

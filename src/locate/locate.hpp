@@ -48,7 +48,9 @@
 //   rejected = weight 0.
 //
 // Two bearings that cross in front of both stations give their crossing (the same point as core::CrossFix),
-// kappa-hat unknown, no covariance; crossing behind either station: kBehind.
+// kappa-hat unknown, no covariance without sigmas; crossing behind either station (or on it): kBehind, even
+// where L has a local maximum elsewhere (diverging lines do: a point off to one side that neither bearing
+// points at).
 //
 // Ranges: N >= 2 bearings; x, y finite; bearing in [0, 360]; sigma in (0, 90] degrees; tuning > 0 and
 // finite; confidence in (0, 1). Anything else (NaN included): no fix, kInvalidInput, before any work.
