@@ -178,8 +178,8 @@ QRegion DiscRegion(const maps::View& view, const std::vector<FixPixel>& fixes, s
 }
 
 void DrawGrid(QPainter& painter, const maps::View& view, const ViewProjection& projection,
-              const maps::Box& huntBox) {
-    const double spacing = maps::GridSpacing(GroundMetresPerPixel(view, projection));
+              const maps::Box& huntBox, geodesy::UtmZone zone) {
+    const double spacing = maps::GridSpacing(GroundMetresPerPixel(view, projection, zone));
     const double firstE = std::ceil(huntBox.x0 / spacing) * spacing;
     const double firstN = std::ceil(huntBox.y0 / spacing) * spacing;
     if ((huntBox.x1 - firstE) / spacing > kMaxGridLines || (huntBox.y1 - firstN) / spacing > kMaxGridLines) {
@@ -305,8 +305,9 @@ void DrawStations(QPainter& painter, const maps::View& view, const PictureInput&
     painter.setBrush(Qt::NoBrush);
 }
 
-void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjection& projection) {
-    const double metresPerPixel = GroundMetresPerPixel(view, projection);
+void DrawScaleBar(QPainter& painter, const maps::View& view, const ViewProjection& projection,
+                  geodesy::UtmZone zone) {
+    const double metresPerPixel = GroundMetresPerPixel(view, projection, zone);
     const double metres = maps::ScaleBarLength(metresPerPixel);
     if (metres <= 0) {
         return;
@@ -414,7 +415,7 @@ std::optional<maps::Box> HuntBoxOfView(const maps::View& view, const ViewProject
     return box->Grown(0.02 * std::max(box->Width(), box->Height()));
 }
 
-double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection) {
+double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection, geodesy::UtmZone zone) {
     constexpr double kSpan = 100;  // pixels
     const maps::XY middle{view.width / 2.0, view.height / 2.0};
     const auto a = HuntPositionAt(view, projection, middle);
@@ -422,11 +423,11 @@ double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projec
     if (!a || !b) {
         return view.unitsPerPixel;
     }
-    // Grid distances of UTM are the ground's times the scale k = 0.9996 (1 + x^2 / 2R^2) at x metres from
-    // the central meridian.
-    constexpr double kEarthRadius = 6371000;
-    const double x = ((a->x + b->x) / 2 - 500000) / 0.9996;
-    const double k = 0.9996 * (1 + x * x / (2 * kEarthRadius * kEarthRadius));
+    // Grid distances are the ground's times the zone's point scale there.
+    const double k = geodesy::ZoneGridFactsAt(zone, (a->x + b->x) / 2, (a->y + b->y) / 2).scale;
+    if (!(k > 0) || !std::isfinite(k)) {
+        return view.unitsPerPixel;
+    }
     return std::hypot(b->x - a->x, b->y - a->y) / k / kSpan;
 }
 
@@ -484,7 +485,7 @@ void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& 
     const std::vector<FixPixel> fixPixels = FixPixels(view, input);
     if (const auto huntBox = HuntBoxOfView(view, *input.projection)) {
         if (input.layers.grid) {
-            DrawGrid(painter, view, *input.projection, *huntBox);
+            DrawGrid(painter, view, *input.projection, *huntBox, input.zone);
         }
         for (const SceneStation& station : input.scene->stations) {
             if (input.layers.rays) {
@@ -503,7 +504,7 @@ void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& 
     if (input.layers.stations) {
         DrawStations(painter, view, input);
     }
-    DrawScaleBar(painter, view, *input.projection);
+    DrawScaleBar(painter, view, *input.projection, input.zone);
     DrawNorthArrow(painter, view, *input.projection, input.zone);
     DrawAttribution(painter, view, input.attribution);
     painter.restore();
