@@ -81,5 +81,6 @@ int RunSchedule(const Context& context);
 int RunAverage(const Context& context);
 int RunMap(const Context& context);
 int RunAssess(const Context& context);
+int RunLocate(const Context& context);
 
 }  // namespace vantrel::cli

@@ -35,6 +35,12 @@ const std::vector<Command>& AllCommands() {
         {"assess", "assess FILE [--sigma DEG] [--sigma-floor DEG] [--confidence P]",
          "Calculate, then the quality of each fix: ranges, crossing, sigmas, ellipse, flags", RunAssess,
          kQualityOptionNames},
+        {"locate",
+         "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] [FILE|-]",
+         "the fix of many bearings (lines EASTING,NORTHING,BEARING[,SIGMA]): position, spread, ellipse, "
+         "each bearing's weight, residual and flags",
+         RunLocate,
+         {"method", "tuning", "sigma", "confidence"}},
         {"update-db",
          "update-db FILE --db PATH",
          "Calculate, then write stations and fixes into the object database",

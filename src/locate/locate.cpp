@@ -38,6 +38,26 @@ double Kappa(double c, double oneMinusC) {
     return 1 / (2 * u + u * u * (0.48794 - 0.82905 * c - 1.3915 * c * c) / c);
 }
 
+// sin and cos of an angle in degrees, exact at the multiples of 90 (reduced to within 45 degrees first), so
+// that a bearing due north or east gives lines exactly along the grid.
+Vec2 CosSinDegrees(double degrees) {
+    double r = std::remainder(degrees, 360.0);
+    const long quadrant = std::lround(r / 90);
+    r = (r - 90 * static_cast<double>(quadrant)) * kDegree;
+    const double s = std::sin(r);
+    const double c = std::cos(r);
+    switch (quadrant & 3) {
+        case 0:
+            return Vec2{c, s};
+        case 1:
+            return Vec2{-s, c};
+        case 2:
+            return Vec2{-c, -s};
+        default:
+            return Vec2{s, -c};
+    }
+}
+
 bool InRange(const Bearing& b) {
     const bool sigmaOk = !b.sigmaDeg || (*b.sigmaDeg > 0 && *b.sigmaDeg <= 90);
     return std::isfinite(b.x) && std::isfinite(b.y) && b.bearingDeg >= 0 && b.bearingDeg <= 360 && sigmaOk;
@@ -58,9 +78,10 @@ Problem MakeProblem(std::span<const Bearing> bearings, const Options& options) {
     }
     bool everySigma = true;
     for (const Bearing& b : bearings) {
-        const double theta = (90 - b.bearingDeg) * kDegree;
-        problem.stations.push_back(Station{Vec2{b.x - problem.centroid.x, b.y - problem.centroid.y},
-                                           std::cos(theta), std::sin(theta)});
+        // theta = 90 - b: cos theta = sin b, sin theta = cos b.
+        const Vec2 cosSinB = CosSinDegrees(b.bearingDeg);
+        problem.stations.push_back(
+            Station{Vec2{b.x - problem.centroid.x, b.y - problem.centroid.y}, cosSinB.y, cosSinB.x});
         problem.radius = std::max(problem.radius, Length(problem.stations.back().position));
         const std::optional<double> sigma = b.sigmaDeg ? b.sigmaDeg : options.sigmaDeg;
         everySigma = everySigma && sigma.has_value();
