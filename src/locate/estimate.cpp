@@ -14,6 +14,7 @@ constexpr double kWeightTolerance = 1e-12;  // change of any weight that ends th
 constexpr double kWeightFloor = 1e-9;       // below this a change that stops shrinking is rounding
 constexpr double kSmallT = 1e-5;            // below this t a bearing keeps its full weight
 constexpr double kUnitCosine = 1e-12;       // 1 - C-bar below this: every line through the point
+constexpr double kOnStation = 1e-6;         // of the mean distance: drawn onto a station
 constexpr int kMaxSteps = 200;              // Newton steps of one ascent
 constexpr int kMaxRounds = 500;             // robust rounds
 
@@ -50,16 +51,23 @@ std::optional<Vec2> LineSearch(const Problem& problem, const std::vector<double>
 struct Ascent {
     Vec2 point;
     NoFixReason failure = NoFixReason::kNone;
+    std::optional<std::size_t> drawnTo;
     int steps = 0;
     double meanDistance = 0;  // at the last point differentiated
 };
 
 // The local maximum of L = sum a_i cos(theta_i - mu_i) from `start`.
 Ascent Ascend(const Problem& problem, const std::vector<double>& a, Vec2 start) {
-    Ascent ascent{start};
+    Ascent ascent;
+    ascent.point = start;
     for (; ascent.steps < kMaxSteps; ++ascent.steps) {
         const Derivatives at = Differentiate(problem.stations, a, ascent.point);
         ascent.meanDistance = at.meanDistance;
+        if (at.nearestDistance <= kOnStation * at.meanDistance) {
+            ascent.failure = NoFixReason::kDiverged;
+            ascent.drawnTo = at.nearest;
+            return ascent;
+        }
         const Vec2 direction = AscentDirection(at);
         if (Length(direction) <= kStepTolerance * at.meanDistance) {
             ascent.point = ascent.point + direction;
@@ -165,10 +173,12 @@ std::optional<Kappas> KappasOf(const Problem& problem, const std::vector<double>
 }
 
 Estimate MaximumLikelihood(const Problem& problem, Vec2 start) {
-    Estimate estimate{start, std::vector<double>(problem.stations.size(), 1.0)};
+    Estimate estimate;
+    estimate.weights.assign(problem.stations.size(), 1.0);
     const Ascent ascent = Ascend(problem, Coefficients(problem, estimate.weights), start);
     estimate.point = ascent.point;
     estimate.failure = ascent.failure;
+    estimate.drawnTo = ascent.drawnTo;
     estimate.steps = ascent.steps;
     return estimate;
 }
@@ -242,6 +252,10 @@ Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& 
         estimate.weights = std::move(weights);
         const std::vector<double> a = Coefficients(problem, estimate.weights);
         const Derivatives at = Differentiate(problem.stations, a, estimate.point);
+        if (at.nearestDistance <= kOnStation * at.meanDistance) {
+            estimate.failure = NoFixReason::kDiverged;
+            return estimate;
+        }
         const Vec2 direction = AscentDirection(at);
         if (Length(direction) <= kStepTolerance * at.meanDistance) {
             estimate.point = estimate.point + direction;

@@ -25,6 +25,7 @@ struct Estimate {
     Vec2 point;                   // in the problem's units
     std::vector<double> weights;  // one per bearing
     NoFixReason failure = NoFixReason::kNone;
+    std::optional<std::size_t> drawnTo;  // with kDiverged: the station the ascent was drawn onto
     int steps = 0;
 };
 
@@ -48,7 +49,9 @@ struct Kappas {
 std::optional<Kappas> KappasOf(const Problem& problem, const std::vector<double>& cosines,
                                const std::vector<double>& weights);
 
-// Every weight 1, the ascent from `start`.
+// Every weight 1, the ascent from `start`. An ascent that comes within 1e-6 of the mean distance of a
+// station is being drawn onto it (L climbs towards a station whose neighbourhood the other lines pass by,
+// without a maximum there): kDiverged with drawnTo naming the station.
 Estimate MaximumLikelihood(const Problem& problem, Vec2 start);
 // The rounds of weights and weighted ascent from the maximum-likelihood estimate.
 Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& options);

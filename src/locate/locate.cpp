@@ -73,11 +73,17 @@ Problem MakeProblem(std::span<const Bearing> bearings, const Options& options) {
     return problem;
 }
 
-// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line.
-std::optional<Vec2> LeastSquaresCrossing(const Problem& problem) {
+// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line; the lines of
+// `leftOut` do not count.
+std::optional<Vec2> LeastSquaresCrossing(const Problem& problem,
+                                         const std::vector<std::size_t>& leftOut = {}) {
     Sym2 normalSum;
     Vec2 rhs;
-    for (const Station& s : problem.stations) {
+    for (std::size_t i = 0; i < problem.stations.size(); ++i) {
+        if (std::find(leftOut.begin(), leftOut.end(), i) != leftOut.end()) {
+            continue;
+        }
+        const Station& s = problem.stations[i];
         const Vec2 n{s.sinTheta, -s.cosTheta};
         normalSum.xx += n.x * n.x;
         normalSum.xy += n.x * n.y;
@@ -209,6 +215,42 @@ Outcome Describe(std::span<const Bearing> bearings, const Problem& problem, cons
     return Outcome{std::move(fix), NoFixReason::kNone};
 }
 
+// An ascent drawn onto a station (a bearing from near the fox that points elsewhere, with the other lines
+// passing close by that station) has no maximum to reach; the local maximum the other bearings make is
+// then sought from the crossing of the lines without that station (all bearings still count in L). Up to
+// three stations are left out of the start this way, one after the other. `start` ends as the last start.
+Estimate AwayFromStations(Problem& problem, Estimate estimate, Vec2& start) {
+    std::vector<std::size_t> leftOut;
+    while (estimate.failure == NoFixReason::kDiverged && estimate.drawnTo && leftOut.size() < 3) {
+        leftOut.push_back(*estimate.drawnTo);
+        const auto crossing = LeastSquaresCrossing(problem, leftOut);
+        if (!crossing) {
+            break;
+        }
+        start = OffTheStations(problem, *crossing);
+        const int steps = estimate.steps;
+        estimate = MaximumLikelihood(problem, start);
+        estimate.steps += steps;
+    }
+    return estimate;
+}
+
+// Where the likelihood has no maximum but at a station, the robust rounds begin at the last start instead
+// of the maximum-likelihood fix: their weights can take the offending bearing down, the likelihood cannot.
+Estimate RobustFix(const Problem& problem, Estimate estimate, Vec2 start, const Options& options) {
+    if (estimate.failure == NoFixReason::kDiverged && estimate.drawnTo) {
+        const int steps = estimate.steps;
+        estimate = Estimate{};
+        estimate.point = start;
+        estimate.weights.assign(problem.stations.size(), 1.0);
+        estimate.steps = steps;
+    }
+    if (estimate.failure != NoFixReason::kNone) {
+        return estimate;
+    }
+    return RobustRounds(problem, std::move(estimate), options);
+}
+
 }  // namespace
 
 Outcome Locate(std::span<const Bearing> bearings, const Options& options) {
@@ -223,9 +265,10 @@ Outcome Locate(std::span<const Bearing> bearings, const Options& options) {
     if (problem.stations.size() == 2 && !CrossingAheadOfBoth(problem, *crossing)) {
         return NoFix(NoFixReason::kBehind);
     }
-    Estimate estimate = MaximumLikelihood(problem, OffTheStations(problem, *crossing));
-    if (estimate.failure == NoFixReason::kNone && options.method != Method::kMle) {
-        estimate = RobustRounds(problem, std::move(estimate), options);
+    Vec2 start = OffTheStations(problem, *crossing);
+    Estimate estimate = AwayFromStations(problem, MaximumLikelihood(problem, start), start);
+    if (options.method != Method::kMle) {
+        estimate = RobustFix(problem, std::move(estimate), start, options);
     }
     if (estimate.failure != NoFixReason::kNone) {
         return NoFix(estimate.failure);

@@ -20,9 +20,13 @@
 //   An ascent that runs farther than 1000 R from the stations' centroid (R = the largest distance of a
 //   station or of the start from the centroid, at least 1 m): kBehind, the bearings meet nowhere in front.
 //   At the solution, C-bar = sum w_i cos(theta_i - mu_i) / sum w_i <= 0: kBehind. No convergence within
-//   200 steps: kDiverged. L has no maximum at a station (it is undefined there, and climbs towards it when
-//   the other lines pass close by the station, ahead of it): an ascent drawn onto a station never
-//   converges and ends as kDiverged.
+//   200 steps: kDiverged. L is undefined at a station and climbs towards one whose neighbourhood the other
+//   lines pass by (a station near the fox whose own bearing points elsewhere): an ascent that comes within
+//   1e-6 of the mean distance of a station is drawn onto it, and the ascent starts again from the
+//   least-squares crossing of the other lines (up to three stations left out of the start, one after the
+//   other; every bearing still counts in L). When every start is drawn onto a station there is no maximum
+//   to find: kDiverged for the maximum likelihood, and the robust rounds begin at the last start instead
+//   of at the maximum-likelihood fix (their weights can take that bearing down; Andrews' can reject it).
 // - kappa: from a sigma (radians), kappa = f(exp(-sigma^2 / 2)); estimated, kappa-hat = f(C-bar) with the
 //   final weights, where 1/f(C) = 2 (1 - C) + (1 - C)^2 (0.48794 - 0.82905 C - 1.3915 C^2) / C (Lenth's
 //   approximation of the inverse of A(kappa) = I1(kappa) / I0(kappa)). kappa-hat is unknown for N = 2 and
@@ -30,7 +34,8 @@
 //   The kappa_i of the robust weights and the covariance: from the sigmas when every bearing has one (its
 //   own first, else the option's); otherwise kappa-hat for every bearing (sigmas of some bearings are then
 //   not used).
-// - Robust rounds (kHuber, kAndrews), from the maximum-likelihood fix: the weights at the current point from
+// - Robust rounds (kHuber, kAndrews), from the maximum-likelihood fix (see above where it has none): the
+//   weights at the current point from
 //   t_i = sqrt(2 kappa_i (1 - cos(theta_i - mu_i))) with the tuning constant C: Huber w = min(1, C / t),
 //   Andrews w = C sin(t / C) / t for t < C pi, else 0; w = 1 for t < 1e-5. Without sigmas, kappa-hat is
 //   estimated again each round from the weighted C-bar at the current point. Then a Newton step of the

@@ -45,11 +45,16 @@ double Likelihood(const std::vector<Station>& stations, const std::vector<double
 // / d^2: one division a bearing.
 Derivatives Differentiate(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p) {
     Derivatives out;
+    out.nearestDistance = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < stations.size(); ++i) {
         const Station& s = stations[i];
         const Vec2 d = p - s.position;
         const double length = std::sqrt(d.x * d.x + d.y * d.y);
         out.meanDistance += length;
+        if (a[i] != 0 && length < out.nearestDistance) {
+            out.nearestDistance = length;
+            out.nearest = i;
+        }
         if (a[i] == 0 || !(length > 0)) {
             continue;
         }

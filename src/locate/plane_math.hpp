@@ -55,7 +55,9 @@ struct Station {
 
 struct Derivatives {
     double value = 0;
-    double meanDistance = 0;  // of the stations from the point
+    double meanDistance = 0;     // of the stations from the point
+    double nearestDistance = 0;  // of the nearest station with a_i > 0
+    std::size_t nearest = 0;     // its index
     Vec2 gradient;
     Sym2 hessian;
     Sym2 information;
