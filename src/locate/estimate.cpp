@@ -261,11 +261,11 @@ Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& 
         }
         const Vec2 direction = AscentDirection(at);
         if (Length(direction) <= kStepTolerance * at.meanDistance) {
-            estimate.point = estimate.point + direction;
+            // Settled within the step limit: the point stays, so the next round's weights differ only by
+            // kappa-hat, and the rounds reach their fixed point without the rounding of further tiny steps.
             if (changed <= kWeightTolerance || (changed <= kWeightFloor && changed >= previousChange / 2)) {
                 return estimate;
             }
-            cosines = Cosines(problem, estimate.point);
         } else {
             const auto next = LineSearch(problem, a, estimate.point, at.value, direction, &cosines);
             if (!next) {
