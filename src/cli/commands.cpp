@@ -37,8 +37,7 @@ const std::vector<Command>& AllCommands() {
          kQualityOptionNames},
         {"locate",
          "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] [FILE|-]",
-         "the fix of many bearings (lines EASTING,NORTHING,BEARING[,SIGMA]): position, spread, ellipse, "
-         "each bearing's weight, residual and flags",
+         "the fix of many bearings (EASTING,NORTHING,BEARING[,SIGMA] lines) with its ellipse and weights",
          RunLocate,
          {"method", "tuning", "sigma", "confidence"}},
         {"update-db",
