@@ -45,9 +45,9 @@ void WriteLargeLog(const std::filesystem::path& path) {
         b.fox = static_cast<std::uint8_t>(i % 5 + 1);
         b.lat = lat;
         b.lon = lon;
-        const geodesy::ZonePoint p = geodesy::ZoneLatLonToUtm(zone, lat, lon);
-        b.easting = p.easting;
-        b.northing = p.northing;
+        const core::PlanePoint p = geodesy::ZoneLatLonToUtm(zone, lat, lon);
+        b.easting = p.x;
+        b.northing = p.y;
         b.bearing = std::fmod(t * 13.7, 360.0);
         b.sigma = 2 + std::fmod(t, 5.0);
         out << hunt_log::EncodeBearing(b, "Car 1", "agrelo") << '\n';

@@ -102,5 +102,6 @@ int RunAverage(const Context& context);
 int RunMap(const Context& context);
 int RunAssess(const Context& context);
 int RunLog(const Context& context);
+int RunLocate(const Context& context);
 
 }  // namespace vantrel::cli

@@ -105,6 +105,46 @@ core::PlanePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon) {
     return core::PlanePoint{kFalseEasting + s.scaledA * eta, FalseNorthing(zone) + s.scaledA * xi};
 }
 
+// Convergence and scale (Karney eqs. 25-28): those of the sphere of conformal latitudes, corrected by the
+// derivative of the series, z' = 1 + sum 2j alpha_j cos(2j (xi' + i eta')).
+GridFacts ZoneGridFacts(UtmZone zone, double lat, double lon) {
+    const Series& s = WGS84();
+    const double lambda = std::remainder(lon - CentralMeridian(zone), 360.0) * kDegree;
+    const double phi = lat * kDegree;
+    const double tau = std::tan(phi);
+    const double conformalTan = ConformalTan(tau, s.e);
+    const double cosLambda = std::cos(lambda);
+    const double xiPrime = std::atan2(conformalTan, cosLambda);
+    const double etaPrime = std::asinh(std::sin(lambda) / std::hypot(conformalTan, cosLambda));
+    double p = 1;
+    double q = 0;
+    for (int j = 1; j <= kOrder; ++j) {
+        const double a = 2 * j * s.alpha[static_cast<std::size_t>(j - 1)];
+        p += a * std::cos(2 * j * xiPrime) * std::cosh(2 * j * etaPrime);
+        q += a * std::sin(2 * j * xiPrime) * std::sinh(2 * j * etaPrime);
+    }
+    const double sphereGamma =
+        std::atan2(std::sin(lambda) * conformalTan, cosLambda * std::hypot(1.0, conformalTan));
+    const double cosPhi = std::cos(phi);
+    const double e2 = 1 - s.e2m;
+    const double sphereScale =
+        std::sqrt(s.e2m + e2 * cosPhi * cosPhi) * std::hypot(1.0, tau) / std::hypot(conformalTan, cosLambda);
+    GridFacts facts;
+    facts.convergence = (sphereGamma + std::atan2(q, p)) / kDegree;
+    facts.scale = s.scaledA / kA * std::hypot(p, q) * sphereScale;
+    return facts;
+}
+
+GridFacts ZoneGridFactsAt(UtmZone zone, double easting, double northing) {
+    const GeoPosition position = ZoneUtmToLatLon(zone, easting, northing);
+    return ZoneGridFacts(zone, position.lat, position.lon);
+}
+
+double GridBearing(UtmZone zone, double lat, double lon, double trueBearing) {
+    const double grid = std::fmod(trueBearing - ZoneGridFacts(zone, lat, lon).convergence, 360.0);
+    return grid < 0 ? grid + 360 : (grid >= 360 ? grid - 360 : grid);
+}
+
 GeoPosition ZoneUtmToLatLon(UtmZone zone, double easting, double northing) {
     const Series& s = WGS84();
     const double xi = (northing - FalseNorthing(zone)) / s.scaledA;

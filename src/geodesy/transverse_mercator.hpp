@@ -32,4 +32,22 @@ GeoPosition ZoneUtmToLatLon(UtmZone zone, double easting, double northing);
 // m added in zones of the southern bands).
 core::PlanePoint ZoneLatLonToUtm(UtmZone zone, double lat, double lon);
 
+// How the zone's grid lies at a point: the meridian convergence gamma (degrees, the direction of grid north
+// clockwise from true north; positive east of the central meridian in the northern hemisphere) and the
+// point scale k (grid distance over ground distance on the ellipsoid; 0.9996 on the central meridian, about
+// 1.0010 at 3 degrees from it on the equator). Exact for the transverse Mercator above, to the accuracy of
+// its series (Karney 2011, eqs. 25-28 forward and their inverse). NaN in gives NaN out.
+struct GridFacts {
+    double convergence = 0;  // degrees, (-180, 180]
+    double scale = 0;        // dimensionless, > 0
+};
+
+GridFacts ZoneGridFacts(UtmZone zone, double lat, double lon);
+GridFacts ZoneGridFactsAt(UtmZone zone, double easting, double northing);
+
+// A bearing taken against true north (compass, GPS course) at a station at lat/lon, as a grid bearing of the
+// zone: trueBearing - convergence, degrees folded into [0, 360). The program's own bearings (base angle
+// measured on the map) are grid bearings already.
+double GridBearing(UtmZone zone, double lat, double lon, double trueBearing);
+
 }  // namespace vantrel::geodesy

@@ -200,7 +200,7 @@ int LabelStep(double labelPixels, double spacingPixels) {
 void DrawGrid(const Context& c, const core::PlaneBox& huntBox, double top, LabelLayout& layout,
               std::vector<PendingLabel>& labels) {
     const ViewProjection& projection = *c.input.projection;
-    const double metresPerPixel = GroundMetresPerPixel(c.view, projection);
+    const double metresPerPixel = GroundMetresPerPixel(c.view, projection, c.input.zone);
     const double spacing = maps::GridSpacing(metresPerPixel);
     const double firstE = std::ceil(huntBox.minX / spacing) * spacing;
     const double firstN = std::ceil(huntBox.minY / spacing) * spacing;
@@ -458,7 +458,7 @@ std::optional<core::PlaneBox> HuntBoxOfView(const maps::View& view, const ViewPr
     return box->Grown(0.02 * std::max(box->Width(), box->Height()));
 }
 
-double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection) {
+double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection, geodesy::UtmZone zone) {
     constexpr double kSpan = 100;  // pixels
     const core::PlanePoint middle{view.width / 2.0, view.height / 2.0};
     const auto a = HuntPositionAt(view, projection, middle);
@@ -466,11 +466,11 @@ double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projec
     if (!a || !b) {
         return view.unitsPerPixel;
     }
-    // Grid distances of UTM are the ground's times the scale k = 0.9996 (1 + x^2 / 2R^2) at x metres from
-    // the central meridian.
-    constexpr double kEarthRadius = 6371000;
-    const double x = ((a->x + b->x) / 2 - 500000) / 0.9996;
-    const double k = 0.9996 * (1 + x * x / (2 * kEarthRadius * kEarthRadius));
+    // Grid distances are the ground's times the zone's point scale there.
+    const double k = geodesy::ZoneGridFactsAt(zone, (a->x + b->x) / 2, (a->y + b->y) / 2).scale;
+    if (!(k > 0) || !std::isfinite(k)) {
+        return view.unitsPerPixel;
+    }
     return std::hypot(b->x - a->x, b->y - a->y) / k / kSpan;
 }
 

@@ -85,8 +85,10 @@ std::optional<core::PlanePoint> HuntPositionAt(const maps::View& view, const Vie
                                                core::PlanePoint pixel);
 // The hunt-zone rectangle that holds everything the view shows.
 std::optional<core::PlaneBox> HuntBoxOfView(const maps::View& view, const ViewProjection& projection);
-// Metres on the ground per pixel at the view's centre (UTM grid distance divided by the zone's scale).
-double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection);
+// Metres on the ground per pixel at the view's centre: the hunt zone's grid distance across 100 pixels there
+// divided by the zone's exact point scale (geodesy::ZoneGridFactsAt). The view's units per pixel when the
+// centre cannot be transformed.
+double GroundMetresPerPixel(const maps::View& view, const ViewProjection& projection, geodesy::UtmZone zone);
 // The index into scene.fixes of the fix drawn under `pixel` (within `radius` pixels), the nearest one.
 std::optional<std::size_t> FixAt(const maps::View& view, const HuntScene& scene,
                                  const ViewProjection& projection, core::PlanePoint pixel, double radius = 8);

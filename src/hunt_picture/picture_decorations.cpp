@@ -299,7 +299,7 @@ Decorations PlanDecorations(const Context& c) {
     }
     const double top = d.Top();
     d.northArrow = LabelRect{w - gap - c.Px(34), top + gap, c.Px(34), c.Px(62)};
-    const double metresPerPixel = GroundMetresPerPixel(c.view, *c.input.projection);
+    const double metresPerPixel = GroundMetresPerPixel(c.view, *c.input.projection, c.input.zone);
     d.scaleBarMetres = maps::ScaleBarLength(metresPerPixel, 160 * c.s);
     if (d.scaleBarMetres > 0) {
         d.scaleBarPixels = d.scaleBarMetres / metresPerPixel;

@@ -116,3 +116,54 @@ TEST(UtmZone, TextAndHemisphere) {
 
 }  // namespace
 }  // namespace vantrel::geodesy
+
+namespace vantrel::geodesy {
+namespace {
+
+// Convergence and point scale against GeographicLib's exact transverse Mercator (TransverseMercatorProj),
+// forward from lat/lon and back from the zone coordinates of the same points.
+TEST(ZoneGridFacts, ConvergenceAndScaleMatchTheExactProjection) {
+    std::ifstream in(std::string(VANTREL_TESTDATA_DIR) + "/geodesy/zone_grid_facts.tsv");
+    std::string line;
+    std::getline(in, line);  // header
+    int rows = 0;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        double lat = 0, lon = 0, convergence = 0, scale = 0;
+        std::string hemisphere;
+        UtmZone zone;
+        fields >> lat >> lon >> zone.number >> hemisphere >> convergence >> scale;
+        zone.band = hemisphere == "n" ? 'U' : 'M';
+        const GridFacts facts = ZoneGridFacts(zone, lat, lon);
+        EXPECT_NEAR(facts.convergence, convergence, 1e-9) << line;
+        EXPECT_NEAR(facts.scale, scale, 1e-12) << line;
+        const core::PlanePoint p = ZoneLatLonToUtm(zone, lat, lon);
+        const GridFacts back = ZoneGridFactsAt(zone, p.x, p.y);
+        EXPECT_NEAR(back.convergence, convergence, 1e-9) << line;
+        EXPECT_NEAR(back.scale, scale, 1e-12) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 150);
+}
+
+// On the central meridian grid north is true north and the scale is 0.9996; east of it in the north the
+// grid turns clockwise (gamma > 0), in the south anticlockwise. A true bearing becomes true - gamma,
+// folded into [0, 360).
+TEST(ZoneGridFacts, SignsAndGridBearings) {
+    const UtmZone north{32, 'U'};
+    const UtmZone south{32, 'M'};
+    EXPECT_NEAR(ZoneGridFacts(north, 50, 9).convergence, 0, 1e-12);
+    EXPECT_NEAR(ZoneGridFacts(north, 50, 9).scale, 0.9996, 1e-15);
+    // GeographicLib: GeoConvert -c -z 32n at 50 N 12 E gives 2.2990084351375 and 1.000167682051232.
+    EXPECT_NEAR(ZoneGridFacts(north, 50, 12).convergence, 2.2990084351375, 1e-10);
+    EXPECT_NEAR(ZoneGridFacts(north, 50, 12).scale, 1.000167682051232, 1e-13);
+    EXPECT_NEAR(ZoneGridFacts(south, -50, 12).convergence, -2.2990084351375, 1e-10);
+    EXPECT_NEAR(ZoneGridFacts(north, 0, 12).convergence, 0, 1e-12);
+    EXPECT_NEAR(GridBearing(north, 50, 12, 90), 90 - 2.2990084351375, 1e-10);
+    EXPECT_NEAR(GridBearing(north, 50, 12, 1), 360 + 1 - 2.2990084351375, 1e-10);
+    EXPECT_NEAR(GridBearing(north, 50, 6, 359), 359 + 2.2990084351375 - 360, 1e-10);
+    EXPECT_TRUE(std::isnan(ZoneGridFacts(north, std::nan(""), 9).scale));
+}
+
+}  // namespace
+}  // namespace vantrel::geodesy
