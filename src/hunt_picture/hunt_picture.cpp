@@ -469,13 +469,15 @@ std::vector<maps::XY> ViewPointsOf(const HuntScene& scene, const ViewProjection&
     return points;
 }
 
-void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
+std::string DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
     painter.fillRect(QRect(0, 0, view.width, view.height), Qt::white);
+    std::string readError;
     if (input.layers.map && input.map) {
         painter.save();
-        input.map(painter, view);
+        readError = input.map(painter, view, {});
         painter.restore();
     }
+    return readError;
 }
 
 void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input) {
@@ -509,11 +511,15 @@ void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& 
     painter.restore();
 }
 
-QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale) {
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale,
+                         std::string* readError) {
     const maps::View scaled = view.Scaled(scale);
     QImage image(scaled.width, scaled.height, QImage::Format_RGB32);
     QPainter painter(&image);
-    DrawBackground(painter, scaled, input);
+    const std::string mapError = DrawBackground(painter, scaled, input);
+    if (readError != nullptr) {
+        *readError = mapError;
+    }
     painter.scale(scale, scale);
     DrawOverlay(painter, view, input);
     return image;

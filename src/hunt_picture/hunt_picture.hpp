@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "geodesy/utm_zone.hpp"
@@ -33,8 +34,11 @@ struct Layers {
     friend bool operator==(const Layers&, const Layers&) = default;
 };
 
-// Draws the map for a view into the painter's whole target (view.width x view.height pixels).
-using MapPainter = std::function<void(QPainter& painter, const maps::View& view)>;
+// Draws the map for a view into the painter's whole target (view.width x view.height pixels); gives up when
+// `stop` is set. Returns why a part of the map could not be read ("" when all was read). May be called on
+// any thread, on several at once (the map it holds is shared and locked: platform/raster_map.hpp).
+using MapPainter =
+    std::function<std::string(QPainter& painter, const maps::View& view, std::stop_token stop)>;
 
 struct PictureInput {
     const HuntScene* scene = nullptr;
@@ -45,13 +49,16 @@ struct PictureInput {
     geodesy::UtmZone zone;    // the hunt's zone: the north arrow points to true north through it
 };
 
-// The white background and the map (when there is one and its layer is on).
-void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
+// The white background and the map (when there is one and its layer is on). Returns why a part of the map
+// could not be read, "" when all was read.
+std::string DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
 // Everything above the map.
 void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input);
 // The whole picture, `scale` times the view's size each way (2 for a sharper export): the map read at that
-// resolution, lines and text scaled with it.
-QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1);
+// resolution, lines and text scaled with it. `readError` (when given) receives why a part of the map could
+// not be read, "" when all was read.
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1,
+                         std::string* readError = nullptr);
 
 // Where a hunt position shows in the view, in pixels; nullopt when it cannot be transformed.
 std::optional<maps::XY> PixelOf(const maps::View& view, const ViewProjection& projection, maps::XY hunt);

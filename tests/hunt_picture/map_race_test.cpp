@@ -1,0 +1,137 @@
+// One map drawn from several threads at once, as the Hunt Map draws it on its worker while Save as PNG and
+// Print draw it on the GUI thread: every picture is the one a lone draw makes, and a draw that is stopped
+// ends early. Built also under ThreadSanitizer (the tsan preset), which reports any unlocked access.
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hunt_picture/map_source.hpp"
+#include "test_names.hpp"
+
+namespace vantrel::hunt_picture {
+namespace {
+
+const geodesy::UtmZone kZone25South{25, 'M'};
+
+std::string MapFile(const char* name) {
+    return std::string(VANTREL_TESTDATA_DIR) + "/maps/" + name;
+}
+
+// Views over the map from afar to zoomed in, each a different part, so the draws read different levels
+// and tiles and the small cache keeps dropping what the other thread needs.
+std::vector<maps::View> ViewsOver(const maps::Box& extent) {
+    std::vector<maps::View> views;
+    const maps::XY centre = extent.Centre();
+    const double span = extent.x1 - extent.x0;
+    for (int i = 0; i < 8; ++i) {
+        const double shift = (i % 4 - 1.5) * span / 8;
+        views.push_back({{centre.x + shift, centre.y - shift / 2}, span / 300 / (1 << (i % 5)), 300, 200});
+    }
+    return views;
+}
+
+QImage DrawView(const MapPainter& painter, const maps::View& view, std::stop_token stop,
+                std::string* readError = nullptr) {
+    QImage image(view.width, view.height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    const std::string error = painter(p, view, std::move(stop));
+    if (readError != nullptr) {
+        *readError = error;
+    }
+    return image;
+}
+
+struct RaceCase {
+    const char* name;
+    const char* file;
+};
+
+class MapDrawnFromTwoThreads : public ::testing::TestWithParam<RaceCase> {};
+
+TEST_P(MapDrawnFromTwoThreads, EveryPictureIsTheLoneDrawsPicture) {
+    auto source = OpenMapSource(MapFile(GetParam().file), kZone25South);
+    ASSERT_TRUE(source) << source.message();
+    const std::vector<maps::View> views = ViewsOver(source->Extent());
+    const MapPainter painter = source->Painter();
+    std::vector<QImage> expected;
+    for (const maps::View& view : views) {
+        expected.push_back(DrawView(painter, view, {}));
+    }
+    source->map->setCacheLimit(256 * 256 * 4 * 2);  // two tiles: the threads evict each other's
+    constexpr int kRounds = 6;
+    std::atomic<int> wrong{0};
+    std::atomic<int> readErrors{0};
+    const auto drawAll = [&](int offset) {
+        for (int round = 0; round < kRounds; ++round) {
+            for (std::size_t i = 0; i < views.size(); ++i) {
+                const std::size_t v = (i + static_cast<std::size_t>(offset)) % views.size();
+                std::string error;
+                wrong += DrawView(painter, views[v], {}, &error) == expected[v] ? 0 : 1;
+                readErrors += error.empty() ? 0 : 1;
+            }
+        }
+    };
+    std::thread worker(drawAll, 3);
+    drawAll(0);
+    worker.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(readErrors.load(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, MapDrawnFromTwoThreads,
+                         ::testing::Values(RaceCase{"GeoTiff", "L7_ETMs.tif"},
+                                           RaceCase{"MbtilesJpeg", "l7_jpg.mbtiles"},
+                                           RaceCase{"PngWithWorldFile", "l7_321.png"}),
+                         testing_support::ParamName());
+
+// A draw whose stop token is set reads no tile; one stopped from another thread while it runs ends as
+// cancelled, and whatever it had drawn is dropped by the caller; the map draws whole again afterwards.
+TEST(MapDrawStopped, GivesUpWithinATile) {
+    auto source = OpenMapSource(MapFile("L7_ETMs.tif"), kZone25South);
+    ASSERT_TRUE(source) << source.message();
+    platform::RasterMap& map = *source->map;
+    const maps::Box e = source->Extent();
+    const platform::MapBounds bounds{e.x0, e.y0, e.x1, e.y1};
+    std::stop_source stopped;
+    stopped.request_stop();
+    QImage image(349, 352, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&image);
+        const platform::MapDrawResult result = map.Draw(p, bounds, 349, 352, stopped.get_token());
+        EXPECT_TRUE(result.cancelled);
+    }
+    EXPECT_EQ(map.cachedBytes(), 0u);
+
+    // Stopped by another thread at some point of many draws: each ends, cancelled or whole.
+    std::stop_source running;
+    std::atomic<bool> started{false};
+    std::thread stopper([&] {
+        while (!started.load()) {
+            std::this_thread::yield();
+        }
+        running.request_stop();
+    });
+    int cancelled = 0;
+    for (int round = 0; round < 200 && cancelled == 0; ++round) {
+        map.setCacheLimit(0);  // every draw reads again
+        map.setCacheLimit(48u << 20);
+        QPainter p(&image);
+        started = true;
+        cancelled += map.Draw(p, bounds, 349 * 4, 352 * 4, running.get_token()).cancelled ? 1 : 0;
+    }
+    stopper.join();
+    EXPECT_EQ(cancelled, 1);
+    QPainter p(&image);
+    EXPECT_FALSE(map.Draw(p, bounds, 349, 352).cancelled);
+}
+
+}  // namespace
+}  // namespace vantrel::hunt_picture
