@@ -80,7 +80,7 @@ void PanAndZoomFrame(benchmark::State& state) {
     mapImage.fill(Qt::transparent);
     {
         QPainter painter(&mapImage);
-        input.map(painter, start);
+        input.map(painter, start, {});
     }
     QImage frame(kWidth, kHeight, QImage::Format_RGB32);
     std::vector<double> frameMs;

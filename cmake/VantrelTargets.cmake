@@ -30,6 +30,11 @@ if(VANTREL_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(VANTREL_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 # A Qt-free logic library. Its sources live in src/<folder>; consumers include "<folder>/<file>.hpp".
 function(vantrel_logic_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})

@@ -302,9 +302,10 @@ int RunMap(const Context& context) {
             PrintWarning(*request->mapPath + ": the map does not cover the hunt: " + where);
         }
     }
-    const QImage picture = hunt_picture::RenderHuntPicture(view, input);
-    if (map && !map->map->lastReadError().empty()) {
-        PrintWarning(map->map->lastReadError());
+    std::string readError;
+    const QImage picture = hunt_picture::RenderHuntPicture(view, input, 1, &readError);
+    if (!readError.empty()) {
+        PrintWarning(readError);
     }
     const core::Outcome written = WritePicture(picture, request->out, request->format);
     if (written && !zoneAndMap->how.empty()) {

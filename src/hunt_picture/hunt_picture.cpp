@@ -204,7 +204,8 @@ void DrawGrid(const Context& c, const core::PlaneBox& huntBox, double top, Label
     const double spacing = maps::GridSpacing(metresPerPixel);
     const double firstE = std::ceil(huntBox.minX / spacing) * spacing;
     const double firstN = std::ceil(huntBox.minY / spacing) * spacing;
-    if ((huntBox.maxX - firstE) / spacing > kMaxGridLines || (huntBox.maxY - firstN) / spacing > kMaxGridLines) {
+    if ((huntBox.maxX - firstE) / spacing > kMaxGridLines ||
+        (huntBox.maxY - firstN) / spacing > kMaxGridLines) {
         return;
     }
     QPainter& painter = c.painter;
@@ -555,13 +556,15 @@ std::optional<FittedView> FitHuntView(const HuntScene& scene, const ViewProjecti
     return FittedView{maps::FitView(box, width, height, kMinimumMargin * unitsPerMetre), capped};
 }
 
-void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
+std::string DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input) {
     painter.fillRect(QRect(0, 0, view.width, view.height), PaletteFor(input.style.night).background);
+    std::string readError;
     if (input.layers.map && input.map) {
         painter.save();
-        input.map(painter, view);
+        readError = input.map(painter, view, {});
         painter.restore();
     }
+    return readError;
 }
 
 OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input) {
@@ -622,11 +625,15 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
     return {layout.Placed(), layout.Reserved()};
 }
 
-QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale) {
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale,
+                         std::string* readError) {
     const maps::View scaled = view.Scaled(scale);
     QImage image(scaled.width, scaled.height, QImage::Format_RGB32);
     QPainter painter(&image);
-    DrawBackground(painter, scaled, input);
+    const std::string mapError = DrawBackground(painter, scaled, input);
+    if (readError != nullptr) {
+        *readError = mapError;
+    }
     painter.scale(scale, scale);
     DrawOverlay(painter, view, input);
     return image;

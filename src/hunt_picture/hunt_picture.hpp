@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "geodesy/utm_zone.hpp"
@@ -49,8 +50,11 @@ struct PictureStyle {
     std::string emptyHint;
 };
 
-// Draws the map for a view into the painter's whole target (view.width x view.height pixels).
-using MapPainter = std::function<void(QPainter& painter, const maps::View& view)>;
+// Draws the map for a view into the painter's whole target (view.width x view.height pixels); gives up when
+// `stop` is set. Returns why a part of the map could not be read ("" when all was read). May be called on
+// any thread, on several at once (the map it holds is shared and locked: platform/raster_map.hpp).
+using MapPainter =
+    std::function<std::string(QPainter& painter, const maps::View& view, std::stop_token stop)>;
 
 struct PictureInput {
     const HuntScene* scene = nullptr;
@@ -69,13 +73,16 @@ struct OverlayLayout {
     std::vector<LabelRect> reserved;
 };
 
-// The sheet (white by day, dark by night) and the map (when there is one and its layer is on).
-void DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
+// The sheet (white by day, dark by night) and the map (when there is one and its layer is on). Returns why a
+// part of the map could not be read, "" when all was read.
+std::string DrawBackground(QPainter& painter, const maps::View& view, const PictureInput& input);
 // Everything above the map (at night first the map dimmed to red, or the dark sheet).
 OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& input);
 // The whole picture, `scale` times the view's size each way (2 for a sharper export): the map read at that
-// resolution, lines and text scaled with it.
-QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1);
+// resolution, lines and text scaled with it. `readError` (when given) receives why a part of the map could
+// not be read, "" when all was read.
+QImage RenderHuntPicture(const maps::View& view, const PictureInput& input, double scale = 1,
+                         std::string* readError = nullptr);
 
 // Where a hunt position shows in the view, in pixels; nullopt when it cannot be transformed.
 std::optional<core::PlanePoint> PixelOf(const maps::View& view, const ViewProjection& projection,

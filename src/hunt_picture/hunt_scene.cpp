@@ -40,8 +40,8 @@ void AddReadings(SceneStation& station, const instruments::RxReadings& readings,
 }
 
 // A station's position, or nothing while its boxes hold the start-up 0 / 0 or are empty.
-std::optional<core::PlanePoint> StationPosition(int number, const core::MeasurementState& state, char separator,
-                                        HuntScene& scene) {
+std::optional<core::PlanePoint> StationPosition(int number, const core::MeasurementState& state,
+                                                char separator, HuntScene& scene) {
     const core::BoxId northBox{number, core::BoxKind::Northing, 0};
     const core::BoxId eastBox{number, core::BoxKind::Easting, 0};
     if (Trimmed(core::Box(state, northBox)).empty() && Trimmed(core::Box(state, eastBox)).empty()) {

@@ -45,10 +45,11 @@ struct SceneFix {
     core::PlanePoint position;
     bool behindStation = false;  // behind Scedule 1 or 2
     FixStyle style = FixStyle::Good;
-    std::string flagWords;          // the flags in a few words for beside the label: "behind P1, acute"
-    std::vector<core::PlanePoint> ellipse;  // the confidence ellipse's closed outline; empty when there is none
-    double ellipseMajor = 0;        // the ellipse's semi-major axis, metres (0 without one)
-    std::string quality;            // what hovering the fix shows
+    std::string flagWords;  // the flags in a few words for beside the label: "behind P1, acute"
+    std::vector<core::PlanePoint>
+        ellipse;              // the confidence ellipse's closed outline; empty when there is none
+    double ellipseMajor = 0;  // the ellipse's semi-major axis, metres (0 without one)
+    std::string quality;      // what hovering the fix shows
 };
 
 struct HuntScene {

@@ -34,16 +34,16 @@ class MapProjection final : public ViewProjection {
 struct MapSource {
     // Shared, so a drawing still running on another thread keeps the map it reads from alive.
     std::shared_ptr<platform::RasterMap> map;
-    std::shared_ptr<MapProjection> projection;
-    bool geographic = false;  // the map's CRS counts in degrees, not metres
+    std::shared_ptr<MapProjection> projection;  // used on the GUI thread only
 
     // Map-CRS units per metre on the ground (1 for a projected CRS in metres).
-    [[nodiscard]] double UnitsPerMetre() const { return geographic ? 1 / 111320.0 : 1.0; }
+    [[nodiscard]] double UnitsPerMetre() const { return map->geographic() ? 1 / 111320.0 : 1.0; }
     [[nodiscard]] core::PlaneBox Extent() const;
-    // The UTM zone the map's CRS is drawn in ("... UTM zone 25S"), with the band letter of the map's centre;
-    // nothing for a map in any other CRS.
-    [[nodiscard]] std::optional<geodesy::UtmZone> UtmZoneOfMap() const;
-    // Draws the map for a view; reads only the resolution shown.
+    // The UTM zone the map's CRS is drawn in, with the band letter of the map's centre; nothing for a map
+    // in any other CRS.
+    [[nodiscard]] std::optional<geodesy::UtmZone> UtmZoneOfMap() const { return map->utmZone(); }
+    // Draws the map for a view; reads only the resolution shown. The painter holds the map alive and may
+    // run on any thread.
     [[nodiscard]] MapPainter Painter() const;
 };
 

@@ -14,6 +14,8 @@ using FitResult = core::Result<CalibrationFit>;
 constexpr double kSamePixel = 0.5;        // pixels
 constexpr double kSameCoordinate = 1e-3;  // metres
 constexpr double kOffLine = 0.5;          // pixels
+// No map coordinate or picture position is this large; the fit squares them, which overflows far above.
+constexpr double kLargest = 1e12;  // as the messages say
 
 std::string PointName(std::size_t index) {
     return "point " + std::to_string(index + 1);
@@ -32,6 +34,14 @@ std::string PointsProblem(std::span<const ControlPoint> points) {
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (!AllFinite(points[i])) {
             return PointName(i) + " has no valid position or coordinates";
+        }
+        const ControlPoint& p = points[i];
+        if (std::abs(p.x) > kLargest || std::abs(p.y) > kLargest) {
+            return PointName(i) + " has coordinates out of range (beyond 1e12): check what was typed";
+        }
+        if (std::abs(p.column) > kLargest || std::abs(p.row) > kLargest) {
+            return PointName(i) + " lies out of range in the picture (beyond " +
+                   core::ShortestText(kLargest) + " pixels)";
         }
     }
     for (std::size_t i = 0; i < points.size(); ++i) {

@@ -40,7 +40,8 @@ struct CalibrationFit {
 };
 
 // Fits the transform through the points. Refused, with a message naming the points (1-based): fewer than
-// 2 points; a point with a coordinate that is not finite; two points at the same place in the picture (less
+// 2 points; a point with a coordinate that is not finite or out of range (beyond 1e12, where the fit
+// would overflow); two points at the same place in the picture (less
 // than half a pixel apart) or with the same coordinates (less than a millimetre apart); 3 or more points
 // that lie on one line in the picture (less than half a pixel off the best line through them) or whose
 // coordinates do (the fit would have no area).

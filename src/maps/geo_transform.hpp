@@ -14,7 +14,6 @@
 namespace vantrel::maps {
 
 // The GDAL adapter's older name for a map-CRS point; the same type.
-using MapPoint = core::PlanePoint;
 
 struct GeoTransform {
     std::array<double, 6> c{0, 1, 0, 0, 0, 1};

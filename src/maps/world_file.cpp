@@ -9,6 +9,31 @@ namespace vantrel::maps {
 namespace {
 
 constexpr int kWorldFileLines = 6;
+// No map has pixels or places beyond these (map units: metres or degrees). Larger numbers overflow and
+// smaller pixel sizes underflow when the pixel area or the inverse transform is computed, which would make
+// a sound picture look singular.
+constexpr double kLargest = 1e12;
+constexpr double kSmallestPixel = 1e-12;
+
+// Why the number on line `index` (0-based) cannot be computed with, or "".
+std::string OutOfRange(std::size_t index, double value) {
+    if (std::abs(value) <= kLargest) {
+        return {};
+    }
+    return "line " + std::to_string(index + 1) + " is out of range: " + core::ShortestText(value) +
+           " is too large for a " + (index < 4 ? "pixel size" : "coordinate");
+}
+
+// Why a pixel side whose two terms are `along` and `across` cannot be computed with, or "". A rotation
+// term alone may be tiny (a calibrated picture's -3e-15); the side's length may not.
+std::string TooSmall(double along, double across, const char* side) {
+    const double length = std::hypot(along, across);
+    if (length == 0 || length >= kSmallestPixel) {
+        return {};
+    }
+    return std::string("the pixel ") + side + " is out of range: " + core::ShortestText(length) +
+           " is too small to compute with";
+}
 
 // The lines of `text`, split at "\n" (a "\r" before it dropped), without the blank lines at the end.
 std::vector<std::string_view> Lines(std::string_view text) {
@@ -45,9 +70,18 @@ core::Result<GeoTransform> ReadWorldFile(std::string_view text) {
         if (!number || !std::isfinite(*number)) {
             return core::Result<GeoTransform>::Fail("line " + std::to_string(i + 1) + " is not a number");
         }
+        if (const std::string problem = OutOfRange(i, *number); !problem.empty()) {
+            return core::Result<GeoTransform>::Fail(problem);
+        }
         value[i] = *number;
     }
     const double a = value[0], d = value[1], b = value[2], e = value[3], cx = value[4], cy = value[5];
+    for (const std::string& problem :
+         {TooSmall(a, d, "width (lines 1 and 2)"), TooSmall(b, e, "height (lines 3 and 4)")}) {
+        if (!problem.empty()) {
+            return core::Result<GeoTransform>::Fail(problem);
+        }
+    }
     // A turned picture has zeros on lines 1 and 4; a pixel side has no length only when both its terms are 0.
     if ((a == 0 && d == 0) || (b == 0 && e == 0)) {
         return core::Result<GeoTransform>::Fail(a == 0 && d == 0

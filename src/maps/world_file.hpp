@@ -18,9 +18,10 @@
 namespace vantrel::maps {
 
 // Reads the text of a world file. Blank lines at the end and a final line break are allowed; any other
-// line count, a line that is not a number, or a transform without inverse (a zero pixel size, parallel
-// pixel axes) is refused with a message that says which line and what is wrong (the caller adds the file
-// name in front).
+// line count, a line that is not a number, a number out of range (beyond 1e12, or a pixel side shorter than
+// 1e-12 but not zero, where computing with it overflows or underflows), or a transform without inverse (a
+// zero pixel size, parallel pixel axes) is refused with a message that says which line and what is wrong (the
+// caller adds the file name in front).
 core::Result<GeoTransform> ReadWorldFile(std::string_view text);
 
 // The six lines of a world file for `transform`, each number in its shortest form that reads back exactly,

@@ -5,6 +5,7 @@
 #include <gdal.h>
 
 #include <mutex>
+#include <regex>
 
 namespace vantrel::platform::gdal {
 namespace {
@@ -26,12 +27,20 @@ void EnsureSetUp() {
     });
 }
 
+std::string WithoutSourcePlace(const std::string& message) {
+    // "mbtilesdataset.cpp, 1280: cannot allocate ...": GDAL names its source file and line in some
+    // messages, which tells a user nothing.
+    static const std::regex kSourcePlace(R"(^\s*[A-Za-z0-9_./\\-]+\.(c|cpp|cc|h|hpp)\s*[,:]\s*\d+\s*:\s*)");
+    return std::regex_replace(message, kSourcePlace, "", std::regex_constants::format_first_only);
+}
+
 std::string LastError(const std::string& fallback) {
     const char* message = CPLGetLastErrorMsg();
     if (CPLGetLastErrorType() == CE_None || message == nullptr || *message == '\0') {
         return fallback;
     }
-    return message;
+    const std::string text = WithoutSourcePlace(message);
+    return text.empty() ? fallback : text;
 }
 
 void ClearError() {

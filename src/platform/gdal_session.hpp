@@ -10,8 +10,11 @@ namespace vantrel::platform::gdal {
 
 void EnsureSetUp();
 
-// GDAL's message for the last failure on this thread, or `fallback` when it left none.
+// GDAL's message for the last failure on this thread, or `fallback` when it left none; without the source
+// file and line some of GDAL's messages begin with.
 std::string LastError(const std::string& fallback);
+// `message` without a leading "name.cpp, 123: " (or "name.c:123: ").
+std::string WithoutSourcePlace(const std::string& message);
 void ClearError();
 
 }  // namespace vantrel::platform::gdal

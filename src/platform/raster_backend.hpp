@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "core/outcome.hpp"
@@ -17,20 +18,15 @@ class QPainter;
 
 namespace vantrel::platform::detail {
 
+// Each call may come from any thread; the backend keeps the thread rules of raster_map.hpp.
 class RasterMapBackend {
   public:
     virtual ~RasterMapBackend() = default;
-    virtual const std::string& crsWkt() const = 0;
-    virtual MapBounds extent() const = 0;
-    virtual const std::string& attribution() const = 0;
-    virtual const std::string& path() const = 0;
-    virtual int pixelWidth() const = 0;
-    virtual int pixelHeight() const = 0;
-    virtual const maps::GeoTransform& geoTransform() const = 0;
-    virtual void Draw(QPainter& painter, const MapBounds& view, int width, int height) = 0;
-    virtual const std::string& lastReadError() const = 0;
+    [[nodiscard]] virtual const RasterMapFacts& facts() const = 0;  // fixed once open
+    virtual MapDrawResult Draw(QPainter& painter, const core::PlaneBox& view, int width, int height,
+                               std::stop_token stop) = 0;
     virtual void setCacheLimit(std::size_t bytes) = 0;
-    virtual std::size_t cachedBytes() const = 0;
+    [[nodiscard]] virtual std::size_t cachedBytes() const = 0;
 };
 
 class CrsTransformBackend {
@@ -44,7 +40,7 @@ class CrsTransformBackend {
 // The module's entry points; kVersion changes whenever this table or the classes above change, so a
 // module from another build is refused instead of called wrongly.
 struct GdalModule {
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
     int version = kVersion;
     core::Result<std::unique_ptr<RasterMapBackend>> (*openMap)(const std::string& path,
                                                                geodesy::UtmZone huntZone) = nullptr;

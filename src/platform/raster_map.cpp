@@ -70,9 +70,8 @@ const LoadedModule& Module() {
 
 }  // namespace
 
-RasterMap::RasterMap(std::unique_ptr<detail::RasterMapBackend> backend) : backend_(std::move(backend)) {}
-RasterMap::RasterMap(RasterMap&&) noexcept = default;
-RasterMap& RasterMap::operator=(RasterMap&&) noexcept = default;
+RasterMap::RasterMap(std::unique_ptr<detail::RasterMapBackend> backend)
+    : backend_(std::move(backend)), facts_(backend_->facts()) {}
 RasterMap::~RasterMap() = default;
 
 core::Result<std::unique_ptr<RasterMap>> RasterMap::Open(const std::string& path, geodesy::UtmZone huntZone) {
@@ -88,32 +87,9 @@ core::Result<std::unique_ptr<RasterMap>> RasterMap::Open(const std::string& path
     return std::make_unique<RasterMap>(std::move(*opened));
 }
 
-const std::string& RasterMap::crsWkt() const {
-    return backend_->crsWkt();
-}
-MapBounds RasterMap::extent() const {
-    return backend_->extent();
-}
-const std::string& RasterMap::attribution() const {
-    return backend_->attribution();
-}
-const std::string& RasterMap::path() const {
-    return backend_->path();
-}
-int RasterMap::pixelWidth() const {
-    return backend_->pixelWidth();
-}
-int RasterMap::pixelHeight() const {
-    return backend_->pixelHeight();
-}
-const maps::GeoTransform& RasterMap::geoTransform() const {
-    return backend_->geoTransform();
-}
-void RasterMap::Draw(QPainter& painter, const MapBounds& view, int width, int height) {
-    backend_->Draw(painter, view, width, height);
-}
-const std::string& RasterMap::lastReadError() const {
-    return backend_->lastReadError();
+MapDrawResult RasterMap::Draw(QPainter& painter, const core::PlaneBox& view, int width, int height,
+                              std::stop_token stop) {
+    return backend_->Draw(painter, view, width, height, std::move(stop));
 }
 void RasterMap::setCacheLimit(std::size_t bytes) {
     backend_->setCacheLimit(bytes);

@@ -77,6 +77,7 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
 
     connect(&main_, &MainFrm::StateChanged, this, &HuntMap::ScheduleRebuild);
     connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
+    connect(canvas, &HuntMapCanvas::MapDrawn, this, &HuntMap::ShowMapProblem);
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     if (!settings_.file.empty()) {
@@ -489,7 +490,16 @@ void HuntMap::SaveSettings() {
 }
 
 QImage HuntMap::RenderPicture(double scale) const {
-    return hunt_picture::RenderHuntPicture(canvas->View(), canvas->Picture(), scale);
+    std::string readError;
+    QImage picture = hunt_picture::RenderHuntPicture(canvas->View(), canvas->Picture(), scale, &readError);
+    ShowMapProblem(QString::fromStdString(readError));
+    return picture;
+}
+
+void HuntMap::ShowMapProblem(const QString& problem) const {
+    if (!problem.isEmpty()) {
+        statusBar()->showMessage(problem, 15000);
+    }
 }
 
 core::Outcome HuntMap::SavePicture(const std::filesystem::path& path, double scale) const {

@@ -80,7 +80,9 @@ class HuntMap : public QMainWindow {
     // Fits the view to the stations, fixes and shown ellipses (the map's footprint when there are none);
     // an ellipse too large to show whole is said in the status bar.
     void FitAll();
-    // The whole picture of the current view, `scale` times its size (1 or 2).
+    // The whole picture of the current view, `scale` times its size (1 or 2), drawn on the GUI thread while
+    // the canvas may be drawing the same map on its worker (the map is locked). A part of the map that
+    // cannot be read is said in the status bar.
     [[nodiscard]] QImage RenderPicture(double scale) const;
     // Prints the view on one page (a printer set to PDF writes a PDF file).
     void PrintTo(QPrinter& printer) const;
@@ -108,6 +110,8 @@ class HuntMap : public QMainWindow {
     void AskAndChangeZone();
     void UpdateCanvas(bool mapChanged);
     void ShowPosition(std::optional<QPointF> pixel);
+    // Why a part of the map could not be read, in the status bar ("" leaves the bar as it is).
+    void ShowMapProblem(const QString& problem) const;
     void SaveSettings();
     void AskAndOpenMap();
     // A picture without georeference: offers to calibrate it at once.

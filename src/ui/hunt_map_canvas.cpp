@@ -6,7 +6,10 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <QThreadPool>
+
 #include <cmath>
+#include <mutex>
 
 #include "hunt_picture/picture_palette.hpp"
 
@@ -23,20 +26,28 @@ core::PlanePoint ToXY(QPointF p) {
 
 }  // namespace
 
-HuntMapCanvas::HuntMapCanvas(QWidget* parent) : QWidget(parent) {
+struct HuntMapCanvas::DrawLink {
+    std::mutex mutex;
+    HuntMapCanvas* canvas = nullptr;  // null once the canvas is gone
+};
+
+HuntMapCanvas::HuntMapCanvas(QWidget* parent) : QWidget(parent), link_(std::make_shared<DrawLink>()) {
+    link_->canvas = this;
     setObjectName(QStringLiteral("HuntMapCanvas"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
-    mapThread_.setMaxThreadCount(1);
     view_.width = std::max(width(), 1);
     view_.height = std::max(height(), 1);
 }
 
 HuntMapCanvas::~HuntMapCanvas() {
-    // A drawing still running reads the map and posts to this object: let it end first.
-    mapThread_.waitForDone();
+    // A drawing still running holds its own share of the map: stop it and let it end on its own. Once the
+    // link is cut it posts nothing; what it posted before is dropped with this object.
+    mapStop_.request_stop();
+    const std::lock_guard lock(link_->mutex);
+    link_->canvas = nullptr;
 }
 
 void HuntMapCanvas::SetPicture(const hunt_picture::PictureInput& input, bool mapChanged) {
@@ -65,14 +76,15 @@ void HuntMapCanvas::ZoomAbout(QPointF pixel, double factor) {
 }
 
 void HuntMapCanvas::RequestMap() {
-    if (!input_.map || !input_.layers.map) {
+    const bool wanted = input_.map && input_.layers.map && !(mapValid_ && mapView_ == view_);
+    if (mapRunning_) {
+        if (!wanted || !(runningView_ == view_) || runningGeneration_ != mapGeneration_) {
+            mapStop_.request_stop();  // stale: given up within its current tile
+            mapWanted_ = wanted;
+        }
         return;
     }
-    if (mapValid_ && mapView_ == view_) {
-        return;
-    }
-    mapWanted_ = true;
-    if (!mapRunning_) {
+    if (wanted) {
         StartMap();
     }
 }
@@ -80,34 +92,40 @@ void HuntMapCanvas::RequestMap() {
 void HuntMapCanvas::StartMap() {
     mapWanted_ = false;
     mapRunning_ = true;
-    const maps::View view = view_;
-    const hunt_picture::MapPainter painter = input_.map;  // holds the map alive while it draws
-    const int generation = mapGeneration_;
-    mapThread_.start([this, view, painter, generation] {
-        QImage image(view.width, view.height, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+    mapStop_ = std::stop_source();
+    runningView_ = view_;
+    runningGeneration_ = mapGeneration_;
+    QThreadPool::globalInstance()->start([link = link_, stop = mapStop_.get_token(), view = view_,
+                                          painter = input_.map, generation = mapGeneration_] {
+        DrawnMap drawn;
+        drawn.image = QImage(view.width, view.height, QImage::Format_ARGB32_Premultiplied);
+        drawn.image.fill(Qt::transparent);
+        drawn.view = view;
+        drawn.generation = generation;
         {
-            QPainter p(&image);
-            painter(p, view);
+            QPainter p(&drawn.image);
+            drawn.readError = painter(p, view, stop);
         }
-        QMetaObject::invokeMethod(
-            this, [this, image, view, generation] { MapReady(image, view, generation); },
-            Qt::QueuedConnection);
+        drawn.cancelled = stop.stop_requested();
+        const std::lock_guard lock(link->mutex);
+        if (HuntMapCanvas* canvas = link->canvas) {
+            QMetaObject::invokeMethod(
+                canvas, [canvas, drawn] { canvas->MapReady(drawn); }, Qt::QueuedConnection);
+        }
     });
 }
 
-void HuntMapCanvas::MapReady(const QImage& image, const maps::View& view, int generation) {
+void HuntMapCanvas::MapReady(const DrawnMap& drawn) {
     mapRunning_ = false;
-    if (generation == mapGeneration_) {
-        mapImage_ = image;
-        mapView_ = view;
+    mapWanted_ = false;
+    if (!drawn.cancelled && drawn.generation == mapGeneration_) {
+        mapImage_ = drawn.image;
+        mapView_ = drawn.view;
         mapValid_ = true;
         update();
+        Q_EMIT MapDrawn(QString::fromStdString(drawn.readError));
     }
-    if (mapWanted_ || generation != mapGeneration_ || !(mapView_ == view_)) {
-        mapWanted_ = false;
-        RequestMap();
-    }
+    RequestMap();
 }
 
 void HuntMapCanvas::paintEvent(QPaintEvent* /*event*/) {

@@ -4,12 +4,19 @@
 // arrow keys, zoomed about the cursor by the wheel and with + and -. The map layer is drawn on a worker
 // thread into an image that is kept while only the overlay changes; while a new one is being drawn, the
 // last one is shown moved and scaled to the new view, so panning and zooming never wait for the map.
+//
+// Threads: the canvas lives on the GUI thread and every member is called there. One drawing of the map
+// runs at a time for a canvas, on a thread of Qt's global pool; it reads only what it was given (a copy
+// of the view and of the map painter, which shares the map) and posts its image back through a link that
+// the destructor cuts. A drawing made stale by a new view or map is stopped within a tile; the destructor
+// stops the running one and returns at once, never waiting for it.
 
 #include <QImage>
-#include <QThreadPool>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
+#include <stop_token>
 
 #include "hunt_picture/hunt_picture.hpp"
 #include "maps/view_geometry.hpp"
@@ -41,6 +48,8 @@ class HuntMapCanvas : public QWidget {
   Q_SIGNALS:
     // The cursor moved to `pixel` of the canvas; nothing when it left the canvas.
     void CursorMoved(std::optional<QPointF> pixel);
+    // A drawing of the map ended; `problem` says why a part of it could not be read ("" when all was).
+    void MapDrawn(const QString& problem);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,14 +62,26 @@ class HuntMapCanvas : public QWidget {
     void leaveEvent(QEvent* event) override;
 
   private:
+    struct DrawLink;  // shared with the drawings; see the thread rules above
+    struct DrawnMap {
+        QImage image;
+        maps::View view;
+        int generation = 0;
+        bool cancelled = false;
+        std::string readError;
+    };
+
     void RequestMap();
     void StartMap();
-    void MapReady(const QImage& image, const maps::View& view, int generation);
+    void MapReady(const DrawnMap& drawn);
     void ShowToolTip(QPointF pixel, QPoint global);
 
+    std::shared_ptr<DrawLink> link_;
+    std::stop_source mapStop_;  // of the drawing running now
+    maps::View runningView_;    // what it draws
+    int runningGeneration_ = 0;
     hunt_picture::PictureInput input_;
     maps::View view_;
-    QThreadPool mapThread_;  // one thread: the map is drawn by one drawing at a time
     QImage mapImage_;
     maps::View mapView_;
     bool mapValid_ = false;

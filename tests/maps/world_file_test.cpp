@@ -66,6 +66,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadWorldFile{"Infinite", "1\n0\n0\n-1\n1e999\n0\n", "line 5 is not a number"},
         BadWorldFile{"ZeroWidth", "0\n0\n0\n-1\n0\n0\n", "the pixel width (lines 1 and 2) is zero"},
         BadWorldFile{"ZeroHeight", "1\n0\n0\n0\n0\n0\n", "the pixel height (lines 3 and 4) is zero"},
+        BadWorldFile{"PixelSizeOverflows", "1e308\n0\n0\n-1e308\n0\n0\n",
+                     "line 1 is out of range: 1e+308 is too large for a pixel size"},
+        BadWorldFile{"PixelSizeUnderflows", "1\n0\n0\n-1e-320\n0\n0\n",
+                     "the pixel height (lines 3 and 4) is out of range: 1e-320 is too small to compute with"},
+        BadWorldFile{
+            "PixelSideUnderflows", "1e-320\n1e-320\n0\n-1\n0\n0\n",
+            "the pixel width (lines 1 and 2) is out of range: 1.414e-320 is too small to compute with"},
+        BadWorldFile{"PositionOverflows", "1\n0\n0\n-1\n1e308\n0\n",
+                     "line 5 is out of range: 1e+308 is too large for a coordinate"},
         BadWorldFile{"ParallelAxes", "1\n1\n1\n1\n0\n0\n",
                      "the pixel axes (lines 1 to 4) are parallel: the picture would have no area"}),
     testing_support::ParamName());

@@ -1,8 +1,11 @@
 // Files that are no usable map: each is refused with a message that names the file and what is wrong,
 // and nothing crashes or prints.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -44,6 +47,52 @@ std::string RandomBytes(std::size_t count) {
         c = static_cast<char>(random() & 0xff);
     }
     return bytes;
+}
+
+fs::path Pipe(const fs::path& path) {
+    EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0) << path;
+    return path;
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xffffffffu;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+std::string BigEndian(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    return BigEndian(static_cast<std::uint32_t>(data.size())) + type + data + BigEndian(Crc32(type + data));
+}
+
+// A PNG that declares side x side gray pixels and holds a few bytes of them: tiny on disk, huge inflated.
+std::string DeclaredPng(std::uint32_t side) {
+    const std::string header = BigEndian(side) + BigEndian(side) + std::string("\x08\x00\x00\x00\x00", 5);
+    // A zlib stream of one stored block holding the first row's filter byte.
+    const std::string pixels("\x78\x01\x01\x01\x00\xfe\xff\x00\x00\x01\x00\x01", 12);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", pixels) +
+           PngChunk("IEND", "");
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char* const kDigits = "0123456789abcdef";
+    std::string hex;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
 }
 
 Make Written(const char* name, const std::string& bytes) {
@@ -99,6 +148,7 @@ TEST_P(RasterMapRefuses, NamingTheFileAndTheReason) {
     ASSERT_FALSE(opened);
     EXPECT_NE(opened.message().find(GetParam().named), std::string::npos) << opened.message();
     EXPECT_NE(opened.message().find(GetParam().reason), std::string::npos) << opened.message();
+    EXPECT_EQ(opened.message().find(".cpp"), std::string::npos) << opened.message();  // no GDAL source line
     EXPECT_EQ(printed, "");
 }
 
@@ -143,10 +193,46 @@ INSTANTIATE_TEST_SUITE_P(
                "a world file has 6 lines, this one has 5"},
         BadMap{"WorldFileNotANumber", SceneWith("scene.wld", "28.5\n0\n0\n-28.5\nE 288790.5\n9120746.5\n"),
                "scene.wld", "line 5 is not a number"},
+        BadMap{"NamedPipe", [](const fs::path& d) { return Pipe(d / "map.tif"); }, "map.tif",
+               "not a regular file (a named pipe)"},
+        BadMap{"WorldFileNamedPipe",
+               [](const fs::path& d) {
+                   Pipe(d / "scene.pgw");
+                   return Copy("l7_321.png", d / "scene.png");
+               },
+               "scene.pgw", "not a regular file (a named pipe)"},
+        BadMap{"PrjNamedPipe",
+               [](const fs::path& d) {
+                   Pipe(d / "scene.prj");
+                   return SceneWith("scene.pgw", kSceneWorldFile)(d);
+               },
+               "scene.prj", "not a regular file (a named pipe)"},
+        BadMap{"PngTooLargeToReadFromStart",
+               [](const fs::path& d) {
+                   Write(d / "bomb.pgw", kSceneWorldFile);
+                   return Write(d / "bomb.png", DeclaredPng(50000));
+               },
+               "bomb.png", "PNG picture of 50000 x 50000 pixels, too large to draw"},
+        BadMap{"MbtilesTileTooLarge", Mbtiles("bomb.mbtiles", "png", Hex(DeclaredPng(50000))), "bomb.mbtiles",
+               "cannot be read"},
         BadMap{"UnknownCrs",
                SceneWith("scene.pgw", kSceneWorldFile, "PROJCS[\"made up\",GEOGCS[\"nowhere\"]]"),
                "scene.prj", "is unknown"}),
     testing_support::ParamName());
+
+// Beside a good picture, named pipes where GDAL looks for its own sidecars (statistics, overviews, masks,
+// another world file) are never opened: the map opens as if they were not there.
+TEST(RasterMapSidecars, PipesGdalWouldLookAtAreLeftAlone) {
+    testing_support::TempDir dir;
+    const fs::path picture = SceneWith("scene.pgw", kSceneWorldFile)(dir.path());
+    for (const char* name : {"scene.png.aux.xml", "scene.aux", "scene.png.ovr", "scene.png.msk", "scene.wld",
+                             "scene.tab", "scene.PGW"}) {
+        Pipe(dir / name);
+    }
+    const auto opened = RasterMap::Open(picture.string(), geodesy::UtmZone{25, 'M'});
+    ASSERT_TRUE(opened) << opened.message();
+    EXPECT_NEAR((*opened)->extent().minX, 288776.25, 1e-6);
+}
 
 // Run by its own test entry with VANTREL_GDAL_MODULE naming a file that is not there (tests/platform's
 // CMakeLists): without the map module, opening a map is refused with a message, nothing crashes.

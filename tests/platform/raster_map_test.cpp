@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "temp_dir.hpp"
@@ -49,18 +50,16 @@ struct GroundTruth {
 const GroundTruth kSea{"Sea", 298317.08, 9111935.56, 96, 90, 65};
 const GroundTruth kLand{"Land", 297952.86, 9119455.31, 93, 83, 95};
 
-// The colour a drawn point takes: bands 1, 2, 3 as red, green, blue when drawn as stored (the GeoTIFF),
-// else bands 3, 2, 1 (the pictures and tiles).
-QColor SceneColour(const GroundTruth& truth, bool bandsAsStored = false) {
-    return bandsAsStored ? QColor(truth.band1, truth.band2, truth.band3)
-                         : QColor(truth.band3, truth.band2, truth.band1);
+// The colour a drawn point takes in the pictures and tiles: bands 3, 2, 1 as red, green, blue.
+QColor SceneColour(const GroundTruth& truth) {
+    return QColor(truth.band3, truth.band2, truth.band1);
 }
 
 // The scene's origin and pixel size as GDAL reports them for the GeoTIFF (and the world file gives).
 constexpr double kOriginX = 288776.25, kOriginY = 9120760.75, kPixel = 28.5;
 
 std::string GeoTiff(const testing_support::TempDir&) {
-    return MapFile("L7_ETMs.tif");
+    return MapFile("l7_rgb.tif");  // columns 300-348, bands 3, 2, 1 marked red, green, blue
 }
 std::string PngWithWorldFile(const testing_support::TempDir&) {
     return MapFile("l7_321.png");
@@ -75,7 +74,7 @@ std::string TwoSheetMosaic(const testing_support::TempDir& dir) {
         for (const auto& [row, rows] : {std::pair{0, 176}, {176, 176}}) {
             const std::string rect = "xOff=\"0\" yOff=\"" + std::to_string(row) +
                                      "\" xSize=\"349\" ySize=\"" + std::to_string(rows) + "\"";
-            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + GeoTiff(dir) +
+            bands += "<SimpleSource><SourceFilename relativeToVRT=\"0\">" + MapFile("L7_ETMs.tif") +
                      "</SourceFilename><SourceBand>" + std::to_string(band) + "</SourceBand><SrcRect " +
                      rect + "/><DstRect " + rect + "/></SimpleSource>";
         }
@@ -91,7 +90,6 @@ std::string TwoSheetMosaic(const testing_support::TempDir& dir) {
 struct SceneForm {
     const char* name;
     std::string (*file)(const testing_support::TempDir&);
-    bool bandsAsStored;
     double zoom;  // screen pixels per scene pixel
 };
 
@@ -111,16 +109,95 @@ TEST_P(SceneGroundTruth, PixelsAtTheReferencePointsAreTheScenes) {
     for (const GroundTruth& truth : {kSea, kLand}) {
         const int x = static_cast<int>((truth.easting - view.minX) / s);
         const int y = static_cast<int>((view.maxY - truth.northing) / s);
-        EXPECT_EQ(image.pixelColor(x, y), SceneColour(truth, form.bandsAsStored)) << truth.name;
+        EXPECT_EQ(image.pixelColor(x, y), SceneColour(truth)) << truth.name;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, SceneGroundTruth,
-                         ::testing::Values(SceneForm{"GeoTiff", GeoTiff, true, 1},
-                                           SceneForm{"GeoTiffZoomedIn", GeoTiff, true, 2},
-                                           SceneForm{"PngWorldFile", PngWithWorldFile, false, 1},
-                                           SceneForm{"PngWorldFileZoomedIn", PngWithWorldFile, false, 2},
-                                           SceneForm{"VrtMosaicOfTwoSheets", TwoSheetMosaic, false, 1}),
+                         ::testing::Values(SceneForm{"GeoTiff", GeoTiff, 1},
+                                           SceneForm{"GeoTiffZoomedIn", GeoTiff, 2},
+                                           SceneForm{"PngWorldFile", PngWithWorldFile, 1},
+                                           SceneForm{"PngWorldFileZoomedIn", PngWithWorldFile, 2},
+                                           SceneForm{"VrtMosaicOfTwoSheets", TwoSheetMosaic, 1}),
+                         testing_support::ParamName());
+
+struct ColourForm {
+    const char* name;
+    const char* file;
+    QColor sea, land;  // from the bands at the reference points (README), as the bands' colours say
+};
+
+class ColourInterpretation : public ::testing::TestWithParam<ColourForm> {};
+
+// GeoTIFF bands are drawn as their colour interpretation says: gray levels, a colour table, red-green-blue
+// with or without alpha; the whole Landsat scene (band 1 gray, the other five undefined) as band 1 in gray.
+TEST_P(ColourInterpretation, ReferencePointsTakeTheColourTheBandsName) {
+    auto map = OpenMap(MapFile(GetParam().file));
+    ASSERT_TRUE(map);
+    const core::PlaneBox view{kOriginX, kOriginY - 352 * kPixel, kOriginX + 349 * kPixel, kOriginY};
+    const QImage image = Draw(*map, view, 349, 352);
+    for (const auto& [truth, colour] : {std::pair{kSea, GetParam().sea}, {kLand, GetParam().land}}) {
+        const int x = static_cast<int>((truth.easting - view.minX) / kPixel);
+        const int y = static_cast<int>((view.maxY - truth.northing) / kPixel);
+        EXPECT_EQ(image.pixelColor(x, y), colour) << truth.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bands, ColourInterpretation,
+    ::testing::Values(ColourForm{"SceneFirstBandGray", "L7_ETMs.tif", QColor(96, 96, 96), QColor(93, 93, 93)},
+                      ColourForm{"Gray", "l7_gray.tif", QColor(13, 13, 13), QColor(71, 71, 71)},
+                      ColourForm{"Palette", "l7_palette.tif", QColor(13, 242, 0), QColor(71, 184, 0)},
+                      ColourForm{"Rgb", "l7_rgb.tif", QColor(65, 90, 96), QColor(95, 83, 93)},
+                      ColourForm{"RgbaSeaTransparent", "l7_rgba.tif", QColor(0, 0, 0, 0),
+                                 QColor(95, 83, 93)}),
+    testing_support::ParamName());
+
+// The scene's picture placed in degrees (a VRT in WGS 84 latitude and longitude).
+std::string SceneInDegrees(const testing_support::TempDir& dir) {
+    std::ofstream(dir / "degrees.vrt")
+        << "<VRTDataset rasterXSize=\"349\" rasterYSize=\"352\"><SRS>EPSG:4326</SRS>"
+           "<GeoTransform>-34.92, 0.00026, 0, -7.95, 0, -0.00026</GeoTransform>"
+           "<VRTRasterBand dataType=\"Byte\" band=\"1\"><ColorInterp>Gray</ColorInterp><SimpleSource>"
+           "<SourceFilename relativeToVRT=\"0\">"
+        << MapFile("l7_321.png")
+        << "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand>"
+           "</VRTDataset>";
+    return (dir / "degrees.vrt").string();
+}
+std::string LandsatGeoTiff(const testing_support::TempDir&) {
+    return MapFile("L7_ETMs.tif");
+}
+std::string WebMercatorTiles(const testing_support::TempDir&) {
+    return MapFile("l7_png.mbtiles");
+}
+
+struct CrsForm {
+    const char* name;
+    std::string (*file)(const testing_support::TempDir&);
+    bool geographic;
+    std::optional<geodesy::UtmZone> zone;
+};
+
+class CrsFacts : public ::testing::TestWithParam<CrsForm> {};
+
+// What the rest of the program learns of a map's CRS: degrees or metres, and the UTM zone it is drawn in
+// (SIRGAS 2000 / UTM 25S, the band from the map's centre at 7.99 S: M). A world file without .prj takes
+// the hunt's zone (25M here).
+TEST_P(CrsFacts, GeographicAndUtmZoneAsTheCrsSays) {
+    testing_support::TempDir dir;
+    auto map = OpenMap(GetParam().file(dir));
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->geographic(), GetParam().geographic);
+    EXPECT_EQ(map->utmZone(), GetParam().zone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, CrsFacts,
+                         ::testing::Values(CrsForm{"SirgasUtm25South", LandsatGeoTiff, false, kZone25South},
+                                           CrsForm{"WorldFileTakesHuntZone", PngWithWorldFile, false,
+                                                   kZone25South},
+                                           CrsForm{"WebMercatorTiles", WebMercatorTiles, false, std::nullopt},
+                                           CrsForm{"LatitudeLongitude", SceneInDegrees, true, std::nullopt}),
                          testing_support::ParamName());
 
 struct TilesForm {

@@ -8,17 +8,22 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 #include "file_bytes.hpp"
 #include "persistence/data_file_commands.hpp"
 #include "persistence/ini_file.hpp"
 #include "persistence/path_text.hpp"
 #include "persistence/zone_memory.hpp"
+#include "support/sqlite_file.hpp"
 #include "temp_dir.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
 #include "ui/file_history.hpp"
@@ -70,6 +75,41 @@ void Wheel(QWidget* widget, QPointF at, int delta) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
 }
+
+// A map painter whose drawings take as long as the test wants: the first one runs until it is released or
+// stopped (or a minute passes), the later ones end at once.
+struct SlowMap {
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    int started = 0;
+    bool released = false;
+    bool firstFinished = false;
+    bool firstSawStop = false;
+
+    hunt_picture::MapPainter Painter(const std::shared_ptr<SlowMap>& self, bool endOnStop) {
+        return [self, endOnStop](QPainter&, const maps::View&, std::stop_token stop) -> std::string {
+            std::unique_lock lock(self->mutex);
+            if (++self->started > 1) {
+                return {};
+            }
+            self->changed.notify_all();
+            const auto isReleased = [&self] { return self->released; };
+            if (endOnStop) {
+                self->changed.wait_for(lock, stop, std::chrono::minutes(1), isReleased);
+            } else {
+                self->changed.wait_for(lock, std::chrono::minutes(1), isReleased);
+            }
+            self->firstSawStop = stop.stop_requested();
+            self->firstFinished = true;
+            self->changed.notify_all();
+            return {};
+        };
+    }
+    bool WaitFor(const std::function<bool()>& what) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), what);
+    }
+};
 
 }  // namespace
 
@@ -296,6 +336,73 @@ class HuntMapTest : public QObject {
         map.canvas->SetView(map.canvas->View().Panned(40, 0));
         QVERIFY(map.canvas->MapPending());
         QTRY_VERIFY(!map.canvas->MapPending());
+    }
+
+    // A drawing made stale by a new view is stopped (it sees its stop token), and the new view is drawn.
+    void StaleDrawingIsStopped() {
+        auto slow = std::make_shared<SlowMap>();
+        HuntMapCanvas canvas;
+        canvas.resize(300, 200);
+        hunt_picture::PictureInput input;
+        input.map = slow->Painter(slow, true);
+        canvas.SetPicture(input, true);
+        QVERIFY(slow->WaitFor([&slow] { return slow->started == 1; }));
+        canvas.SetView(canvas.View().Panned(40, 0));
+        QTRY_VERIFY(!canvas.MapPending());
+        QVERIFY(slow->firstSawStop);
+        QCOMPARE(slow->started, 2);
+    }
+
+    // Closing never waits for a drawing: the canvas goes while its drawing still runs (this drawing ends
+    // only when the test releases it, after the canvas is gone), and the drawing, stopped, posts nothing.
+    void CanvasGoesWithoutWaitingForItsDrawing() {
+        auto slow = std::make_shared<SlowMap>();
+        auto canvas = std::make_unique<HuntMapCanvas>();
+        canvas->resize(300, 200);
+        hunt_picture::PictureInput input;
+        input.map = slow->Painter(slow, false);
+        canvas->SetPicture(input, true);
+        QVERIFY(slow->WaitFor([&slow] { return slow->started == 1; }));
+        canvas.reset();
+        {
+            const std::lock_guard lock(slow->mutex);
+            QVERIFY(!slow->firstFinished);
+            slow->released = true;
+            slow->changed.notify_all();
+        }
+        QVERIFY(slow->WaitFor([&slow] { return slow->firstFinished; }));
+        QVERIFY(slow->firstSawStop);
+        QCoreApplication::processEvents();  // nothing was posted to the canvas that is gone
+    }
+
+    // Tiles that cannot be decoded (the finest level of an MBTiles file damaged; the coarser one, read when
+    // the map is opened, sound) are said in the status bar, for the canvas's drawing and for Save as PNG
+    // alike. Two copies: the file's driver reports a tile's failure only the first time it is read.
+    void ReadErrorsReachTheStatusBar() {
+        std::vector<std::filesystem::path> copies;
+        for (const char* name : {"damaged.mbtiles", "saved.mbtiles"}) {
+            copies.push_back((*dir_) / name);
+            std::filesystem::copy_file(kMaps + "/l7_png.mbtiles", copies.back());
+            std::filesystem::permissions(copies.back(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+            testing_support::SqliteFile(copies.back())
+                .Exec("UPDATE tiles SET tile_data = X'0102' WHERE zoom_level = 12");
+        }
+        HuntMap& map = Open();
+        QVERIFY(map.OpenMap(copies[0]).ok());
+        // Zoom 12 has 38.2 m pixels: a view of 10 m pixels reads it.
+        map.canvas->SetView({map.Map()->Extent().Centre(), 10, map.canvas->width(), map.canvas->height()});
+        QTRY_VERIFY2(map.statusBar()->currentMessage().contains(QStringLiteral("cannot be read")),
+                     qPrintable(map.statusBar()->currentMessage()));
+        QVERIFY(map.statusBar()->currentMessage().contains(QStringLiteral("damaged.mbtiles")));
+        // The canvas shows zoom 11 (100 m pixels); the picture saved at twice the size reads zoom 12.
+        QVERIFY(map.OpenMap(copies[1]).ok());
+        map.canvas->SetView({map.Map()->Extent().Centre(), 100, map.canvas->width(), map.canvas->height()});
+        QTRY_VERIFY(!map.canvas->MapPending());
+        map.statusBar()->clearMessage();
+        QVERIFY(map.SavePicture((*dir_) / "saved.png", 2).ok());
+        QVERIFY2(map.statusBar()->currentMessage().contains(QStringLiteral("saved.mbtiles")),
+                 qPrintable(map.statusBar()->currentMessage()));
     }
 
     // Calibrate Picture... opens the dialog; the picture it calibrates becomes the map.
