@@ -47,8 +47,8 @@ TEST(TwoBearings, TheCrossingOfCalculateOrBehind) {
             std::vector<Bearing> bearings{{m.ScedEast[0], m.ScedNorth[0], a1, {}},
                                           {m.ScedEast[1], m.ScedNorth[1], a2, {}}};
             const auto inFront = [&](const Bearing& b) {
-                return (fix.east - b.x) * std::sin(b.bearingDeg * kDegree) +
-                           (fix.north - b.y) * std::cos(b.bearingDeg * kDegree) >
+                return (fix.x - b.x) * std::sin(b.bearingDeg * kDegree) +
+                           (fix.y - b.y) * std::cos(b.bearingDeg * kDegree) >
                        0;
             };
             const std::string where = std::string(name) + " fox " + std::to_string(fox + 1);
@@ -56,9 +56,9 @@ TEST(TwoBearings, TheCrossingOfCalculateOrBehind) {
             if (inFront(bearings[0]) && inFront(bearings[1])) {
                 ++ahead;
                 ASSERT_TRUE(outcome.fix) << where << ": " << ReasonText(outcome.reason);
-                const double range = std::hypot(fix.east - bearings[0].x, fix.north - bearings[0].y);
-                EXPECT_NEAR(outcome.fix->x, fix.east, 1e-8 * range) << where;
-                EXPECT_NEAR(outcome.fix->y, fix.north, 1e-8 * range) << where;
+                const double range = std::hypot(fix.x - bearings[0].x, fix.y - bearings[0].y);
+                EXPECT_NEAR(outcome.fix->x, fix.x, 1e-8 * range) << where;
+                EXPECT_NEAR(outcome.fix->y, fix.y, 1e-8 * range) << where;
                 EXPECT_FALSE(outcome.fix->kappaHat) << where;
                 EXPECT_FALSE(outcome.fix->covariance) << where;
                 EXPECT_EQ(outcome.fix->bearings[0].weight, 1);
