@@ -45,6 +45,9 @@ struct Command {
 
 const std::vector<Command>& AllCommands();
 
+// Options that take no value ("add" of `log --add`); every other option takes one (Command::valueOptions).
+bool IsFlagOption(const Command& command, std::string_view option);
+
 // Output helpers.
 void PrintLine(std::string_view line);
 int Fail(std::string_view message);          // prints "vantrel-cli: <message>" on stderr, returns 1
@@ -82,5 +85,6 @@ int RunAverage(const Context& context);
 int RunMap(const Context& context);
 int RunAssess(const Context& context);
 int RunLocate(const Context& context);
+int RunLog(const Context& context);
 
 }  // namespace vantrel::cli

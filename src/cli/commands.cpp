@@ -41,6 +41,11 @@ const std::vector<Command>& AllCommands() {
          "each bearing's weight, residual and flags",
          RunLocate,
          {"method", "tuning", "sigma", "confidence"}},
+        {"log",
+         "log FILE.fhl [--add [--zone ZONE] [--station NAME]] [--ignore ID] [--unignore ID] [--note ID TEXT]",
+         "the bearing log as a table; --add appends FOX,LAT,LON,BEARING[,SIGMA] lines from stdin",
+         RunLog,
+         {"zone", "station", "ignore", "unignore", "note"}},
         {"update-db",
          "update-db FILE --db PATH",
          "Calculate, then write stations and fixes into the object database",
@@ -75,6 +80,10 @@ const std::vector<Command>& AllCommands() {
          {}},
     };
     return kCommands;
+}
+
+bool IsFlagOption(const Command& command, std::string_view option) {
+    return std::string_view(command.name) == "log" && option == "add";
 }
 
 }  // namespace vantrel::cli

@@ -203,7 +203,7 @@ int main(int argc, char* argv[]) {
         args->options.erase("decimal-separator");
     }
     for (const auto& [name, value] : args->options) {
-        if (!TakesValue(*command, name)) {
+        if (!TakesValue(*command, name) && !vantrel::cli::IsFlagOption(*command, name)) {
             return vantrel::cli::UsageError("unknown option --" + name + " for " + command->name);
         }
     }

@@ -1,0 +1,295 @@
+#include "hunt_log/log_reader.hpp"
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+
+#include "geodesy/transverse_mercator.hpp"
+#include "hunt_log/event_json.hpp"
+#include "hunt_log/line_scan.hpp"
+#include "persistence/file_access.hpp"
+
+namespace vantrel::hunt_log {
+namespace {
+
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+std::string Quoted(const std::filesystem::path& path) {
+    return "\"" + persistence::DisplayPath(path) + "\"";
+}
+
+core::Outcome ReadFailure(const std::filesystem::path& path, const std::string& reason) {
+    return core::Outcome::Fail("Could not read " + Quoted(path) + ": " + reason);
+}
+
+// Splits chunks into lines, carrying a line that runs over a chunk's end into the next.
+class LineSplitter {
+  public:
+    LineSplitter(std::size_t mostLineBytes, const LineSink& sink) : most_(mostLineBytes), sink_(sink) {}
+
+    void Feed(std::string_view chunk) {
+        while (!chunk.empty()) {
+            const std::size_t end = chunk.find('\n');
+            if (end == std::string_view::npos) {
+                Hold(chunk);
+                return;
+            }
+            Complete(chunk.substr(0, end));
+            chunk.remove_prefix(end + 1);
+        }
+    }
+
+    [[nodiscard]] bool Torn() const { return skipping_ || !carry_.empty(); }
+    [[nodiscard]] std::uint64_t Lines() const { return lines_; }
+
+  private:
+    void Hold(std::string_view part) {
+        if (skipping_) {
+            return;
+        }
+        if (carry_.size() + part.size() > most_ + 1) {  // + 1: a "\r" before the line end
+            skipping_ = true;
+            carry_.clear();
+            carry_.shrink_to_fit();
+            return;
+        }
+        carry_.append(part);
+    }
+
+    void Complete(std::string_view part) {
+        ++lines_;
+        if (skipping_) {
+            skipping_ = false;
+            sink_.tooLong(lines_);
+            return;
+        }
+        std::string_view line = part;
+        if (!carry_.empty()) {
+            carry_.append(part);
+            line = carry_;
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.size() > most_) {
+            sink_.tooLong(lines_);
+        } else {
+            sink_.line(lines_, line);
+        }
+        carry_.clear();
+    }
+
+    std::size_t most_;
+    const LineSink& sink_;
+    std::string carry_;
+    bool skipping_ = false;
+    std::uint64_t lines_ = 0;
+};
+
+// Labels (station names, sources) held once each.
+class LabelTable {
+  public:
+    explicit LabelTable(std::vector<std::string>& labels) : labels_(labels) {
+        for (std::size_t i = 0; i < labels_.size(); ++i) {
+            index_.emplace(labels_[i], static_cast<std::uint32_t>(i));
+        }
+    }
+    std::uint32_t Index(const std::string& text) {
+        const auto [it, added] = index_.emplace(text, static_cast<std::uint32_t>(labels_.size()));
+        if (added) {
+            labels_.push_back(text);
+        }
+        return it->second;
+    }
+
+  private:
+    std::vector<std::string>& labels_;
+    std::unordered_map<std::string, std::uint32_t> index_;
+};
+
+// Gives the bearing both forms of its position, in the log's zone. True when it came in another zone.
+bool PlaceInZone(DecodedLine& line, geodesy::UtmZone zone) {
+    BearingEvent& b = line.bearing;
+    if (!line.hasLatLon) {
+        const geodesy::GeoPosition geo = geodesy::ZoneUtmToLatLon(b.zone, b.easting, b.northing);
+        b.lat = geo.lat;
+        b.lon = geo.lon;
+    }
+    const bool otherZone = line.hasGrid && !(b.zone == zone);
+    if (!line.hasGrid || otherZone) {
+        const geodesy::ZonePoint point = geodesy::ZoneLatLonToUtm(zone, b.lat, b.lon);
+        b.easting = point.easting;
+        b.northing = point.northing;
+    }
+    b.zone = zone;
+    return otherZone;
+}
+
+// Turns the lines after the header into events.
+class EventCollector {
+  public:
+    EventCollector(const std::filesystem::path& path, LogRead& result)
+        : path_(path), result_(result), labels_(result.log.labels) {}
+
+    void Line(std::uint64_t number, std::string_view text) {
+        if (number == 1) {
+            headerOutcome_ = decoder_.Decode(text, line_);
+            if (headerOutcome_ && line_.kind != LineKind::Header) {
+                headerOutcome_ = core::Outcome::Fail("it is no header");
+            }
+            if (headerOutcome_) {
+                result_.log.header = line_.header;
+            }
+            return;
+        }
+        if (!headerOutcome_ || text.empty()) {
+            return;
+        }
+        if (const core::Outcome decoded = decoder_.Decode(text, line_); !decoded) {
+            Bad(number, "is not a valid event: " + decoded.message());
+            return;
+        }
+        Collect();
+    }
+
+    void TooLong(std::uint64_t number) {
+        if (number == 1) {
+            headerOutcome_ = core::Outcome::Fail("it is longer than 64 KiB");
+        } else if (headerOutcome_) {
+            Bad(number, "is longer than 64 KiB");
+        }
+    }
+
+    [[nodiscard]] const core::Outcome& HeaderOutcome() const { return headerOutcome_; }
+
+  private:
+    void Collect() {
+        ReadReport& report = result_.report;
+        auto& events = result_.log.events;
+        switch (line_.kind) {
+            case LineKind::Bearing:
+                if (PlaceInZone(line_, result_.log.header.zone)) {
+                    ++report.convertedFromOtherZone;
+                }
+                line_.bearing.station = labels_.Index(line_.station);
+                line_.bearing.source = labels_.Index(line_.source);
+                events.emplace_back(line_.bearing);
+                break;
+            case LineKind::Position:
+                events.emplace_back(line_.position);
+                break;
+            case LineKind::Edit:
+                events.emplace_back(std::move(line_.edit));
+                break;
+            case LineKind::Header:
+            case LineKind::Unknown:
+                ++report.unknownEvents;
+                return;
+        }
+        ++report.eventsRead;
+    }
+
+    void Bad(std::uint64_t number, const std::string& what) {
+        ReadReport& report = result_.report;
+        ++report.badLines;
+        if (report.problems.size() < ReadReport::kMostProblems) {
+            report.problems.push_back("line " + std::to_string(number) + " of " + Quoted(path_) + " " + what +
+                                      "; it was left out");
+        }
+    }
+
+    const std::filesystem::path& path_;
+    LogRead& result_;
+    LabelTable labels_;
+    LineDecoder decoder_;
+    DecodedLine line_;
+    core::Outcome headerOutcome_ = core::Outcome::Fail("it is empty");
+};
+
+}  // namespace
+
+core::Result<ScanEnd> ScanLines(const std::filesystem::path& path, std::uintmax_t offset,
+                                std::uintmax_t limit, std::size_t mostLineBytes, const LineSink& sink) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec) {
+        return ReadFailure(path, ec.message());
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return ReadFailure(path, "it is not a regular file");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return ReadFailure(path, std::generic_category().message(errno));
+    }
+    if (offset > 0 && !file.seekg(static_cast<std::streamoff>(offset))) {
+        return ReadFailure(path, "it is shorter than expected");
+    }
+    LineSplitter splitter(mostLineBytes, sink);
+    std::string chunk(kChunkBytes, '\0');
+    ScanEnd end;
+    while (offset + end.bytes < limit) {
+        const auto want =
+            static_cast<std::streamsize>(std::min<std::uintmax_t>(kChunkBytes, limit - offset - end.bytes));
+        file.read(chunk.data(), want);
+        const std::streamsize got = file.gcount();
+        if (got <= 0) {
+            break;
+        }
+        end.bytes += static_cast<std::uintmax_t>(got);
+        splitter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+    }
+    if (file.bad()) {
+        return ReadFailure(path, "the system could not read it");
+    }
+    end.lines = splitter.Lines();
+    end.torn = splitter.Torn();
+    return end;
+}
+
+std::vector<std::string> ReadReport::Warnings(const std::filesystem::path& path) const {
+    std::vector<std::string> warnings = problems;
+    if (badLines > problems.size()) {
+        warnings.push_back("and " + std::to_string(badLines - problems.size()) + " more lines of " +
+                           Quoted(path) + " were left out");
+    }
+    if (tornLastLine) {
+        warnings.push_back("the last line of " + Quoted(path) + " is incomplete; it was left out");
+    }
+    if (badLines > 0) {
+        warnings.push_back(std::to_string(eventsRead) + " events of " + Quoted(path) + " were read");
+    }
+    return warnings;
+}
+
+core::Result<LogRead> ReadLog(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMostLogBytes) {
+        return core::Result<LogRead>::Fail(Quoted(path) + " is " + std::to_string(size >> 20) +
+                                           " MiB; a bearing log may be at most 256 MiB");
+    }
+    LogRead result;
+    EventCollector collector(path, result);
+    const LineSink sink{[&](std::uint64_t n, std::string_view line) { collector.Line(n, line); },
+                        [&](std::uint64_t n) { collector.TooLong(n); }};
+    const auto scanned = ScanLines(path, 0, kMostLogBytes, kMostLineBytes, sink);
+    if (!scanned) {
+        return scanned.outcome();
+    }
+    if (scanned->lines == 0 && scanned->torn) {
+        return core::Result<LogRead>::Fail("the first line of " + Quoted(path) +
+                                           " is incomplete: it holds no bearing log yet");
+    }
+    if (!collector.HeaderOutcome()) {
+        return core::Result<LogRead>::Fail(Quoted(path) +
+                                           " is no bearing log: its first line is no header (" +
+                                           collector.HeaderOutcome().message() + ")");
+    }
+    result.report.tornLastLine = scanned->torn;
+    return result;
+}
+
+}  // namespace vantrel::hunt_log
