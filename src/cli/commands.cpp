@@ -36,11 +36,12 @@ const std::vector<Command>& AllCommands() {
          "Calculate, then the quality of each fix: ranges, crossing, sigmas, ellipse, flags", RunAssess,
          kQualityOptionNames},
         {"locate",
-         "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] [FILE|-]",
-         "the fix of many bearings (lines EASTING,NORTHING,BEARING[,SIGMA]): position, spread, ellipse, "
-         "each bearing's weight, residual and flags",
+         "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] "
+         "[FILE|- | --log FILE.fhl [--fox N]]",
+         "the fix of many bearings (lines EASTING,NORTHING,BEARING[,SIGMA], or each fox of a bearing log): "
+         "position, spread, ellipse, each bearing's weight, residual and flags",
          RunLocate,
-         {"method", "tuning", "sigma", "confidence"}},
+         {"method", "tuning", "sigma", "confidence", "log", "fox"}},
         {"log",
          "log FILE.fhl [--add [--zone ZONE] [--station NAME]] [--ignore ID] [--unignore ID] [--note ID TEXT]",
          "the bearing log as a table; --add appends FOX,LAT,LON,BEARING[,SIGMA] lines from stdin",
