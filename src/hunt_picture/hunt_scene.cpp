@@ -82,6 +82,10 @@ std::vector<maps::XY> HuntScene::Positions() const {
     for (const SceneFix& fix : fixes) {
         points.push_back(fix.position);
     }
+    points.insert(points.end(), bearingLog.stations.begin(), bearingLog.stations.end());
+    for (const LogFix& fix : bearingLog.fixes) {
+        points.push_back(fix.position);
+    }
     return points;
 }
 

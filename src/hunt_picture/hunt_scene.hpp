@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/measurement_state.hpp"
+#include "hunt_picture/bearing_log_layer.hpp"
 #include "instruments/rx_readings.hpp"
 #include "maps/view_geometry.hpp"
 #include "quality/fix_quality.hpp"
@@ -43,8 +44,11 @@ struct HuntScene {
     std::vector<SceneFix> fixes;
     // The boxes that are not numbers, so their items are left out: "Scedule 1, F3 bearing is not a number".
     std::vector<std::string> problems;
+    // The hunt's bearing log: every logged ray and the many-bearing fixes (empty without a log). Filled by
+    // whoever has the log; BuildScene leaves it empty.
+    BearingLogLayer bearingLog;
 
-    // Every station and fix position (what the view is fitted to).
+    // Every station and fix position, the bearing log's included (what the view is fitted to).
     [[nodiscard]] std::vector<maps::XY> Positions() const;
 };
 

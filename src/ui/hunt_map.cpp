@@ -20,6 +20,7 @@
 #include "platform/locations.hpp"
 #include "quality/fix_quality.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
+#include "ui/hunt_log_link.hpp"
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
@@ -58,6 +59,7 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     resize(1000, 720);
 
     connect(&main_, &MainFrm::StateChanged, this, &HuntMap::ScheduleRebuild);
+    connect(main_.HuntLog(), &HuntLogLink::LogChanged, this, &HuntMap::ScheduleRebuild);
     connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
@@ -120,7 +122,12 @@ void HuntMap::BuildToolBar() {
     chkEllipses = LayerBox(bar, "chkEllipses", QStringLiteral("Ellipses"), true);
     chkFixes = LayerBox(bar, "chkFixes", QStringLiteral("Fixes"), true);
     chkStations = LayerBox(bar, "chkStations", QStringLiteral("Stations"), true);
-    for (QCheckBox* box : {chkMap, chkGrid, chkRays, chkReadings, chkEllipses, chkFixes, chkStations}) {
+    chkBearingLog = LayerBox(bar, "chkBearingLog", QStringLiteral("Bearing log"), true);
+    chkBearingLog->setToolTip(
+        QStringLiteral("Every logged bearing (rejected dashed, ignored dotted), the "
+                       "many-bearing fixes (diamonds) and their ellipses (dashed)"));
+    for (QCheckBox* box :
+         {chkMap, chkGrid, chkRays, chkReadings, chkEllipses, chkFixes, chkStations, chkBearingLog}) {
         connect(box, &QCheckBox::toggled, this, [this] { UpdateCanvas(false); });
     }
     bar->addSeparator();
@@ -141,9 +148,11 @@ void HuntMap::BuildToolBar() {
 }
 
 hunt_picture::Layers HuntMap::CheckedLayers() const {
-    return {chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
-            chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
-            chkStations->isChecked()};
+    hunt_picture::Layers layers{chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
+                                chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
+                                chkStations->isChecked()};
+    layers.bearingLog = chkBearingLog->isChecked();
+    return layers;
 }
 
 const hunt_picture::ViewProjection& HuntMap::Projection() const {
@@ -169,12 +178,17 @@ void HuntMap::Rebuild() {
     const geodesy::UtmZone zone = geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
     scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
                                       main_.DecimalSeparator());
+    const HuntLogView log = main_.HuntLog()->Read();
+    scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
     if (!(zone == zone_)) {
         ChangeZone(zone);
     }
     QStringList notes;
     for (const std::string& problem : scene_.problems) {
         notes << QString::fromStdString(problem);
+    }
+    for (const std::string& warning : log.warnings) {
+        notes << QString::fromStdString(warning);
     }
     if (map_) {
         const auto hunt = maps::BoundingBox(hunt_picture::ViewPointsOf(scene_, Projection(), false));

@@ -46,6 +46,7 @@ class HuntMap : public QMainWindow {
     QCheckBox* chkEllipses = nullptr;
     QCheckBox* chkFixes = nullptr;
     QCheckBox* chkStations = nullptr;
+    QCheckBox* chkBearingLog = nullptr;
     QAction* mnuOpenMap = nullptr;
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSavePng = nullptr;

@@ -1,0 +1,55 @@
+#include "hunt_picture/bearing_log_layer.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vantrel::hunt_picture {
+
+std::vector<maps::XY> LocateEllipseOutline(const locate::Fix& fix, int points) {
+    if (!fix.ellipse || points < 3) {
+        return {};
+    }
+    // The major axis points along the azimuth (clockwise from grid north): in x/y its direction is
+    // (sin az, cos az), the minor axis's (cos az, -sin az).
+    const double az = fix.ellipse->azimuth * std::numbers::pi / 180;
+    const double a = fix.ellipse->semiMajor;
+    const double b = fix.ellipse->semiMinor;
+    std::vector<maps::XY> outline;
+    for (int i = 0; i <= points; ++i) {
+        const double t = 2 * std::numbers::pi * (i % points) / points;
+        const double u = a * std::cos(t);
+        const double v = b * std::sin(t);
+        outline.push_back(
+            {fix.x + u * std::sin(az) + v * std::cos(az), fix.y + u * std::cos(az) - v * std::sin(az)});
+    }
+    return outline;
+}
+
+BearingLogLayer BuildBearingLogLayer(const hunt_log::HuntState& state,
+                                     const std::array<fox_fix::FoxFix, hunt_log::kFoxCount>& fixes) {
+    BearingLogLayer layer;
+    for (int fox = 1; fox <= hunt_log::kFoxCount; ++fox) {
+        const fox_fix::FoxFix& fix = fixes.at(static_cast<std::size_t>(fox - 1));
+        for (const hunt_log::FoxBearing& b : state.Fox(fox)) {
+            const locate::Bearing grid = fox_fix::GridBearingOf(b, state.zone);
+            const locate::BearingFit* fit = fox_fix::FitOf(fix, b.id);
+            layer.rays.push_back(
+                {fox - 1, {grid.x, grid.y}, grid.bearingDeg, fit != nullptr && fit->rejected, b.ignored});
+            const maps::XY station{grid.x, grid.y};
+            if (std::none_of(layer.stations.begin(), layer.stations.end(), [&](const maps::XY& s) {
+                    return std::hypot(s.x - station.x, s.y - station.y) < 1;
+                })) {
+                layer.stations.push_back(station);
+            }
+        }
+        if (fix.outcome && fix.outcome->fix) {
+            layer.fixes.push_back({fox - 1,
+                                   {fix.outcome->fix->x, fix.outcome->fix->y},
+                                   LocateEllipseOutline(*fix.outcome->fix)});
+        }
+    }
+    return layer;
+}
+
+}  // namespace vantrel::hunt_picture
