@@ -5,38 +5,13 @@
 #include <limits>
 #include <numbers>
 
-#include "locate/plane_math.hpp"
+#include "locate/estimate.hpp"
 
 namespace vantrel::locate {
 namespace {
 
 constexpr double kDegree = std::numbers::pi / 180;
-constexpr double kSingular = 1e-12;         // determinant over trace^2 below which the lines are parallel
-constexpr double kStepTolerance = 1e-10;    // of the mean station distance
-constexpr double kRunaway = 1000;           // times R from the centroid: the ascent left for infinity
-constexpr double kWeightTolerance = 1e-12;  // change of any weight that ends the robust rounds
-constexpr double kSmallT = 1e-5;            // below this t a bearing keeps its full weight
-constexpr double kUnitCosine = 1e-12;       // 1 - C-bar below this: every line through the point
-constexpr int kMaxSteps = 200;              // Newton steps of one ascent
-constexpr int kMaxRounds = 500;             // robust rounds
-
-// The bearings in coordinates about the stations' centroid (UTM coordinates are millions of metres; the
-// differences are what matters), with their direction as a mathematical angle and its sine and cosine.
-struct Problem {
-    std::vector<Station> stations;
-    Vec2 centroid;
-    double radius = 1;                // R: the largest distance of a station from the centroid, >= 1 m
-    std::vector<double> sigmaKappas;  // from the sigmas, one per bearing; empty unless every bearing has one
-};
-
-// Lenth's f(C) given C and 1 - C (the latter computed without cancellation where it can be).
-double Kappa(double c, double oneMinusC) {
-    if (!(c > 0 && oneMinusC > 0)) {
-        return std::numeric_limits<double>::quiet_NaN();
-    }
-    const double u = oneMinusC;
-    return 1 / (2 * u + u * u * (0.48794 - 0.82905 * c - 1.3915 * c * c) / c);
-}
+constexpr double kSingular = 1e-12;  // determinant over trace^2 below which the lines are parallel
 
 // sin and cos of an angle in degrees, exact at the multiples of 90 (reduced to within 45 degrees first), so
 // that a bearing due north or east gives lines exactly along the grid.
@@ -72,17 +47,22 @@ bool ValidInput(std::span<const Bearing> bearings, const Options& options) {
 
 Problem MakeProblem(std::span<const Bearing> bearings, const Options& options) {
     Problem problem;
+    const double n = static_cast<double>(bearings.size());
     for (const Bearing& b : bearings) {
-        problem.centroid.x += b.x / static_cast<double>(bearings.size());
-        problem.centroid.y += b.y / static_cast<double>(bearings.size());
+        problem.centroid.x += b.x / n;
+        problem.centroid.y += b.y / n;
+    }
+    for (const Bearing& b : bearings) {
+        problem.scale =
+            std::max(problem.scale, std::hypot(b.x - problem.centroid.x, b.y - problem.centroid.y));
     }
     bool everySigma = true;
     for (const Bearing& b : bearings) {
         // theta = 90 - b: cos theta = sin b, sin theta = cos b.
         const Vec2 cosSinB = CosSinDegrees(b.bearingDeg);
-        problem.stations.push_back(
-            Station{Vec2{b.x - problem.centroid.x, b.y - problem.centroid.y}, cosSinB.y, cosSinB.x});
-        problem.radius = std::max(problem.radius, Length(problem.stations.back().position));
+        const Vec2 position{(b.x - problem.centroid.x) / problem.scale,
+                            (b.y - problem.centroid.y) / problem.scale};
+        problem.stations.push_back(Station{position, cosSinB.y, cosSinB.x});
         const std::optional<double> sigma = b.sigmaDeg ? b.sigmaDeg : options.sigmaDeg;
         everySigma = everySigma && sigma.has_value();
         problem.sigmaKappas.push_back(sigma ? KappaFromSigma(*sigma) : 0);
@@ -93,11 +73,17 @@ Problem MakeProblem(std::span<const Bearing> bearings, const Options& options) {
     return problem;
 }
 
-// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line.
-std::optional<Vec2> LeastSquaresCrossing(const Problem& problem) {
+// The least-squares crossing: sum over n n^T (p - s) = 0 with n the normal of each line; the lines of
+// `leftOut` do not count.
+std::optional<Vec2> LeastSquaresCrossing(const Problem& problem,
+                                         const std::vector<std::size_t>& leftOut = {}) {
     Sym2 normalSum;
     Vec2 rhs;
-    for (const Station& s : problem.stations) {
+    for (std::size_t i = 0; i < problem.stations.size(); ++i) {
+        if (std::find(leftOut.begin(), leftOut.end(), i) != leftOut.end()) {
+            continue;
+        }
+        const Station& s = problem.stations[i];
         const Vec2 n{s.sinTheta, -s.cosTheta};
         normalSum.xx += n.x * n.x;
         normalSum.xy += n.x * n.y;
@@ -125,178 +111,10 @@ Vec2 OffTheStations(Problem& problem, Vec2 start) {
     return start;
 }
 
-// The step of one ascent iteration: Newton's where the Hessian is negative definite, else the scoring step
-// (the information matrix in place of the Hessian), else along the gradient.
-Vec2 AscentDirection(const Derivatives& at, double meanDistance) {
-    const Sym2 negativeHessian{-at.hessian.xx, -at.hessian.xy, -at.hessian.yy};
-    if (PositiveDefinite(negativeHessian)) {
-        return Solve(negativeHessian, at.gradient);
-    }
-    if (PositiveDefinite(at.information)) {
-        return Solve(at.information, at.gradient);
-    }
-    const double g = Length(at.gradient);
-    return g > 0 ? at.gradient * (meanDistance / g) : Vec2{};
-}
-
-struct Ascent {
-    Vec2 point;
-    NoFixReason failure = NoFixReason::kNone;
-    int steps = 0;
-};
-
-// Backtracking along `direction`: the first of 1, 1/2, 1/4, ... that does not lower L (beyond its
-// rounding), or nullopt when none does.
-std::optional<Vec2> LineSearch(const Problem& problem, const std::vector<double>& a, Vec2 from, double value,
-                               Vec2 direction) {
-    const double slack = 8 * std::numeric_limits<double>::epsilon() * SumAbs(a);
-    double t = 1;
-    for (int halving = 0; halving < 60; ++halving, t /= 2) {
-        const Vec2 candidate = from + direction * t;
-        if (Likelihood(problem.stations, a, candidate) >= value - slack) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
-}
-
-// The local maximum of L = sum a_i cos(theta_i - mu_i) from `start`.
-Ascent Ascend(const Problem& problem, const std::vector<double>& a, Vec2 start) {
-    Ascent ascent{start};
-    for (; ascent.steps < kMaxSteps; ++ascent.steps) {
-        const double meanDistance = MeanDistance(problem.stations, ascent.point);
-        const Derivatives at = Differentiate(problem.stations, a, ascent.point);
-        const Vec2 direction = AscentDirection(at, meanDistance);
-        if (Length(direction) <= kStepTolerance * meanDistance) {
-            ascent.point = ascent.point + direction;
-            return ascent;
-        }
-        const auto next = LineSearch(problem, a, ascent.point, at.value, direction);
-        if (!next) {
-            ascent.failure = NoFixReason::kDiverged;
-            return ascent;
-        }
-        ascent.point = *next;
-        if (!(Length(ascent.point) <= kRunaway * problem.radius)) {
-            ascent.failure = NoFixReason::kBehind;
-            return ascent;
-        }
-    }
-    ascent.failure = NoFixReason::kDiverged;
-    return ascent;
-}
-
-// sum w_i cos(theta_i - mu_i) / sum w_i at p.
-double MeanCosine(const Problem& problem, const std::vector<double>& w, Vec2 p) {
-    double sum = 0, weights = 0;
-    for (std::size_t i = 0; i < problem.stations.size(); ++i) {
-        sum += w[i] * CosResidual(problem.stations[i], p);
-        weights += w[i];
-    }
-    return sum / weights;
-}
-
-std::optional<double> EstimatedKappa(const Problem& problem, const std::vector<double>& w, Vec2 p) {
-    const double c = MeanCosine(problem, w, p);
-    if (problem.stations.size() <= 2 || !(1 - c >= kUnitCosine) || !(c > 0)) {
-        return std::nullopt;
-    }
-    return KappaFromMeanCosine(c);
-}
-
-// kappa_i for the weights and the covariance: the sigmas' when every bearing has one, else kappa-hat for all.
-std::optional<std::vector<double>> Kappas(const Problem& problem, const std::vector<double>& w, Vec2 p) {
-    if (!problem.sigmaKappas.empty()) {
-        return problem.sigmaKappas;
-    }
-    const auto kappaHat = EstimatedKappa(problem, w, p);
-    if (!kappaHat) {
-        return std::nullopt;
-    }
-    return std::vector<double>(problem.stations.size(), *kappaHat);
-}
-
-double RobustWeight(Method method, double tuning, double t) {
-    if (t < kSmallT) {
-        return 1;
-    }
-    if (method == Method::kHuber) {
-        return std::min(1.0, tuning / t);
-    }
-    return t < tuning * std::numbers::pi ? tuning * std::sin(t / tuning) / t : 0;
-}
-
-std::vector<double> RobustWeights(const Problem& problem, const std::vector<double>& kappas, Vec2 p,
-                                  const Options& options) {
-    std::vector<double> w;
-    for (std::size_t i = 0; i < problem.stations.size(); ++i) {
-        const double oneMinusCos = std::max(0.0, 1 - CosResidual(problem.stations[i], p));
-        w.push_back(RobustWeight(options.method, options.tuning, std::sqrt(2 * kappas[i] * oneMinusCos)));
-    }
-    return w;
-}
-
-// a_i = k_i w_i: kappa_i from the sigmas when every bearing has one, else 1.
-std::vector<double> Coefficients(const Problem& problem, const std::vector<double>& w) {
-    std::vector<double> a = w;
-    for (std::size_t i = 0; i < a.size() && !problem.sigmaKappas.empty(); ++i) {
-        a[i] *= problem.sigmaKappas[i];
-    }
-    return a;
-}
-
-struct Estimate {
-    Vec2 point;
-    std::vector<double> weights;
-    NoFixReason failure = NoFixReason::kNone;
-    int steps = 0;
-};
-
-Estimate MaximumLikelihood(const Problem& problem, Vec2 start) {
-    Estimate estimate{start, std::vector<double>(problem.stations.size(), 1.0)};
-    const Ascent ascent = Ascend(problem, Coefficients(problem, estimate.weights), start);
-    estimate.point = ascent.point;
-    estimate.failure = ascent.failure;
-    estimate.steps = ascent.steps;
-    return estimate;
-}
-
-// Rounds of weights and weighted ascent from the maximum-likelihood fix until neither changes.
-Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& options) {
-    for (int round = 0; round < kMaxRounds; ++round) {
-        const auto kappas = Kappas(problem, estimate.weights, estimate.point);
-        if (!kappas) {
-            return estimate;  // no kappa, no scale for the residuals: the fix stands as it is
-        }
-        std::vector<double> weights = RobustWeights(problem, *kappas, estimate.point, options);
-        if (!(SumAbs(weights) > 0)) {
-            estimate.failure = NoFixReason::kDiverged;
-            return estimate;
-        }
-        const Ascent ascent = Ascend(problem, Coefficients(problem, weights), estimate.point);
-        estimate.steps += ascent.steps;
-        if (ascent.failure != NoFixReason::kNone) {
-            estimate.failure = ascent.failure;
-            return estimate;
-        }
-        const double moved = Length(ascent.point - estimate.point);
-        double changed = 0;
-        for (std::size_t i = 0; i < weights.size(); ++i) {
-            changed = std::max(changed, std::abs(weights[i] - estimate.weights[i]));
-        }
-        estimate.point = ascent.point;
-        estimate.weights = std::move(weights);
-        if (changed <= kWeightTolerance &&
-            moved <= kStepTolerance * MeanDistance(problem.stations, estimate.point)) {
-            return estimate;
-        }
-    }
-    estimate.failure = NoFixReason::kDiverged;
-    return estimate;
-}
-
-std::optional<Covariance> CovarianceAt(const Problem& problem, const std::vector<double>& w, Vec2 p) {
-    const auto kappas = Kappas(problem, w, p);
+// Q in the problem's units (it scales as 1 / length^2), V = Q^-1 back in square metres.
+std::optional<Covariance> CovarianceAt(const Problem& problem, const std::vector<double>& cosines,
+                                       const std::vector<double>& w, Vec2 p) {
+    const auto kappas = KappasOf(problem, cosines, w);
     if (!kappas) {
         return std::nullopt;
     }
@@ -304,7 +122,8 @@ std::optional<Covariance> CovarianceAt(const Problem& problem, const std::vector
     for (std::size_t i = 0; i < problem.stations.size(); ++i) {
         const Station& s = problem.stations[i];
         const Vec2 d = p - s.position;
-        const double d3 = std::pow(Length(d), 3);
+        const double length = Length(d);
+        const double d3 = length * length * length;
         const double sStar = (*kappas)[i] * w[i] * d.y / d3;
         const double cStar = (*kappas)[i] * w[i] * d.x / d3;
         q.xx += sStar * s.sinTheta;
@@ -315,9 +134,11 @@ std::optional<Covariance> CovarianceAt(const Problem& problem, const std::vector
         return std::nullopt;
     }
     const Sym2 v = Inverse(q);
-    Covariance c{v.xx, v.xy, v.yy, std::sqrt(v.xx), std::sqrt(v.yy), 0};
-    c.rho = std::clamp(v.xy / (c.sx * c.sy), -1.0, 1.0);
-    if (!std::isfinite(c.sx) || !std::isfinite(c.sy) || !std::isfinite(c.rho)) {
+    const double s2 = problem.scale * problem.scale;
+    Covariance c{
+        v.xx * s2, v.xy * s2, v.yy * s2, std::sqrt(v.xx) * problem.scale, std::sqrt(v.yy) * problem.scale, 0};
+    c.rho = std::clamp(v.xy / std::sqrt(v.xx * v.yy), -1.0, 1.0);
+    if (!std::isfinite(c.xx) || !std::isfinite(c.yy) || !std::isfinite(c.xy) || !std::isfinite(c.rho)) {
         return std::nullopt;
     }
     return c;
@@ -374,22 +195,60 @@ bool CrossingAheadOfBoth(const Problem& problem, Vec2 crossing) {
 
 Outcome Describe(std::span<const Bearing> bearings, const Problem& problem, const Estimate& estimate,
                  const Options& options) {
-    if (!(MeanCosine(problem, estimate.weights, estimate.point) > 0)) {
+    const std::vector<double> cosines = Cosines(problem, estimate.point);
+    if (!(WeightedMean(cosines, estimate.weights) > 0)) {
         return NoFix(NoFixReason::kBehind);
     }
     Fix fix;
-    fix.x = estimate.point.x + problem.centroid.x;
-    fix.y = estimate.point.y + problem.centroid.y;
-    fix.kappaHat = EstimatedKappa(problem, estimate.weights, estimate.point);
-    fix.covariance = CovarianceAt(problem, estimate.weights, estimate.point);
+    fix.x = estimate.point.x * problem.scale + problem.centroid.x;
+    fix.y = estimate.point.y * problem.scale + problem.centroid.y;
+    fix.kappaHat = EstimatedKappa(cosines, estimate.weights);
+    fix.covariance = CovarianceAt(problem, cosines, estimate.weights, estimate.point);
     if (fix.covariance) {
         fix.ellipse = EllipseOf(*fix.covariance, options.confidence);
     }
+    fix.bearings.reserve(bearings.size());
     for (std::size_t i = 0; i < bearings.size(); ++i) {
         fix.bearings.push_back(FitOf(bearings[i], estimate.weights[i], Vec2{fix.x, fix.y}));
     }
     fix.iterations = estimate.steps;
     return Outcome{std::move(fix), NoFixReason::kNone};
+}
+
+// An ascent drawn onto a station (a bearing from near the fox that points elsewhere, with the other lines
+// passing close by that station) has no maximum to reach; the local maximum the other bearings make is
+// then sought from the crossing of the lines without that station (all bearings still count in L). Up to
+// three stations are left out of the start this way, one after the other. `start` ends as the last start.
+Estimate AwayFromStations(Problem& problem, Estimate estimate, Vec2& start) {
+    std::vector<std::size_t> leftOut;
+    while (estimate.failure == NoFixReason::kDiverged && estimate.drawnTo && leftOut.size() < 3) {
+        leftOut.push_back(*estimate.drawnTo);
+        const auto crossing = LeastSquaresCrossing(problem, leftOut);
+        if (!crossing) {
+            break;
+        }
+        start = OffTheStations(problem, *crossing);
+        const int steps = estimate.steps;
+        estimate = MaximumLikelihood(problem, start);
+        estimate.steps += steps;
+    }
+    return estimate;
+}
+
+// Where the likelihood has no maximum but at a station, the robust rounds begin at the last start instead
+// of the maximum-likelihood fix: their weights can take the offending bearing down, the likelihood cannot.
+Estimate RobustFix(const Problem& problem, Estimate estimate, Vec2 start, const Options& options) {
+    if (estimate.failure == NoFixReason::kDiverged && estimate.drawnTo) {
+        const int steps = estimate.steps;
+        estimate = Estimate{};
+        estimate.point = start;
+        estimate.weights.assign(problem.stations.size(), 1.0);
+        estimate.steps = steps;
+    }
+    if (estimate.failure != NoFixReason::kNone) {
+        return estimate;
+    }
+    return RobustRounds(problem, std::move(estimate), options);
 }
 
 }  // namespace
@@ -406,9 +265,10 @@ Outcome Locate(std::span<const Bearing> bearings, const Options& options) {
     if (problem.stations.size() == 2 && !CrossingAheadOfBoth(problem, *crossing)) {
         return NoFix(NoFixReason::kBehind);
     }
-    Estimate estimate = MaximumLikelihood(problem, OffTheStations(problem, *crossing));
-    if (estimate.failure == NoFixReason::kNone && options.method != Method::kMle) {
-        estimate = RobustRounds(problem, std::move(estimate), options);
+    Vec2 start = OffTheStations(problem, *crossing);
+    Estimate estimate = AwayFromStations(problem, MaximumLikelihood(problem, start), start);
+    if (options.method != Method::kMle) {
+        estimate = RobustFix(problem, std::move(estimate), start, options);
     }
     if (estimate.failure != NoFixReason::kNone) {
         return NoFix(estimate.failure);
@@ -454,13 +314,13 @@ std::optional<Method> ParseMethod(std::string_view text) {
 }
 
 double KappaFromMeanCosine(double meanCosine) {
-    return Kappa(meanCosine, 1 - meanCosine);
+    return LenthKappa(meanCosine, 1 - meanCosine);
 }
 
 double KappaFromSigma(double sigmaDeg) {
     const double sigma = sigmaDeg * kDegree;
     const double oneMinus = -std::expm1(-sigma * sigma / 2);  // exact for the smallest sigmas too
-    return Kappa(1 - oneMinus, oneMinus);
+    return LenthKappa(1 - oneMinus, oneMinus);
 }
 
 }  // namespace vantrel::locate

@@ -10,7 +10,7 @@
 // geodesy::GridBearing). Inside, theta_i = 90 deg - b_i is the bearing as a mathematical angle and
 // mu_i(x, y) the direction from station i to (x, y), d_i the distance.
 //
-// The steps, each a short function in locate.cpp:
+// The steps, each a short function (locate.cpp: start, covariance, ellipse; estimate.cpp: ascent, rounds):
 // - Start: the least-squares crossing of the lines (the point with the least sum of squared perpendicular
 //   distances). A singular 2x2 system (determinant <= 1e-12 trace^2): no fix, kParallel.
 // - Ascent: the local maximum of L(x, y) = sum k_i w_i cos(theta_i - mu_i) reached from the start by
@@ -20,7 +20,13 @@
 //   An ascent that runs farther than 1000 R from the stations' centroid (R = the largest distance of a
 //   station or of the start from the centroid, at least 1 m): kBehind, the bearings meet nowhere in front.
 //   At the solution, C-bar = sum w_i cos(theta_i - mu_i) / sum w_i <= 0: kBehind. No convergence within
-//   the step limit: kDiverged.
+//   200 steps: kDiverged. L is undefined at a station and climbs towards one whose neighbourhood the other
+//   lines pass by (a station near the fox whose own bearing points elsewhere): an ascent that comes within
+//   1e-6 of the mean distance of a station is drawn onto it, and the ascent starts again from the
+//   least-squares crossing of the other lines (up to three stations left out of the start, one after the
+//   other; every bearing still counts in L). When every start is drawn onto a station there is no maximum
+//   to find: kDiverged for the maximum likelihood, and the robust rounds begin at the last start instead
+//   of at the maximum-likelihood fix (their weights can take that bearing down; Andrews' can reject it).
 // - kappa: from a sigma (radians), kappa = f(exp(-sigma^2 / 2)); estimated, kappa-hat = f(C-bar) with the
 //   final weights, where 1/f(C) = 2 (1 - C) + (1 - C)^2 (0.48794 - 0.82905 C - 1.3915 C^2) / C (Lenth's
 //   approximation of the inverse of A(kappa) = I1(kappa) / I0(kappa)). kappa-hat is unknown for N = 2 and
@@ -28,13 +34,19 @@
 //   The kappa_i of the robust weights and the covariance: from the sigmas when every bearing has one (its
 //   own first, else the option's); otherwise kappa-hat for every bearing (sigmas of some bearings are then
 //   not used).
-// - Robust rounds (kHuber, kAndrews), from the maximum-likelihood fix: the weights at the current point from
+// - Robust rounds (kHuber, kAndrews), from the maximum-likelihood fix (see above where it has none): the
+//   weights at the current point from
 //   t_i = sqrt(2 kappa_i (1 - cos(theta_i - mu_i))) with the tuning constant C: Huber w = min(1, C / t),
 //   Andrews w = C sin(t / C) / t for t < C pi, else 0; w = 1 for t < 1e-5. Without sigmas, kappa-hat is
-//   estimated again each round from the weighted C-bar at the current point. Then the weighted ascent from
-//   there; until the weights change by at most 1e-12 and the point by at most the step limit. Without any
-//   kappa (N = 2 and no sigma) the maximum-likelihood fix stands, every weight 1. Weights that all become 0,
-//   or rounds that do not settle: kDiverged.
+//   estimated again each round from the weighted C-bar at the current point. Then a Newton step of the
+//   weighted likelihood from there; until the weights change by at most 1e-12 and the step is within the
+//   step limit (there the weighted ascent has converged as well, so this is the fixed point of "weights,
+//   then the weighted maximum"). Sums over thousands of bearings have a rounding floor near 1e-12: a change
+//   of the weights at most 1e-9 that no longer halves from one round to the next ends the rounds too. The
+//   tail of the rounds, which converges geometrically, is shortened by extrapolating it (the rounds then go
+//   on until their own end). Without any kappa (N = 2 and no sigma) the maximum-likelihood fix stands,
+//   every weight 1. Weights that all become 0, a step running off (kBehind as above), or 500 rounds without
+//   an end: kDiverged.
 // - Covariance: Q = [sum s*_i s_i, -1/2 sum (s*_i c_i + c*_i s_i); the same, sum c*_i c_i] with
 //   s_i = sin theta_i, c_i = cos theta_i, s*_i = kappa_i w_i (y - y_i) / d_i^3,
 //   c*_i = kappa_i w_i (x - x_i) / d_i^3 at the fix; V = Q^-1 (square metres). No kappa at all, or a Q that

@@ -20,54 +20,64 @@ double CosResidual(const Station& station, Vec2 p) {
     return length > 0 ? (d.x * station.cosTheta + d.y * station.sinTheta) / length : 1;
 }
 
-double Likelihood(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p) {
+double Likelihood(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p,
+                  std::vector<double>* cosines) {
     double sum = 0;
-    for (std::size_t i = 0; i < stations.size(); ++i) {
-        if (a[i] == 0) {
-            continue;
-        }
-        if (!(Length(p - stations[i].position) > 0)) {
-            return -std::numeric_limits<double>::infinity();
-        }
-        sum += a[i] * CosResidual(stations[i], p);
-    }
-    return sum;
-}
-
-Derivatives Differentiate(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p) {
-    Derivatives out;
+    bool onStation = false;
     for (std::size_t i = 0; i < stations.size(); ++i) {
         const Station& s = stations[i];
         const Vec2 d = p - s.position;
-        const double d2 = d.x * d.x + d.y * d.y;
-        if (a[i] == 0 || !(d2 > 0)) {
-            continue;
+        const double length = Length(d);
+        const double c = length > 0 ? (d.x * s.cosTheta + d.y * s.sinTheta) / length : 1;
+        if (cosines != nullptr) {
+            (*cosines)[i] = c;
         }
-        const double length = std::sqrt(d2);
-        const double cosR = (d.x * s.cosTheta + d.y * s.sinTheta) / length;
-        const double sinR = (d.x * s.sinTheta - d.y * s.cosTheta) / length;
-        const Vec2 gradMu{-d.y / d2, d.x / d2};
-        const double d4 = d2 * d2;
-        const Sym2 hessMu{2 * d.x * d.y / d4, (d.y * d.y - d.x * d.x) / d4, -2 * d.x * d.y / d4};
-        out.value += a[i] * cosR;
-        out.gradient = out.gradient + gradMu * (a[i] * sinR);
-        const Sym2 outer{gradMu.x * gradMu.x, gradMu.x * gradMu.y, gradMu.y * gradMu.y};
-        out.hessian.xx += a[i] * (sinR * hessMu.xx - cosR * outer.xx);
-        out.hessian.xy += a[i] * (sinR * hessMu.xy - cosR * outer.xy);
-        out.hessian.yy += a[i] * (sinR * hessMu.yy - cosR * outer.yy);
-        out.information.xx += a[i] * outer.xx;
-        out.information.xy += a[i] * outer.xy;
-        out.information.yy += a[i] * outer.yy;
+        if (a[i] != 0) {
+            onStation = onStation || !(length > 0);
+            sum += a[i] * c;
+        }
     }
-    return out;
+    return onStation ? -std::numeric_limits<double>::infinity() : sum;
 }
 
-double MeanDistance(const std::vector<Station>& stations, Vec2 p) {
-    double sum = 0;
-    for (const Station& s : stations) {
-        sum += Length(p - s.position);
+// In terms of the unit vector u = (X, Y) / d from the station: grad mu = (-u_y, u_x) / d,
+// Hess mu = [2 u_x u_y, u_y^2 - u_x^2; ., -2 u_x u_y] / d^2, grad mu grad mu^T = [u_y^2, -u_x u_y; ., u_x^2]
+// / d^2: one division a bearing.
+Derivatives Differentiate(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p) {
+    Derivatives out;
+    out.nearestDistance = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        const Station& s = stations[i];
+        const Vec2 d = p - s.position;
+        const double length = std::sqrt(d.x * d.x + d.y * d.y);
+        out.meanDistance += length;
+        if (a[i] != 0 && length < out.nearestDistance) {
+            out.nearestDistance = length;
+            out.nearest = i;
+        }
+        if (a[i] == 0 || !(length > 0)) {
+            continue;
+        }
+        const double inverse = 1 / length;
+        const double ux = d.x * inverse;
+        const double uy = d.y * inverse;
+        const double cosR = ux * s.cosTheta + uy * s.sinTheta;
+        const double sinR = ux * s.sinTheta - uy * s.cosTheta;
+        const double a1 = a[i] * inverse;
+        const double a2 = a1 * inverse;
+        out.value += a[i] * cosR;
+        out.gradient.x -= a1 * sinR * uy;
+        out.gradient.y += a1 * sinR * ux;
+        const double xx = uy * uy, xy = -ux * uy, yy = ux * ux;
+        out.hessian.xx += a2 * (-2 * sinR * xy - cosR * xx);
+        out.hessian.xy += a2 * (sinR * (xx - yy) - cosR * xy);
+        out.hessian.yy += a2 * (2 * sinR * xy - cosR * yy);
+        out.information.xx += a2 * xx;
+        out.information.xy += a2 * xy;
+        out.information.yy += a2 * yy;
     }
-    return sum / static_cast<double>(stations.size());
+    out.meanDistance /= static_cast<double>(stations.size());
+    return out;
 }
 
 double SumAbs(const std::vector<double>& values) {

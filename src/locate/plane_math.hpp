@@ -28,8 +28,10 @@ inline Vec2 operator-(Vec2 a, Vec2 b) {
 inline Vec2 operator*(Vec2 a, double s) {
     return Vec2{a.x * s, a.y * s};
 }
+// Coordinates inside the estimator are scaled to the stations' spread (of order 1), so the plain square root
+// cannot overflow and is several times faster than std::hypot.
 inline double Length(Vec2 a) {
-    return std::hypot(a.x, a.y);
+    return std::sqrt(a.x * a.x + a.y * a.y);
 }
 
 struct Sym2 {
@@ -53,6 +55,9 @@ struct Station {
 
 struct Derivatives {
     double value = 0;
+    double meanDistance = 0;     // of the stations from the point
+    double nearestDistance = 0;  // of the nearest station with a_i > 0
+    std::size_t nearest = 0;     // its index
     Vec2 gradient;
     Sym2 hessian;
     Sym2 information;
@@ -60,10 +65,11 @@ struct Derivatives {
 
 // cos(theta - mu) of one station at p; 1 when p is the station itself (no direction there).
 double CosResidual(const Station& station, Vec2 p);
-// L at p; minus infinity when p lies on a station with a_i > 0.
-double Likelihood(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p);
+// L at p; minus infinity when p lies on a station with a_i > 0. With `cosines`, also every bearing's
+// cos(theta_i - mu_i) at p (as CosResidual), so a caller that moves to p has them without another pass.
+double Likelihood(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p,
+                  std::vector<double>* cosines = nullptr);
 Derivatives Differentiate(const std::vector<Station>& stations, const std::vector<double>& a, Vec2 p);
-double MeanDistance(const std::vector<Station>& stations, Vec2 p);
 double SumAbs(const std::vector<double>& values);
 
 }  // namespace vantrel::locate

@@ -11,88 +11,81 @@
 namespace vantrel::persistence {
 namespace {
 
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string()
-                                      : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+std::string Problem(const std::string& key, const std::string& text, const std::string& why,
+                    const std::string& fallback) {
+    return "[Locate] " + key + "=" + text + " " + why + "; " + fallback + " is used";
 }
 
+// A number key: nullopt (and a problem) when the value is not a number inside its range.
 struct NumberKey {
     const char* name;
-    const char* rule;  // what a usable value is, as the problem line says it
     bool (*valid)(double);
+    const char* rule;  // "is not above 0"
 };
 
-constexpr NumberKey kTuning{"Tuning", "is not a number above 0",
-                            [](double v) { return v > 0 && std::isfinite(v); }};
-constexpr NumberKey kSigma{"Sigma", "is not a number of degrees in (0, 90]",
-                           [](double v) { return v > 0 && v <= 90; }};
-constexpr NumberKey kConfidence{"Confidence", "is not between 0 and 1 (exclusive)",
-                                [](double v) { return v > 0 && v < 1; }};
-
-// The key's number when it is present and usable; a problem line otherwise (an absent key is none).
-std::optional<double> ReadNumber(const IniFile& ini, const NumberKey& key, const std::string& defaultText,
+std::optional<double> ReadNumber(const IniFile& ini, const NumberKey& key, const std::string& fallback,
                                  std::vector<std::string>& problems) {
     const auto text = ini.Get(kLocateSection, key.name);
     if (!text) {
         return std::nullopt;
     }
-    const auto value = core::ReadRegional(Trimmed(*text), '.');
-    if (value && key.valid(*value)) {
-        return value;
+    const auto value = core::ReadRegional(*text, '.');
+    if (!value || !std::isfinite(*value)) {
+        problems.push_back(Problem(key.name, *text, "is not a number", fallback));
+        return std::nullopt;
     }
-    problems.push_back("[Locate] " + std::string(key.name) + "=" + *text + " " + key.rule + "; " +
-                       defaultText + " is used");
-    return std::nullopt;
+    if (!key.valid(*value)) {
+        problems.push_back(Problem(key.name, *text, key.rule, fallback));
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace
 
 LocateSettingsRead LocateSettingsFromIni(const IniFile& ini) {
     LocateSettingsRead read;
-    locate::Options& options = read.options;
+    locate::Options& o = read.options;
     if (const auto text = ini.Get(kLocateSection, "Method")) {
         if (const auto method = locate::ParseMethod(Lower(Trimmed(*text)))) {
-            options.method = *method;
+            o.method = *method;
         } else {
-            read.problems.push_back("[Locate] Method=" + *text + " is not mle, huber or andrews; " +
-                                    std::string(locate::MethodText(options.method)) + " is used");
+            read.problems.push_back(Problem("Method", *text, "is not mle, huber or andrews",
+                                            std::string(locate::MethodText(o.method))));
         }
     }
-    if (const auto tuning = ReadNumber(ini, kTuning, core::ShortestText(options.tuning), read.problems)) {
-        options.tuning = *tuning;
+    const NumberKey tuning{"Tuning", [](double v) { return v > 0; }, "is not above 0"};
+    if (const auto value = ReadNumber(ini, tuning, core::ShortestText(o.tuning), read.problems)) {
+        o.tuning = *value;
     }
-    // An empty Sigma is the documented way of saying "estimate it", not a problem.
-    if (const auto sigma = ini.Get(kLocateSection, "Sigma"); sigma && !Trimmed(*sigma).empty()) {
-        options.sigmaDeg = ReadNumber(ini, kSigma, "the estimate", read.problems);
+    const auto sigmaText = ini.Get(kLocateSection, "Sigma");
+    const NumberKey sigma{"Sigma", [](double v) { return v > 0 && v <= 90; }, "is not in (0, 90] degrees"};
+    if (sigmaText && !Trimmed(*sigmaText).empty()) {
+        o.sigmaDeg = ReadNumber(ini, sigma, "the estimate from the bearings", read.problems);
     }
-    if (const auto confidence =
-            ReadNumber(ini, kConfidence, core::ShortestText(options.confidence), read.problems)) {
-        options.confidence = *confidence;
+    const NumberKey confidence{"Confidence", [](double v) { return v > 0 && v < 1; },
+                               "is not between 0 and 1 (exclusive)"};
+    if (const auto value = ReadNumber(ini, confidence, core::ShortestText(o.confidence), read.problems)) {
+        o.confidence = *value;
     }
     return read;
-}
-
-void LocateSettingsToIni(const locate::Options& options, IniFile& ini) {
-    ini.Set(kLocateSection, "Method", locate::MethodText(options.method));
-    ini.Set(kLocateSection, "Tuning", core::ShortestText(options.tuning));
-    ini.Set(kLocateSection, "Sigma", options.sigmaDeg ? core::ShortestText(*options.sigmaDeg) : "");
-    ini.Set(kLocateSection, "Confidence", core::ShortestText(options.confidence));
 }
 
 LocateSettingsRead ReadLocateSettings(const std::filesystem::path& iniPath) {
     const auto ini = ReadSettingsFile(iniPath);
     return LocateSettingsFromIni(ini ? *ini : IniFile{});
-}
-
-core::Outcome WriteLocateSettings(const locate::Options& options, const std::filesystem::path& iniPath) {
-    return UpdateIniFile(iniPath, [&](IniFile& ini) { LocateSettingsToIni(options, ini); });
 }
 
 }  // namespace vantrel::persistence

@@ -206,5 +206,28 @@ TEST(ManyBearings, AndrewsRejectsTheWildOne) {
     }
 }
 
+// Four good bearings on the Vogelsberg example's fox 1 (516805, 5601477) and a wild one from a station 3.7 km
+// from it, whose line points away while the others pass within a few hundred metres of that station: the
+// likelihood climbs onto the station and has no maximum (the maximum likelihood: no fix, diverged), while
+// Andrews' weights take the wild bearing down and find the fox.
+TEST(ManyBearings, AWildBearingNearTheFoxLeavesOnlyTheRobustFix) {
+    const std::vector<Bearing> bearings{{512480, 5596230, 39.5, {}},
+                                        {519940, 5591160, 343.1, {}},
+                                        {521300, 5604100, 241.8, {}},
+                                        {509900, 5603300, 101.4, {}},
+                                        {514200, 5598800, 170.0, {}}};
+    Options options;
+    options.method = Method::kMle;
+    EXPECT_EQ(Locate(bearings, options).reason, NoFixReason::kDiverged);
+    const Outcome andrews = Locate(bearings, Options{});
+    ASSERT_TRUE(andrews.fix) << ReasonText(andrews.reason);
+    EXPECT_LT(std::hypot(andrews.fix->x - 516805.4, andrews.fix->y - 5601477.1), 500);
+    EXPECT_TRUE(andrews.fix->bearings[4].rejected);
+    EXPECT_TRUE(andrews.fix->bearings[4].behind);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_GT(andrews.fix->bearings[static_cast<std::size_t>(i)].weight, 0.7);
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::locate
