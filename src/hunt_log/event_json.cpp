@@ -220,10 +220,13 @@ class FieldReader {
     }
 
     bool ReadTime(Field field, TimeMs& out) {
-        std::string text;
-        if (!ReadText(field, true, text)) {
-            return false;
+        if (!Has(field)) {
+            return Fail("its " + Name(field) + " is missing");
         }
+        if (fields_.kind[field] != Kind::Text) {
+            return Fail("its " + Name(field) + " is not a text");
+        }
+        const std::string& text = fields_.text[field];  // not copied: read a million times
         const auto time = ParseUtcText(text);
         if (!time) {
             return Fail("its " + Name(field) + " \"" + text +

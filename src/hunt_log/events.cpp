@@ -176,7 +176,12 @@ std::optional<TimeMs> ParseUtcText(std::string_view text) {
     }
     const std::int64_t days = DaysFromCivil(*year, *month, *day);
     const std::int64_t minutes = static_cast<std::int64_t>(*hour) * 60 + *minute - *offset;
-    return days * kMsPerDay + minutes * 60'000 + static_cast<std::int64_t>(*second) * 1000 + *ms;
+    const TimeMs time = days * kMsPerDay + minutes * 60'000 + static_cast<std::int64_t>(*second) * 1000 + *ms;
+    // An offset may carry the time out of the years 0..9999 that UtcText writes.
+    if (time < DaysFromCivil(0, 1, 1) * kMsPerDay || time >= DaysFromCivil(10000, 1, 1) * kMsPerDay) {
+        return std::nullopt;
+    }
+    return time;
 }
 
 std::string_view ReferenceText(Reference reference) {

@@ -43,8 +43,8 @@ using TimeMs = std::int64_t;
 std::string UtcText(TimeMs time);
 
 // Reads "YYYY-MM-DDTHH:MM:SS[.fraction](Z|+HH:MM|-HH:MM)"; the fraction is cut to milliseconds (a 't' or a
-// blank in place of the 'T' and a 'z' are accepted too). Anything else, or a date that does not exist:
-// nullopt.
+// blank in place of the 'T' and a 'z' are accepted too). Anything else, a date that does not exist, or a
+// time outside the years 0..9999 once the offset is taken off: nullopt.
 std::optional<TimeMs> ParseUtcText(std::string_view text);
 
 // What north a bearing is measured from: the grid north of the log's zone (a bearing measured on the map),

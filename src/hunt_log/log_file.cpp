@@ -25,11 +25,11 @@ core::Outcome AppendFailure(const std::filesystem::path& path, const std::string
     return core::Outcome::Fail("Could not append to \"" + persistence::DisplayPath(path) + "\": " + reason);
 }
 
+#ifndef _WIN32
 core::Outcome ErrnoFailure(const std::filesystem::path& path, int error) {
     return AppendFailure(path, std::generic_category().message(error));
 }
-
-#ifdef _WIN32
+#else
 core::Outcome WindowsFailure(const std::filesystem::path& path, DWORD error) {
     return AppendFailure(path, std::system_category().message(static_cast<int>(error)));
 }

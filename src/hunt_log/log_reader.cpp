@@ -1,9 +1,14 @@
 #include "hunt_log/log_reader.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "geodesy/transverse_mercator.hpp"
@@ -127,84 +132,181 @@ bool PlaceInZone(DecodedLine& line, geodesy::UtmZone zone) {
     return otherZone;
 }
 
-// Turns the lines after the header into events.
+// Lines handed to a worker: their text one after the other, and where each ends.
+struct Block {
+    static constexpr std::uint32_t kTooLong = 0xFFFFFFFF;
+    struct Line {
+        std::uint64_t number;
+        std::uint32_t end;  // in `text`; kTooLong for a line that was not kept
+    };
+    std::string text;
+    std::vector<Line> lines;
+};
+
+// What a worker made of a block. Bearings' station and source index into the block's own labels.
+struct BlockResult {
+    std::vector<Event> events;
+    std::vector<std::string> labels{""};
+    std::vector<std::pair<std::uint64_t, std::string>> bad;  // line number, what is wrong
+    std::size_t unknown = 0;
+    std::size_t converted = 0;
+};
+
+// Decodes one block; runs on a worker thread and touches nothing but its arguments.
+BlockResult DecodeBlock(const Block& block, geodesy::UtmZone zone) {
+    BlockResult result;
+    std::unordered_map<std::string, std::uint32_t> labelIndex{{"", 0}};
+    auto label = [&](const std::string& text) {
+        const auto [it, added] = labelIndex.emplace(text, static_cast<std::uint32_t>(result.labels.size()));
+        if (added) {
+            result.labels.push_back(text);
+        }
+        return it->second;
+    };
+    LineDecoder decoder;
+    DecodedLine line;
+    std::uint32_t begin = 0;
+    for (const Block::Line& l : block.lines) {
+        if (l.end == Block::kTooLong) {
+            result.bad.emplace_back(l.number, "is longer than 64 KiB");
+            continue;
+        }
+        const std::string_view text(block.text.data() + begin, l.end - begin);
+        begin = l.end;
+        if (text.empty()) {
+            continue;
+        }
+        if (const core::Outcome decoded = decoder.Decode(text, line); !decoded) {
+            result.bad.emplace_back(l.number, "is not a valid event: " + decoded.message());
+            continue;
+        }
+        switch (line.kind) {
+            case LineKind::Bearing:
+                result.converted += PlaceInZone(line, zone) ? 1u : 0u;
+                line.bearing.station = label(line.station);
+                line.bearing.source = label(line.source);
+                result.events.emplace_back(line.bearing);
+                break;
+            case LineKind::Position:
+                result.events.emplace_back(line.position);
+                break;
+            case LineKind::Edit:
+                result.events.emplace_back(std::move(line.edit));
+                break;
+            case LineKind::Header:
+            case LineKind::Unknown:
+                ++result.unknown;
+                break;
+        }
+    }
+    return result;
+}
+
+// Reads the header itself, then hands the lines after it in blocks to worker threads (as many at once as
+// the machine has cores) and joins their results in file order.
 class EventCollector {
   public:
     EventCollector(const std::filesystem::path& path, LogRead& result)
-        : path_(path), result_(result), labels_(result.log.labels) {}
+        : path_(path),
+          result_(result),
+          labels_(result.log.labels),
+          mostInFlight_(std::max(1u, std::thread::hardware_concurrency())) {}
 
     void Line(std::uint64_t number, std::string_view text) {
         if (number == 1) {
-            headerOutcome_ = decoder_.Decode(text, line_);
-            if (headerOutcome_ && line_.kind != LineKind::Header) {
+            LineDecoder decoder;
+            DecodedLine line;
+            headerOutcome_ = decoder.Decode(text, line);
+            if (headerOutcome_ && line.kind != LineKind::Header) {
                 headerOutcome_ = core::Outcome::Fail("it is no header");
             }
             if (headerOutcome_) {
-                result_.log.header = line_.header;
+                result_.log.header = line.header;
             }
             return;
         }
-        if (!headerOutcome_ || text.empty()) {
+        if (!headerOutcome_) {
             return;
         }
-        if (const core::Outcome decoded = decoder_.Decode(text, line_); !decoded) {
-            Bad(number, "is not a valid event: " + decoded.message());
-            return;
+        block_.text.append(text);
+        block_.lines.push_back({number, static_cast<std::uint32_t>(block_.text.size())});
+        if (block_.text.size() >= kBlockBytes) {
+            Dispatch();
         }
-        Collect();
     }
 
     void TooLong(std::uint64_t number) {
         if (number == 1) {
             headerOutcome_ = core::Outcome::Fail("it is longer than 64 KiB");
         } else if (headerOutcome_) {
-            Bad(number, "is longer than 64 KiB");
+            block_.lines.push_back({number, Block::kTooLong});
+        }
+    }
+
+    // Waits for every block; call once, after the last line.
+    void Finish() {
+        Dispatch();
+        while (!inFlight_.empty()) {
+            MergeOldest();
         }
     }
 
     [[nodiscard]] const core::Outcome& HeaderOutcome() const { return headerOutcome_; }
 
   private:
-    void Collect() {
-        ReadReport& report = result_.report;
-        auto& events = result_.log.events;
-        switch (line_.kind) {
-            case LineKind::Bearing:
-                if (PlaceInZone(line_, result_.log.header.zone)) {
-                    ++report.convertedFromOtherZone;
-                }
-                line_.bearing.station = labels_.Index(line_.station);
-                line_.bearing.source = labels_.Index(line_.source);
-                events.emplace_back(line_.bearing);
-                break;
-            case LineKind::Position:
-                events.emplace_back(line_.position);
-                break;
-            case LineKind::Edit:
-                events.emplace_back(std::move(line_.edit));
-                break;
-            case LineKind::Header:
-            case LineKind::Unknown:
-                ++report.unknownEvents;
-                return;
+    static constexpr std::size_t kBlockBytes = 1 << 20;
+
+    void Dispatch() {
+        if (block_.lines.empty()) {
+            return;
         }
-        ++report.eventsRead;
+        if (inFlight_.size() >= mostInFlight_) {
+            MergeOldest();
+        }
+        auto block = std::make_shared<Block>(std::move(block_));
+        block_ = Block{};
+        block_.text.reserve(kBlockBytes + kMostLineBytes);
+        const geodesy::UtmZone zone = result_.log.header.zone;
+        try {
+            inFlight_.push_back(
+                std::async(std::launch::async, [block, zone] { return DecodeBlock(*block, zone); }));
+        } catch (const std::system_error&) {  // no thread to be had: decoded here instead
+            std::promise<BlockResult> done;
+            done.set_value(DecodeBlock(*block, zone));
+            inFlight_.push_back(done.get_future());
+        }
     }
 
-    void Bad(std::uint64_t number, const std::string& what) {
+    void MergeOldest() {
+        BlockResult block = inFlight_.front().get();
+        inFlight_.pop_front();
         ReadReport& report = result_.report;
-        ++report.badLines;
-        if (report.problems.size() < ReadReport::kMostProblems) {
-            report.problems.push_back("line " + std::to_string(number) + " of " + Quoted(path_) + " " + what +
-                                      "; it was left out");
+        auto& events = result_.log.events;
+        for (Event& event : block.events) {
+            if (auto* bearing = std::get_if<BearingEvent>(&event)) {
+                bearing->station = labels_.Index(block.labels[bearing->station]);
+                bearing->source = labels_.Index(block.labels[bearing->source]);
+            }
+            events.push_back(std::move(event));
+        }
+        report.eventsRead += block.events.size();
+        report.unknownEvents += block.unknown;
+        report.convertedFromOtherZone += block.converted;
+        for (const auto& [number, what] : block.bad) {
+            ++report.badLines;
+            if (report.problems.size() < ReadReport::kMostProblems) {
+                report.problems.push_back("line " + std::to_string(number) + " of " + Quoted(path_) + " " +
+                                          what + "; it was left out");
+            }
         }
     }
 
     const std::filesystem::path& path_;
     LogRead& result_;
     LabelTable labels_;
-    LineDecoder decoder_;
-    DecodedLine line_;
+    std::size_t mostInFlight_;
+    Block block_;
+    std::deque<std::future<BlockResult>> inFlight_;
     core::Outcome headerOutcome_ = core::Outcome::Fail("it is empty");
 };
 
@@ -276,6 +378,7 @@ core::Result<LogRead> ReadLog(const std::filesystem::path& path) {
     const LineSink sink{[&](std::uint64_t n, std::string_view line) { collector.Line(n, line); },
                         [&](std::uint64_t n) { collector.TooLong(n); }};
     const auto scanned = ScanLines(path, 0, kMostLogBytes, kMostLineBytes, sink);
+    collector.Finish();
     if (!scanned) {
         return scanned.outcome();
     }

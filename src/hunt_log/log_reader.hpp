@@ -14,7 +14,8 @@
 // - A bearing whose position is given in another zone than the log's is converted into the log's zone
 //   (exact transverse Mercator), so every bearing of the result lies in Log::header.zone.
 //
-// Any thread may call these; each call works on its own data.
+// Any thread may call ReadLog; each call works on its own data. It decodes blocks of lines on worker
+// threads of its own (as many at once as the machine has cores) and returns when all are done.
 
 #include <cstddef>
 #include <cstdint>

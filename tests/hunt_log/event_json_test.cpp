@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{"Hour24", "2026-12-08T24:00:00Z", std::nullopt},
                       TimeCase{"EmptyFraction", "2026-12-08T14:05:22.Z", std::nullopt},
                       TimeCase{"NoZone", "2026-12-08T14:05:22", std::nullopt},
-                      TimeCase{"Trailing", "2026-12-08T14:05:22Zx", std::nullopt}),
+                      TimeCase{"Trailing", "2026-12-08T14:05:22Zx", std::nullopt},
+                      TimeCase{"BeforeYear0", "0000-01-01T00:30:00+01:00", std::nullopt}),
     testing_support::ParamName{});
 
 TEST(UtcTime, WritesMillisecondsAndReadsThemBack) {

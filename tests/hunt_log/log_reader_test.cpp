@@ -6,6 +6,7 @@
 #include <string>
 
 #include "file_bytes.hpp"
+#include "hunt_log/event_json.hpp"
 #include "hunt_log/log_reader.hpp"
 #include "temp_dir.hpp"
 
@@ -68,6 +69,43 @@ TEST(LogReader, BadLinesAreNamedAndNothingAfterThemIsLost) {
     EXPECT_TRUE(HasWarning(warnings, "4 events of " + name + " were read"));
     // Reading changes nothing.
     EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST(LogReader, ALargeLogComesBackInOrderWithItsLabelsAndLineNumbers) {
+    // About 4 MiB: read in several blocks on several threads, joined again in file order.
+    const TempDir dir;
+    const auto path = dir / "large.fhl";
+    std::string bytes = std::string(kHeader) + "\n";
+    std::vector<std::uint64_t> badLines;
+    BearingEvent b;
+    b.zone = {32, 'U'};
+    std::uint64_t line = 1;
+    for (std::uint64_t id = 1; id <= 20'000; ++id) {
+        if (id % 997 == 0) {
+            bytes += "{\"type\":\"bearing\",\"id\":\n";
+            badLines.push_back(++line);
+        }
+        b.id = id;
+        b.fox = static_cast<std::uint8_t>(id % 5 + 1);
+        bytes += EncodeBearing(b, "station " + std::to_string(id % 7), id % 2 ? "receiver" : "typed") + "\n";
+        ++line;
+    }
+    WriteBytes(path, bytes);
+    const auto read = ReadLog(path);
+    ASSERT_TRUE(read) << read.message();
+    ASSERT_EQ(read->log.events.size(), 20'000u);
+    for (std::uint64_t id = 1; id <= 20'000; ++id) {
+        const auto& e = std::get<BearingEvent>(read->log.events[id - 1]);
+        ASSERT_EQ(e.id, id);
+        ASSERT_EQ(read->log.Label(e.station), "station " + std::to_string(id % 7));
+        ASSERT_EQ(read->log.Label(e.source), id % 2 ? "receiver" : "typed");
+    }
+    EXPECT_EQ(read->log.labels.size(), 10u);  // "", seven stations, two sources
+    ASSERT_EQ(read->report.badLines, badLines.size());
+    for (std::size_t i = 0; i < read->report.problems.size(); ++i) {
+        EXPECT_EQ(read->report.problems[i].rfind("line " + std::to_string(badLines[i]) + " of ", 0), 0u)
+            << read->report.problems[i];
+    }
 }
 
 TEST(LogReader, RefusesWhatIsNoLog) {
