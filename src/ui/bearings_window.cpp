@@ -56,6 +56,18 @@ QString FlagsText(const locate::BearingFit* fit, bool ignored) {
     return flags.isEmpty() ? QStringLiteral("-") : flags.join(QLatin1Char(','));
 }
 
+QString MethodName(locate::Method method) {
+    switch (method) {
+        case locate::Method::kMle:
+            return QStringLiteral("maximum likelihood");
+        case locate::Method::kHuber:
+            return QStringLiteral("Huber");
+        case locate::Method::kAndrews:
+            break;
+    }
+    return QStringLiteral("Andrews");
+}
+
 // "F2 (Andrews, 4 of 5 bearings): E 516805 N 5601477 in 32U · se 48 / 39 m, rho 0.31 · 95 % ellipse
 // 120 x 45 m, azimuth 37°, 0.0170 km²"
 QString FixSummary(const HuntLogView& view, int fox) {
@@ -63,7 +75,7 @@ QString FixSummary(const HuntLogView& view, int fox) {
     const std::size_t logged = view.state.Fox(fox).size();
     QString head = QStringLiteral("F%1 (%2, %3 of %4 bearings): ")
                        .arg(fox)
-                       .arg(QString::fromLatin1(locate::MethodText(view.options.method).data()))
+                       .arg(MethodName(view.options.method))
                        .arg(fix.bearings.size())
                        .arg(logged);
     if (!fix.outcome) {
@@ -82,7 +94,7 @@ QString FixSummary(const HuntLogView& view, int fox) {
                     .arg(Fixed(f.covariance->sx, 0), Fixed(f.covariance->sy, 0), Fixed(f.covariance->rho, 2));
     }
     if (f.ellipse) {
-        text += QStringLiteral("\n%1 %% ellipse %2 m x %3 m, major axis at %4°, area %5 km²")
+        text += QStringLiteral("\n%1 % ellipse %2 m x %3 m, major axis at %4°, area %5 km²")
                     .arg(Fixed(view.options.confidence * 100, 0), Fixed(f.ellipse->semiMajor, 0),
                          Fixed(f.ellipse->semiMinor, 0), Fixed(f.ellipse->azimuth, 0),
                          Fixed(f.ellipse->area / 1e6, 4));
@@ -124,6 +136,7 @@ BearingsWindow::BearingsWindow(MainFrm& main) : main_(main), link_(*main.HuntLog
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table, 1);
     setCentralWidget(central);
