@@ -28,10 +28,11 @@ const std::vector<Command>& AllCommands() {
          {}},
         {"export",
          "export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [--sigma DEG] [--sigma-floor DEG] "
-         "[--confidence P]",
-         "stations, fixes with their quality, rays and ellipses in WGS84 for other map software",
+         "[--confidence P] [--log FILE.fhl]",
+         "stations, fixes with their quality, rays and ellipses in WGS84 for other map software; --log adds "
+         "the bearing log's rays and many-bearing fixes",
          RunExport,
-         {"format", "output", "zone", "sigma", "sigma-floor", "confidence"}},
+         {"format", "output", "zone", "sigma", "sigma-floor", "confidence", "log"}},
         {"assess", "assess FILE [--sigma DEG] [--sigma-floor DEG] [--confidence P]",
          "Calculate, then the quality of each fix: ranges, crossing, sigmas, ellipse, flags", RunAssess,
          kQualityOptionNames},

@@ -10,14 +10,19 @@
 #include "cli/cli.hpp"
 #include "cli/measurement_input.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "hunt_log/log_reader.hpp"
+#include "persistence/locate_settings.hpp"
+#include "persistence/path_text.hpp"
 #include "platform/hunt_export.hpp"
+#include "platform/locations.hpp"
+#include "platform/log_export.hpp"
 
 namespace vantrel::cli {
 namespace {
 
 constexpr const char* kSynopsis =
     "export FILE --format kml|geojson|gpx -o OUT [--zone ZONE] [--sigma DEG] [--sigma-floor DEG] "
-    "[--confidence P]";
+    "[--confidence P] [--log FILE.fhl]";
 
 }  // namespace
 
@@ -44,6 +49,12 @@ int RunExport(const Context& context) {
     if (!settings) {
         return kExitUsage;
     }
+    // A log that cannot be read fails the command before anything is written.
+    if (const auto log = context.args.Option("log")) {
+        if (const auto read = hunt_log::ReadLog(persistence::PathFromUtf8(*log)); !read) {
+            return Fail(read.message());
+        }
+    }
     const std::string& name = positional[0];
     auto state = LoadAndCalculate(name, context.decimalSeparator);
     if (!state) {
@@ -54,7 +65,17 @@ int RunExport(const Context& context) {
     if (!warnings) {
         return Fail(warnings.message());
     }
-    for (const std::string& warning : *warnings) {
+    std::vector<std::string> allWarnings = *warnings;
+    // --log: the bearing log's rays, fixes and ellipses added to the document just written.
+    if (const auto log = context.args.Option("log")) {
+        const locate::Options options = persistence::ReadLocateSettings(platform::SettingsFilePath()).options;
+        if (const core::Outcome added = platform::AddBearingLogToExport(
+                std::filesystem::path(*out), *format, persistence::PathFromUtf8(*log), options, allWarnings);
+            !added) {
+            return Fail(added.message());
+        }
+    }
+    for (const std::string& warning : allWarnings) {
         PrintWarning(warning);
     }
     return kExitOk;

@@ -35,6 +35,13 @@ locate::Bearing GridBearingOf(const hunt_log::FoxBearing& bearing, geodesy::UtmZ
 // The fix of fox `fox` (1..5) of the fold.
 FoxFix FixOfFox(const hunt_log::HuntState& state, int fox, const locate::Options& options);
 
+// The closed outline of a fix's ellipse in the plane, `points` + 1 points (the first repeated), running
+// clockwise on the map from the end of the major axis along its azimuth; empty without an ellipse.
+struct OutlinePoint {
+    double x = 0, y = 0;
+};
+std::vector<OutlinePoint> EllipseOutline(const locate::Fix& fix, int points = 72);
+
 // The fit of the bearing with log id `id` in `fix`; nullptr when it was not used (ignored, or no fix).
 const locate::BearingFit* FitOf(const FoxFix& fix, std::uint64_t id);
 

@@ -7,21 +7,9 @@
 namespace vantrel::hunt_picture {
 
 std::vector<maps::XY> LocateEllipseOutline(const locate::Fix& fix, int points) {
-    if (!fix.ellipse || points < 3) {
-        return {};
-    }
-    // The major axis points along the azimuth (clockwise from grid north): in x/y its direction is
-    // (sin az, cos az), the minor axis's (cos az, -sin az).
-    const double az = fix.ellipse->azimuth * std::numbers::pi / 180;
-    const double a = fix.ellipse->semiMajor;
-    const double b = fix.ellipse->semiMinor;
     std::vector<maps::XY> outline;
-    for (int i = 0; i <= points; ++i) {
-        const double t = 2 * std::numbers::pi * (i % points) / points;
-        const double u = a * std::cos(t);
-        const double v = b * std::sin(t);
-        outline.push_back(
-            {fix.x + u * std::sin(az) + v * std::cos(az), fix.y + u * std::cos(az) - v * std::sin(az)});
+    for (const fox_fix::OutlinePoint& p : fox_fix::EllipseOutline(fix, points)) {
+        outline.push_back({p.x, p.y});
     }
     return outline;
 }
