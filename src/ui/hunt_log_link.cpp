@@ -103,11 +103,39 @@ core::Outcome HuntLogLink::AppendEdit(const hunt_log::EditEvent& edit) {
     return appended;
 }
 
-HuntLogView HuntLogLink::Read() const {
-    HuntLogView view;
+namespace {
+
+bool SameOptions(const locate::Options& a, const locate::Options& b) {
+    return a.method == b.method && a.tuning == b.tuning && a.sigmaDeg == b.sigmaDeg &&
+           a.confidence == b.confidence;
+}
+
+}  // namespace
+
+const HuntLogView& HuntLogLink::Read() const {
     const persistence::LocateSettingsRead settings = persistence::ReadLocateSettings(main_.SettingsFile());
-    view.options = settings.options;
-    view.warnings = settings.problems;
+    CacheKey key;
+    key.path = LogPath().value_or(std::filesystem::path());
+    key.zone = geodesy::ZoneText(ZoneOfHunt(main_));
+    key.options = settings.options;
+    std::error_code error;
+    if (!key.path.empty() && std::filesystem::exists(key.path, error)) {
+        key.size = std::filesystem::file_size(key.path, error);
+        key.modified = std::filesystem::last_write_time(key.path, error);
+    }
+    if (!cacheKey_ || cacheKey_->path != key.path || cacheKey_->size != key.size ||
+        cacheKey_->modified != key.modified || cacheKey_->zone != key.zone ||
+        !SameOptions(cacheKey_->options, key.options)) {
+        cache_ = ReadNow(settings.options, settings.problems);
+        cacheKey_ = key;
+    }
+    return cache_;
+}
+
+HuntLogView HuntLogLink::ReadNow(const locate::Options& options, std::vector<std::string> problems) const {
+    HuntLogView view;
+    view.options = options;
+    view.warnings = std::move(problems);
     const geodesy::UtmZone zone = ZoneOfHunt(main_);
     view.state.zone = zone;
     const auto path = LogPath();

@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -52,8 +53,10 @@ class HuntLogLink : public QObject {
     // Appends an edit of bearing `id` (Ignore, Note).
     core::Outcome AppendEdit(const hunt_log::EditEvent& edit);
 
-    // The log read now (an absent log reads as empty, no warning).
-    [[nodiscard]] HuntLogView Read() const;
+    // The log as it is now (an absent log reads as empty, no warning). The last reading is kept and given
+    // again while the file, the hunt's zone and the [Locate] settings stay as they were, so redrawing the
+    // map on every keystroke does not read a long log again.
+    [[nodiscard]] const HuntLogView& Read() const;
 
   Q_SIGNALS:
     void LogChanged();
@@ -63,6 +66,19 @@ class HuntLogLink : public QObject {
 
     MainFrm& main_;
     std::optional<std::filesystem::path> chosen_;  // when the hunt has no file of its own
+
+    // What the cached view was read from: path, size, modification time, zone, settings.
+    struct CacheKey {
+        std::filesystem::path path;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        std::string zone;
+        locate::Options options;
+    };
+    [[nodiscard]] HuntLogView ReadNow(const locate::Options& options,
+                                      std::vector<std::string> problems) const;
+    mutable std::optional<CacheKey> cacheKey_;
+    mutable HuntLogView cache_;
 };
 
 }  // namespace vantrel::ui

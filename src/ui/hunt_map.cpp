@@ -178,7 +178,7 @@ void HuntMap::Rebuild() {
     const geodesy::UtmZone zone = geodesy::HuntZone(state.txtZone[0], state.txtZone[1], settings_.zone);
     scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
                                       main_.DecimalSeparator());
-    const HuntLogView log = main_.HuntLog()->Read();
+    const HuntLogView& log = main_.HuntLog()->Read();
     scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
     if (!(zone == zone_)) {
         ChangeZone(zone);

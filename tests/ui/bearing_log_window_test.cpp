@@ -19,6 +19,7 @@
 #include "persistence/settings.hpp"
 #include "temp_dir.hpp"
 #include "ui/bearings_window.hpp"
+#include "ui/hunt_map.hpp"
 #include "ui/main_frm.hpp"
 #include "ui_test_support.hpp"
 
@@ -107,12 +108,22 @@ class BearingLogWindowTest : public QObject {
         QCOMPARE(second.source, std::string("typed"));
         QVERIFY(std::isnan(second.sigma));
         QVERIFY(std::abs(second.easting - 501000) < 0.001);
+        // The Hunt Map draws every logged ray and the fixes of the foxes whose two bearings cross in front
+        // of both stations (F1 and F3; F2's cross behind them).
+        f.window->mnuHuntMap->trigger();
+        const HuntMap& map = *f.window->huntMapWindow.Get();
+        QTRY_COMPARE(map.Scene().bearingLog.rays.size(), std::size_t{6});
+        QCOMPARE(map.Scene().bearingLog.fixes.size(), std::size_t{2});
+        QCOMPARE(map.Scene().bearingLog.fixes[1].fox, 2);  // F3, 0-based
+        QVERIFY(std::abs(map.Scene().bearingLog.fixes[0].position.x - 500500) < 0.01);
+        QVERIFY(std::abs(map.Scene().bearingLog.fixes[0].position.y - 5700500) < 0.01);
         // Logging again appends: nothing of the first round is rewritten.
         const std::string before = testing_support::ReadBytes(f.dir / "hunt.fhl");
         f.window->mnuLogBearings->trigger();
         const std::string after = testing_support::ReadBytes(f.dir / "hunt.fhl");
         QCOMPARE(after.substr(0, before.size()), before);
         QCOMPARE(hunt_log::StateAt(hunt_log::ReadLog(f.dir / "hunt.fhl")->log).Fox(1).size(), std::size_t{4});
+        QTRY_COMPARE(map.Scene().bearingLog.rays.size(), std::size_t{12});
     }
 
     // Fox 1 at (500000, 5501000): three bearings through it and a wild one. With the maximum likelihood
