@@ -39,8 +39,8 @@ const std::vector<Command>& AllCommands() {
         {"locate",
          "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] "
          "[FILE|- | --log FILE.fhl [--fox N]]",
-         "the fix of many bearings (lines EASTING,NORTHING,BEARING[,SIGMA], or each fox of a bearing log): "
-         "position, spread, ellipse, each bearing's weight, residual and flags",
+         "the fix of many bearings (EASTING,NORTHING,BEARING[,SIGMA] lines, or each fox of a bearing log) "
+         "with its ellipse and weights",
          RunLocate,
          {"method", "tuning", "sigma", "confidence", "log", "fox"}},
         {"log",

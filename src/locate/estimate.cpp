@@ -235,14 +235,17 @@ class Extrapolation {
 Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& options) {
     std::vector<double> cosines = Cosines(problem, estimate.point);
     const bool estimated = problem.sigmaKappas.empty();
-    std::optional<double> kappaHat = estimated ? EstimatedKappa(cosines, estimate.weights) : std::nullopt;
-    if (estimated && !kappaHat) {
+    // With sigmas the kappas stay; without, kappa-hat of the current round (0 until known).
+    Kappas kappas{estimated ? nullptr : &problem.sigmaKappas, 0};
+    if (estimated) {
+        kappas.all = EstimatedKappa(cosines, estimate.weights).value_or(0);
+    }
+    if (estimated && !(kappas.all > 0)) {
         return estimate;  // no kappa, no scale for the residuals: the fix stands as it is
     }
     double previousChange = std::numeric_limits<double>::infinity();
     Extrapolation extrapolation;
     for (int round = 0; round < kMaxRounds; ++round) {
-        const Kappas kappas = estimated ? Kappas{nullptr, *kappaHat} : Kappas{&problem.sigmaKappas, 0};
         std::vector<double> weights = RobustWeights(cosines, kappas, options);
         if (!(SumAbs(weights) > 0)) {
             estimate.failure = NoFixReason::kDiverged;
@@ -258,11 +261,11 @@ Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& 
         }
         const Vec2 direction = AscentDirection(at);
         if (Length(direction) <= kStepTolerance * at.meanDistance) {
-            estimate.point = estimate.point + direction;
+            // Settled within the step limit: the point stays, so the next round's weights differ only by
+            // kappa-hat, and the rounds reach their fixed point without the rounding of further tiny steps.
             if (changed <= kWeightTolerance || (changed <= kWeightFloor && changed >= previousChange / 2)) {
                 return estimate;
             }
-            cosines = Cosines(problem, estimate.point);
         } else {
             const auto next = LineSearch(problem, a, estimate.point, at.value, direction, &cosines);
             if (!next) {
@@ -277,15 +280,15 @@ Estimate RobustRounds(const Problem& problem, Estimate estimate, const Options& 
             }
         }
         if (estimated) {
-            kappaHat = EstimatedKappa(cosines, estimate.weights);
-            if (!kappaHat) {
+            kappas.all = EstimatedKappa(cosines, estimate.weights).value_or(0);
+            if (!(kappas.all > 0)) {
                 return estimate;  // every weighted line through the point: nothing left to weigh
             }
         }
-        const RoundState state{estimate.point.x, estimate.point.y, estimated ? std::log(*kappaHat) : 0};
+        const RoundState state{estimate.point.x, estimate.point.y, estimated ? std::log(kappas.all) : 0};
         if (const auto limit = extrapolation.Add(state)) {
             estimate.point = Vec2{limit->x, limit->y};
-            kappaHat = estimated ? std::optional<double>(std::exp(limit->lnKappa)) : std::nullopt;
+            kappas.all = estimated ? std::exp(limit->lnKappa) : 0;
             cosines = Cosines(problem, estimate.point);
         }
         previousChange = changed;

@@ -105,7 +105,7 @@ Vec2 OffTheStations(Problem& problem, Vec2 start) {
     problem.radius = std::max(problem.radius, Length(start));
     for (const Station& s : problem.stations) {
         if (Length(start - s.position) <= 1e-9 * problem.radius) {
-            start = start + Vec2{s.cosTheta, s.sinTheta} * (1e-6 * problem.radius);
+            start = start + Vec2{s.cosTheta, s.sinTheta} * (1e-4 * problem.radius);
         }
     }
     return start;

@@ -35,14 +35,14 @@
 //   own first, else the option's); otherwise kappa-hat for every bearing (sigmas of some bearings are then
 //   not used).
 // - Robust rounds (kHuber, kAndrews), from the maximum-likelihood fix (see above where it has none): the
-//   weights at the current point from
-//   t_i = sqrt(2 kappa_i (1 - cos(theta_i - mu_i))) with the tuning constant C: Huber w = min(1, C / t),
-//   Andrews w = C sin(t / C) / t for t < C pi, else 0; w = 1 for t < 1e-5. Without sigmas, kappa-hat is
-//   estimated again each round from the weighted C-bar at the current point. Then a Newton step of the
-//   weighted likelihood from there; until the weights change by at most 1e-12 and the step is within the
-//   step limit (there the weighted ascent has converged as well, so this is the fixed point of "weights,
-//   then the weighted maximum"). Sums over thousands of bearings have a rounding floor near 1e-12: a change
-//   of the weights at most 1e-9 that no longer halves from one round to the next ends the rounds too. The
+//   weights at the current point from t_i = sqrt(2 kappa_i (1 - cos(theta_i - mu_i))) with the tuning
+//   constant C: Huber w = min(1, C / t), Andrews w = C sin(t / C) / t for t < C pi, else 0; w = 1 for
+//   t < 1e-5. Without sigmas, kappa-hat is estimated again each round from the weighted C-bar at the current
+//   point. Then a Newton step of the weighted likelihood from there (a step within the step limit leaves
+//   the point where it is); until the weights change by at most 1e-12 and the step is within the step
+//   limit (there the weighted ascent has converged as well, so this is the fixed point of "weights, then
+//   the weighted maximum"). Sums over thousands of bearings have a rounding floor near 1e-12: a change of
+//   the weights at most 1e-9 that no longer halves from one round to the next ends the rounds too. The
 //   tail of the rounds, which converges geometrically, is shortened by extrapolating it (the rounds then go
 //   on until their own end). Without any kappa (N = 2 and no sigma) the maximum-likelihood fix stands,
 //   every weight 1. Weights that all become 0, a step running off (kBehind as above), or 500 rounds without

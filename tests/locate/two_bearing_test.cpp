@@ -177,35 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
                   NoFixReason::kInvalidInput}),
     testing_support::ParamName());
 
-// A wild bearing among consistent ones: Andrews rejects it and flags it behind; the others keep weights
-// near 1 and residuals near 0.
-TEST(ManyBearings, AndrewsRejectsTheWildOne) {
-    std::vector<Bearing> bearings;
-    for (const double az : {0.0, 40.0, 100.0, 170.0, 230.0, 300.0}) {
-        // Stations 2 km from the target (1000, 2000), each looking at it, with small alternating errors.
-        const double e = bearings.size() % 2 == 0 ? 0.5 : -0.5;
-        bearings.push_back(Bearing{1000 + 2000 * std::sin(az * kDegree),
-                                   2000 + 2000 * std::cos(az * kDegree),
-                                   Folded(az + 180 + e),
-                                   {}});
-    }
-    bearings.push_back(Bearing{1000, 4500, 60, {}});  // points north-east, the target lies south
-    const Outcome outcome = Locate(bearings, Options{});
-    ASSERT_TRUE(outcome.fix);
-    EXPECT_NEAR(outcome.fix->x, 1000, 10);
-    EXPECT_NEAR(outcome.fix->y, 2000, 10);
-    const BearingFit& wild = outcome.fix->bearings.back();
-    EXPECT_EQ(wild.weight, 0);
-    EXPECT_TRUE(wild.rejected);
-    EXPECT_TRUE(wild.behind);
-    EXPECT_NEAR(wild.residual, -120, 1);
-    for (std::size_t i = 0; i + 1 < bearings.size(); ++i) {
-        EXPECT_GT(outcome.fix->bearings[i].weight, 0.9);
-        EXPECT_NEAR(outcome.fix->bearings[i].residual, i % 2 == 0 ? 0.5 : -0.5, 0.2);
-        EXPECT_FALSE(outcome.fix->bearings[i].behind || outcome.fix->bearings[i].rejected);
-    }
-}
-
 // Four good bearings on the Vogelsberg example's fox 1 (516805, 5601477) and a wild one from a station 3.7 km
 // from it, whose line points away while the others pass within a few hundred metres of that station: the
 // likelihood climbs onto the station and has no maximum (the maximum likelihood: no fix, diverged), while
