@@ -1,5 +1,7 @@
 #include "hunt_picture/hunt_picture.hpp"
 
+#include "hunt_picture/bearing_log_drawing.hpp"
+
 #include <QPainter>
 #include <QPolygonF>
 #include <QRegion>
@@ -288,53 +290,6 @@ void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& in
     painter.setBrush(Qt::NoBrush);
 }
 
-// The bearing log's layer: thin rays (rejected dashed, ignored dotted and faint), the many-bearing fixes as
-// diamonds with a dashed ellipse outline, the stations the bearings were taken from as small squares.
-void DrawBearingLog(QPainter& painter, const maps::View& view, const PictureInput& input,
-                    const maps::Box& huntBox) {
-    const BearingLogLayer& log = input.scene->bearingLog;
-    for (const LogRay& ray : log.rays) {
-        const auto inside = maps::ClipHalfLine(ray.station, ray.bearing, huntBox);
-        if (!inside) {
-            continue;
-        }
-        const Qt::PenStyle style = ray.ignored ? Qt::DotLine : ray.rejected ? Qt::DashLine : Qt::SolidLine;
-        painter.setPen(
-            QPen(FoxColour(ray.fox, ray.ignored ? 90 : 200), 1.5, style, Qt::FlatCap, Qt::RoundJoin));
-        DrawPolylines(painter, LineToPixels(inside->first, inside->second, view, *input.projection, huntBox));
-    }
-    for (const maps::XY& station : log.stations) {
-        if (const auto pixel = PixelOf(view, *input.projection, station)) {
-            painter.setPen(QPen(Qt::white, 1.5));
-            painter.setBrush(QColor(60, 60, 60));
-            painter.drawRect(QRectF(ToQt(*pixel) - QPointF(4, 4), QSizeF(8, 8)));
-        }
-    }
-    painter.setBrush(Qt::NoBrush);
-    for (const LogFix& fix : log.fixes) {
-        if (input.layers.ellipses) {
-            for (const QPolygonF& part : ToPixels(fix.ellipse, view, *input.projection)) {
-                painter.setPen(QPen(FoxColour(fix.fox).darker(130), 2, Qt::DashLine));
-                painter.drawPolyline(part);
-            }
-        }
-        const auto pixel = PixelOf(view, *input.projection, fix.position);
-        if (!pixel) {
-            continue;
-        }
-        const QPointF c = ToQt(*pixel);
-        const QPolygonF diamond(
-            {c + QPointF(0, -8), c + QPointF(8, 0), c + QPointF(0, 8), c + QPointF(-8, 0)});
-        painter.setPen(QPen(Qt::black, 1.5));
-        painter.setBrush(FoxColour(fix.fox));
-        painter.drawPolygon(diamond);
-        painter.setBrush(Qt::NoBrush);
-        painter.setFont(PixelFont(12, true));
-        DrawHaloText(painter, c + QPointF(10, 16), QStringLiteral("F%1 log").arg(fix.fox + 1),
-                     FoxColour(fix.fox).darker(fix.fox == 3 ? 160 : 100));
-    }
-}
-
 void DrawStations(QPainter& painter, const maps::View& view, const PictureInput& input) {
     painter.setFont(PixelFont(13, true));
     for (const SceneStation& station : input.scene->stations) {
@@ -547,9 +502,7 @@ void DrawOverlay(QPainter& painter, const maps::View& view, const PictureInput& 
         DrawEllipses(painter, view, input);
     }
     if (input.layers.bearingLog) {
-        if (const auto huntBox = HuntBoxOfView(view, *input.projection)) {
-            DrawBearingLog(painter, view, input, *huntBox);
-        }
+        DrawBearingLogLayer(painter, view, input);
     }
     DrawFixes(painter, view, input, fixPixels);
     painter.setClipRegion(OutsideCentres(view, fixPixels));

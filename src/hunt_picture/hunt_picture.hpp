@@ -2,10 +2,9 @@
 
 // The hunt picture: one drawing routine for the Hunt Map window, its PNG export and printing, and
 // vantrel-cli map. Layers from the bottom: the map, the UTM grid of the hunt's zone, the bearing rays, the
-// individual receiver readings, the confidence ellipses, the bearing log's rays, fixes and ellipses, the
-// fixes, the stations; then the scale bar, the north arrow and the map's attribution. No pixel of anything
-// drawn after a fix's disc covers the 3 x 3 pixels around its centre, so the centre pixel is exactly the fox
-// colour.
+// individual receiver readings, the confidence ellipses, the fixes, the stations; then the scale bar, the
+// north arrow and the map's attribution. No pixel of anything drawn after a fix's disc covers the 3 x 3
+// pixels around its centre, so the centre pixel is exactly the fox colour.
 
 #include <QImage>
 

@@ -148,11 +148,9 @@ void HuntMap::BuildToolBar() {
 }
 
 hunt_picture::Layers HuntMap::CheckedLayers() const {
-    hunt_picture::Layers layers{chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
-                                chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
-                                chkStations->isChecked()};
-    layers.bearingLog = chkBearingLog->isChecked();
-    return layers;
+    return {chkMap->isChecked(),      chkGrid->isChecked(),     chkRays->isChecked(),
+            chkReadings->isChecked(), chkEllipses->isChecked(), chkFixes->isChecked(),
+            chkStations->isChecked()};
 }
 
 const hunt_picture::ViewProjection& HuntMap::Projection() const {
@@ -254,6 +252,7 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
     input.scene = &scene_;
     input.projection = &Projection();
     input.layers = CheckedLayers();
+    input.layers.bearingLog = chkBearingLog->isChecked();
     input.zone = zone_;
     if (map_) {
         input.map = map_->Painter();

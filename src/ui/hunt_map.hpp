@@ -46,7 +46,6 @@ class HuntMap : public QMainWindow {
     QCheckBox* chkEllipses = nullptr;
     QCheckBox* chkFixes = nullptr;
     QCheckBox* chkStations = nullptr;
-    QCheckBox* chkBearingLog = nullptr;
     QAction* mnuOpenMap = nullptr;
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSavePng = nullptr;
@@ -55,6 +54,8 @@ class HuntMap : public QMainWindow {
     QAction* mnuClose = nullptr;
     QLabel* lblPosition = nullptr;  // the cursor position
     QLabel* lblNotes = nullptr;     // boxes left out, a map that does not cover the hunt
+    // The bearing log's layer.
+    QCheckBox* chkBearingLog = nullptr;
 
     // Opens a map; on failure the message names the file and the previous map stays.
     core::Outcome OpenMap(const std::filesystem::path& path);

@@ -27,8 +27,8 @@ class QPushButton;
 namespace vantrel::ui {
 
 class BearingsWindow;
-class DataDialog;
 class HuntLogLink;
+class DataDialog;
 class HuntMap;
 class PicFrame;
 class frmAbout;
