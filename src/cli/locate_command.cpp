@@ -1,5 +1,6 @@
 // locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] [FILE|-]: the fix of
-// many bearings given as text lines EASTING,NORTHING,BEARING[,SIGMA].
+// many bearings given as text lines EASTING,NORTHING,BEARING[,SIGMA]; with --log FILE.fhl [--fox N], of
+// each fox of a bearing log. Options not given take their value from [Locate] of Vantrel.ini.
 
 #include <charconv>
 #include <cmath>
@@ -12,15 +13,19 @@
 #include "cli/cli.hpp"
 #include "cli/instrument_input.hpp"
 #include "cli/locate_block.hpp"
+#include "cli/locate_log.hpp"
 #include "core/number_text.hpp"
 #include "locate/locate.hpp"
 #include "persistence/file_access.hpp"
+#include "persistence/locate_settings.hpp"
+#include "platform/locations.hpp"
 
 namespace vantrel::cli {
 namespace {
 
 constexpr const char* kSynopsis =
-    "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] [FILE|-]";
+    "locate [--method mle|huber|andrews] [--tuning C] [--sigma DEG] [--confidence P] "
+    "[FILE|- | --log FILE.fhl [--fox N]]";
 constexpr std::size_t kMostInputBytes = std::size_t{256} << 20;
 
 struct NumberedBearing {
@@ -146,9 +151,15 @@ core::Outcome CheckBearingSet(const std::vector<NumberedBearing>& bearings, bool
     return core::Outcome::Ok();
 }
 
-// The options over their defaults; nullopt after a usage error naming the option.
+// The options over the [Locate] settings (whose unusable values are warned about); nullopt after a usage
+// error naming the option.
 std::optional<locate::Options> LocateOptions(const Context& context) {
-    locate::Options options;
+    const persistence::LocateSettingsRead settings =
+        persistence::ReadLocateSettings(platform::SettingsFilePath());
+    for (const std::string& problem : settings.problems) {
+        PrintWarning(problem);
+    }
+    locate::Options options = settings.options;
     if (const auto method = context.args.Option("method")) {
         const auto parsed = locate::ParseMethod(*method);
         if (!parsed) {
@@ -203,15 +214,42 @@ core::Result<std::string> ReadInput(const std::string& name) {
     return text;
 }
 
+// --fox N: 1..5; nullopt when not given. Sets `bad` after a usage error.
+std::optional<int> FoxOption(const Context& context, bool& bad) {
+    const auto text = context.args.Option("fox");
+    if (!text) {
+        return std::nullopt;
+    }
+    const auto value = core::ReadRegional(*text, '.');
+    if (!value || *value != std::floor(*value) || *value < 1 || *value > 5) {
+        bad = true;
+        UsageError("--fox must be a fox number 1..5: \"" + *text + "\"");
+        return std::nullopt;
+    }
+    return static_cast<int>(*value);
+}
+
 }  // namespace
 
 int RunLocate(const Context& context) {
-    if (!ExpectPositionals(context, 0, 1, kSynopsis)) {
+    const auto logName = context.args.Option("log");
+    if (!ExpectPositionals(context, 0, logName ? 0 : 1, kSynopsis)) {
+        return kExitUsage;
+    }
+    if (!logName && context.args.Option("fox")) {
+        return UsageError("--fox belongs to --log");
+    }
+    bool badFox = false;
+    const std::optional<int> fox = FoxOption(context, badFox);
+    if (badFox) {
         return kExitUsage;
     }
     const auto options = LocateOptions(context);
     if (!options) {
         return kExitUsage;
+    }
+    if (logName) {
+        return RunLocateLog(*logName, fox, *options);
     }
     const std::string name = context.args.positional.empty() ? "-" : context.args.positional[0];
     const auto text = ReadInput(name);

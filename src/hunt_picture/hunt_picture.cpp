@@ -1,5 +1,7 @@
 #include "hunt_picture/hunt_picture.hpp"
 
+#include "hunt_picture/bearing_log_drawing.hpp"
+
 #include <QPainter>
 #include <QPolygonF>
 #include <QRegion>
@@ -612,6 +614,9 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
     }
     if (input.layers.ellipses) {
         DrawEllipses(c);
+    }
+    if (input.layers.bearingLog) {
+        DrawBearingLogLayer(painter, view, input);
     }
     DrawFixes(c, fixPixels);
     DrawStations(c, stationPixels);

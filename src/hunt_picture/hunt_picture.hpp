@@ -34,6 +34,7 @@ struct Layers {
     bool ellipses = true;
     bool fixes = true;
     bool stations = true;
+    bool bearingLog = true;  // the bearing log's rays, fixes and ellipses
     bool legend = true;
     std::array<bool, core::kFoxCount> foxes{true, true, true, true, true};  // shown foxes, F1..F5
 

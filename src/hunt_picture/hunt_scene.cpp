@@ -126,6 +126,10 @@ std::vector<core::PlanePoint> HuntScene::Positions() const {
     for (const SceneFix& fix : fixes) {
         points.push_back(fix.position);
     }
+    points.insert(points.end(), bearingLog.stations.begin(), bearingLog.stations.end());
+    for (const LogFix& fix : bearingLog.fixes) {
+        points.push_back(fix.position);
+    }
     return points;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/measurement_state.hpp"
+#include "hunt_picture/bearing_log_layer.hpp"
 #include "instruments/rx_readings.hpp"
 #include "maps/view_geometry.hpp"
 #include "quality/fix_quality.hpp"
@@ -57,11 +58,14 @@ struct HuntScene {
     std::vector<SceneFix> fixes;
     // The boxes that are not numbers, so their items are left out: "Scedule 1, F3 bearing is not a number".
     std::vector<std::string> problems;
+    // The hunt's bearing log: every logged ray and the many-bearing fixes (empty without a log). Filled by
+    // whoever has the log; BuildScene leaves it empty.
+    BearingLogLayer bearingLog;
 
-    // Every station and fix position (what the view is fitted to).
+    // Every station and fix position, the bearing log's included (what the view is fitted to).
     [[nodiscard]] std::vector<core::PlanePoint> Positions() const;
-    // Nothing to draw: no station with a position and no fix.
-    [[nodiscard]] bool Empty() const { return stations.empty() && fixes.empty(); }
+    // Nothing to draw: no station with a position, no fix and no logged bearing.
+    [[nodiscard]] bool Empty() const { return stations.empty() && fixes.empty() && bearingLog.Empty(); }
 };
 
 // The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes

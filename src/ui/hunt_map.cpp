@@ -23,6 +23,7 @@
 #include "platform/locations.hpp"
 #include "quality/fix_quality.hpp"
 #include "ui/calibrate_picture_dialog.hpp"
+#include "ui/hunt_log_link.hpp"
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
@@ -76,6 +77,7 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     resize(1000, 720);
 
     connect(&main_, &MainFrm::StateChanged, this, &HuntMap::ScheduleRebuild);
+    connect(main_.HuntLog(), &HuntLogLink::LogChanged, this, &HuntMap::ScheduleRebuild);
     connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
     connect(canvas, &HuntMapCanvas::MapDrawn, this, &HuntMap::ShowMapProblem);
     Rebuild();
@@ -146,7 +148,12 @@ void HuntMap::BuildToolBar() {
     chkEllipses = LayerBox(bar, "chkEllipses", QStringLiteral("Ellipses"), true);
     chkFixes = LayerBox(bar, "chkFixes", QStringLiteral("Fixes"), true);
     chkStations = LayerBox(bar, "chkStations", QStringLiteral("Stations"), true);
-    for (QCheckBox* box : {chkMap, chkGrid, chkRays, chkReadings, chkEllipses, chkFixes, chkStations}) {
+    chkBearingLog = LayerBox(bar, "chkBearingLog", QStringLiteral("Bearing log"), true);
+    chkBearingLog->setToolTip(
+        QStringLiteral("Every logged bearing (rejected dashed, ignored dotted), the "
+                       "many-bearing fixes (diamonds) and their ellipses (dashed)"));
+    for (QCheckBox* box :
+         {chkMap, chkGrid, chkRays, chkReadings, chkEllipses, chkFixes, chkStations, chkBearingLog}) {
         connect(box, &QCheckBox::toggled, this, [this] { UpdateCanvas(false); });
     }
     BuildFoxMenu(bar);
@@ -265,6 +272,8 @@ void HuntMap::Rebuild() {
     const geodesy::ZoneChoice zone = main_.HuntZone();
     scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
                                       main_.DecimalSeparator());
+    const HuntLogView& log = main_.HuntLog()->Read();
+    scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
     if (!(zone.zone == zone_)) {
         ChangeZone(zone.zone);
     }
@@ -280,6 +289,9 @@ void HuntMap::Rebuild() {
     }
     for (const std::string& problem : scene_.problems) {
         notes << QString::fromStdString(problem);
+    }
+    for (const std::string& warning : log.warnings) {
+        notes << QString::fromStdString(warning);
     }
     if (map_) {
         const auto hunt = maps::BoundingBox(hunt_picture::ViewPointsOf(scene_, Projection(), false));
@@ -346,6 +358,7 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
     input.scene = &scene_;
     input.projection = &Projection();
     input.layers = CheckedLayers();
+    input.layers.bearingLog = chkBearingLog->isChecked();
     input.zone = zone_;
     input.style.scale = display_.symbolSize;
     input.style.night = display_.night;

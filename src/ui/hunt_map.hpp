@@ -74,6 +74,8 @@ class HuntMap : public QMainWindow {
     QAction* mnuClose = nullptr;
     QLabel* lblPosition = nullptr;  // the cursor position
     QLabel* lblNotes = nullptr;     // boxes left out, a map that does not cover the hunt
+    // The bearing log's layer.
+    QCheckBox* chkBearingLog = nullptr;
 
     // Opens a map; on failure the message names the file and the previous map stays.
     core::Outcome OpenMap(const std::filesystem::path& path);

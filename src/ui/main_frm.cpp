@@ -35,6 +35,7 @@
 #include "platform/locations.hpp"
 #include "platform/serial_ports.hpp"
 #include "quality/quality_text.hpp"
+#include "ui/bearings_window.hpp"
 #include "ui/box_text.hpp"
 #include "ui/data_dialog.hpp"
 #include "ui/file_history.hpp"
@@ -42,6 +43,7 @@
 #include "ui/frm_angle.hpp"
 #include "ui/frm_data_in.hpp"
 #include "ui/frm_setup.hpp"
+#include "ui/hunt_log_link.hpp"
 #include "ui/hunt_map.hpp"
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
@@ -358,6 +360,7 @@ void MainFrm::BuildMenus() {
     connect(mnuHuntMap, &QAction::triggered, this, [this] { huntMapWindow.Show(*this); });
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
     connect(mnuSetup, &QAction::triggered, this, [this] { setupWindow.Show(*this); });
+    BuildBearingLogMenus();
 }
 
 void MainFrm::SetTabOrder() {

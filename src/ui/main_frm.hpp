@@ -32,6 +32,8 @@ class QPushButton;
 
 namespace vantrel::ui {
 
+class BearingsWindow;
+class HuntLogLink;
 class DataDialog;
 class FileTitle;
 class HuntMap;
@@ -141,6 +143,9 @@ class MainFrm : public QMainWindow {
     RecentFilesMenu* recentFiles = nullptr;
     QAction* mnuSetup = nullptr;
     QAction* MNU_ABOUT = nullptr;
+    // The hunt's bearing log: File > Log Bearings (Ctrl+L), View > Bearings.
+    QAction* mnuLogBearings = nullptr;
+    QAction* mnuBearings = nullptr;
 
     // The secondary windows, each at most once.
     SingleWindow<frmAngle> angleWindow;
@@ -150,6 +155,10 @@ class MainFrm : public QMainWindow {
     SingleWindow<frmSetup> setupWindow;
     SingleWindow<frmDataIn> dataInWindow;
     SingleWindow<HuntMap> huntMapWindow;
+    SingleWindow<BearingsWindow> bearingsWindow;
+
+    // The open hunt's bearing log (owned by this window).
+    [[nodiscard]] HuntLogLink* HuntLog() const { return huntLog_; }
 
     // Asks the file dialog for a file; nothing when cancelled.
     std::optional<std::filesystem::path> AskFile(FileDialogRequest::Kind kind, const QString& title,
@@ -170,6 +179,8 @@ class MainFrm : public QMainWindow {
     // File > Export...: KML, GeoJSON or GPX of the current state, by the chosen file's extension.
     void Export();
     void UpdateDatabase();
+    // Log Bearings: appends every fox's bearing of both station boxes to the hunt's bearing log.
+    void LogBearings();
     void SetDatabaseFile();
     // "Get Pos" of station index 0 or 1; Esc on the focused button cancels it.
     void GetPos(int stationIndex);
@@ -186,6 +197,7 @@ class MainFrm : public QMainWindow {
     void BuildResultsFrame();
     void BuildButtons();
     void BuildMenus();
+    void BuildBearingLogMenus();
     void SetTabOrder();
     QLineEdit* BindBox(QWidget* parent, core::BoxId id);
     // Runs a command over the state: refreshes the window, then shows its failure (and clears the status
@@ -206,8 +218,9 @@ class MainFrm : public QMainWindow {
     quality::QualitySettings qualitySettings_;  // [Quality] of Vantrel.ini, read at start
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;
-    int gpsStation_ = -1;  // the station whose "Get Pos" waits, -1 when none
-    QString gpsPortName_;  // "COM1", and the device it maps to, of the waiting request
+    HuntLogLink* huntLog_ = nullptr;  // Qt child
+    int gpsStation_ = -1;             // the station whose "Get Pos" waits, -1 when none
+    QString gpsPortName_;             // "COM1", and the device it maps to, of the waiting request
     QString gpsDevice_;
     std::unique_ptr<FileTitle> fileTitle_;
 };

@@ -136,5 +136,96 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TwoFiles", {"a.txt", "b.txt"}, kTwo, 2, "usage: vantrel-cli locate"}),
     ParamName());
 
+// A bearing log made by hand. Fox 1: three grid bearings through (500000, 5501000) from the south, the west
+// and the north-east, and a fourth (wild, pointing east past it) that an edit ignores. Fox 2: station P at
+// 54.753805917 N 11.830059552 E (682116.837479 / 6071070.199247 in zone 32, GeographicLib) takes a true
+// bearing of 2.3115 degrees: the meridian convergence there, 2.83006 deg x sin(54.7538 deg) x
+// (1 + (0.028506)^2 / 3) = 2.3115 deg, makes it grid north; station Q 1000 m west of P's meridian line and
+// 1000 m north takes grid 90. So fox 2 lies 1000 m due (grid) north of P.
+constexpr const char* kHandLog =
+    R"({"type":"header","version":1,"zone":"32U","created":"2026-12-08T14:00:00.000Z"}
+{"type":"bearing","id":1,"time":"2026-12-08T14:01:00.000Z","fox":1,"station":"A","zone":"32U","easting":500000,"northing":5500000,"bearing":0,"reference":"grid"}
+{"type":"bearing","id":2,"time":"2026-12-08T14:02:00.000Z","fox":1,"station":"B","zone":"32U","easting":499000,"northing":5501000,"bearing":90,"reference":"grid"}
+{"type":"bearing","id":3,"time":"2026-12-08T14:03:00.000Z","fox":2,"station":"P","lat":54.753805917,"lon":11.830059552,"zone":"32U","easting":682116.837479,"northing":6071070.199247,"bearing":2.3115,"reference":"true"}
+{"type":"bearing","id":4,"time":"2026-12-08T14:04:00.000Z","fox":1,"station":"C","zone":"32U","easting":501000,"northing":5502000,"bearing":225,"reference":"grid"}
+{"type":"bearing","id":5,"time":"2026-12-08T14:05:00.000Z","fox":1,"station":"W","zone":"32U","easting":499000,"northing":5500500,"bearing":60,"reference":"grid"}
+{"type":"bearing","id":6,"time":"2026-12-08T14:06:00.000Z","fox":2,"station":"Q","zone":"32U","easting":681116.837479,"northing":6072070.199247,"bearing":90,"reference":"grid"}
+{"type":"edit","time":"2026-12-08T14:07:00.000Z","id":5,"ignore":true}
+)";
+
+struct LogCase {
+    const char* name;
+    std::vector<std::string> args;  // after "locate --log LOG"
+    int exitCode;
+    // Expected output: "F<i>" lines, fix lines as {"fix", E, N} (compared to 0.5 m), B lines as
+    // {"B<i>", weight, residual} (residual to 0.05 deg); or a part of the one stderr line.
+    std::vector<std::vector<std::string>> rows;
+    std::string error;
+};
+
+class CliLocateLog : public ::testing::TestWithParam<LogCase> {};
+
+TEST_P(CliLocateLog, EachFoxOfTheLog) {
+    const LogCase& c = GetParam();
+    TempDir dir;
+    std::ofstream(dir / "hunt.fhl", std::ios::binary) << kHandLog;
+    std::vector<std::string> args{"locate", "--log", (dir / "hunt.fhl").string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProcessOptions options;
+    options.environment["XDG_CONFIG_HOME"] = dir.path().string();  // no [Locate] settings of this user
+    const ProcessResult result = RunCli(args, options);
+    ASSERT_EQ(result.exitCode, c.exitCode) << result.err;
+    if (!c.error.empty()) {
+        EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+        return;
+    }
+    EXPECT_EQ(result.err, "");
+    const auto rows = Table(result.out);
+    ASSERT_EQ(rows.size(), c.rows.size()) << result.out;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& want = c.rows[i];
+        ASSERT_EQ(rows[i][0], want[0]) << result.out;
+        if (want[0] == "fix") {
+            ASSERT_EQ(rows[i].size(), 11U);
+            EXPECT_NEAR(std::stod(rows[i][1]), std::stod(want[1]), 0.5) << result.out;
+            EXPECT_NEAR(std::stod(rows[i][2]), std::stod(want[2]), 0.5) << result.out;
+        } else if (want[0][0] == 'B') {
+            EXPECT_EQ(rows[i][1], want[1]);
+            EXPECT_NEAR(std::stod(rows[i][2]), std::stod(want[2]), 0.05) << result.out;
+        }
+    }
+}
+
+const std::vector<std::vector<std::string>> kFox1{
+    {"F1"}, {"fix", "500000", "5501000"}, {"B1", "1", "0"}, {"B2", "1", "0"}, {"B3", "1", "0"}};
+const std::vector<std::vector<std::string>> kFox2{
+    {"F2"}, {"fix", "682116.837479", "6072070.199247"}, {"B1", "1", "0"}, {"B2", "1", "0"}};
+
+std::vector<std::vector<std::string>> Both() {
+    auto rows = kFox1;
+    rows.insert(rows.end(), kFox2.begin(), kFox2.end());
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliLocateLog,
+    ::testing::Values(LogCase{"EveryFoxIgnoredLeftOut", {}, 0, Both(), ""},
+                      LogCase{"OneFoxTrueBearingTurnedToGrid", {"--fox", "2"}, 0, kFox2, ""},
+                      LogCase{"MaximumLikelihood", {"--method", "mle", "--fox", "1"}, 0, kFox1, ""},
+                      LogCase{"FoxWithoutBearings", {"--fox", "3"}, 1, {}, "fox 3 has 0 bearings"},
+                      LogCase{"FoxOutOfRange", {"--fox", "6"}, 2, {}, "--fox must be a fox number 1..5"},
+                      LogCase{"LogAndFile", {"bearings.txt"}, 2, {}, "usage: vantrel-cli locate"}),
+    ParamName());
+
+TEST(CliLocate, FoxWithoutLogAndMissingLog) {
+    const ProcessResult fox = RunCli({"locate", "--fox", "1"}, Input(kTwo));
+    EXPECT_EQ(fox.exitCode, 2);
+    EXPECT_NE(fox.err.find("--fox belongs to --log"), std::string::npos) << fox.err;
+    const ProcessResult missing = RunCli({"locate", "--log", "no-such-hunt.fhl"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no-such-hunt.fhl"), std::string::npos) << missing.err;
+}
+
 }  // namespace
 }  // namespace vantrel::testing_support

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "bearing_log_screenshots.hpp"
 #include "persistence/data_file_commands.hpp"
 #include "persistence/settings.hpp"
 #include "platform/object_database.hpp"
@@ -409,6 +410,9 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    if (argc >= 3) {
+        ok = vantrel::ui::SaveBearingLogPictures(folder, QString::fromLocal8Bit(argv[2])) && ok;
+    }
     main.MNU_ABOUT->trigger();
     ok = Save(*main.aboutWindow.Get(), folder, QStringLiteral("frmAbout")) && ok;
     main.aboutWindow.Get()->hide();

@@ -1,0 +1,58 @@
+#include "cli/locate_log.hpp"
+
+#include <vector>
+
+#include "cli/locate_block.hpp"
+#include "fox_fix/fox_fix.hpp"
+#include "hunt_log/hunt_state.hpp"
+#include "hunt_log/log_reader.hpp"
+#include "persistence/path_text.hpp"
+
+namespace vantrel::cli {
+namespace {
+
+std::string BearingCount(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " bearing" : " bearings");
+}
+
+}  // namespace
+
+int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options) {
+    const std::filesystem::path path = persistence::PathFromUtf8(logName);
+    const auto read = hunt_log::ReadLog(path);
+    if (!read) {
+        return Fail(read.message());
+    }
+    for (const std::string& warning : read->report.Warnings(path)) {
+        PrintWarning(warning);
+    }
+    const hunt_log::HuntState state = hunt_log::StateAt(read->log);
+    const std::string name = persistence::Utf8FromPath(path);
+    std::vector<fox_fix::FoxFix> fixes;
+    for (int f = fox.value_or(1); f <= fox.value_or(hunt_log::kFoxCount); ++f) {
+        fox_fix::FoxFix fix = fox_fix::FixOfFox(state, f, options);
+        if (fix.outcome) {
+            fixes.push_back(std::move(fix));
+        } else if (fox || !fix.bearings.empty()) {
+            const std::string message = "fox " + std::to_string(f) + " has " +
+                                        BearingCount(fix.bearings.size()) + " in \"" + name +
+                                        "\" that are not ignored; at least two are needed";
+            if (fox) {
+                return Fail(message);
+            }
+            PrintWarning(message);
+        }
+    }
+    if (fixes.empty()) {
+        return Fail("no fox in \"" + name + "\" has two bearings that are not ignored");
+    }
+    for (const fox_fix::FoxFix& fix : fixes) {
+        PrintLine("F" + std::to_string(fix.fox));
+        for (const std::string& line : LocateBlockLines(*fix.outcome)) {
+            PrintLine(line);
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace vantrel::cli
