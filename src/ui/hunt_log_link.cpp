@@ -22,9 +22,7 @@ hunt_log::TimeMs Now() {
 }
 
 geodesy::UtmZone ZoneOfHunt(MainFrm& main) {
-    const core::MeasurementState& s = main.State();
-    return geodesy::HuntZone(s.txtZone[0], s.txtZone[1],
-                             main.SettingsFileContent().Get("Map", "Zone").value_or(""));
+    return main.HuntZone().zone;
 }
 
 }  // namespace
