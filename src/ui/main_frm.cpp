@@ -81,8 +81,6 @@ void MakeResultBox(QLineEdit* box) {
 
 const QString kDataFileFilter = QStringLiteral("ZarUvariziRozu (*.fh2)");
 const QString kImportFileFilter = QStringLiteral("ZarUvariziRozu (*.fhd)");
-const QString kExportFilter =
-    QStringLiteral("KML (*.kml);;GeoJSON (*.geojson *.json);;GPX (*.gpx);;All files (*)");
 // The map application's Access files, and the SQLite files the program makes for itself elsewhere.
 const QString kDatabaseFilter = QStringLiteral("Access Data (*.mdb);;SQLite database (*.sqlite *.db)");
 
@@ -510,89 +508,6 @@ void MainFrm::Import() {
     if (path && RunCommand(persistence::ReadImportFile(program_, *path, DecimalSeparator()))) {
         ShowStatusNote(OpenedNote(QStringLiteral("Imported"), *path, State().ResultsValid));
     }
-}
-
-void MainFrm::Export() {
-    // Beside the measurement file, named after it, when there is one.
-    std::filesystem::path preset = platform::ToPath(QString::fromStdString(State().DataFileName));
-    std::error_code error;
-    preset = std::filesystem::is_directory(preset.parent_path(), error) ? preset.replace_extension(".kml")
-                                                                        : std::filesystem::path("hunt.kml");
-    const auto path = AskFile(FileDialogRequest::Kind::Save, QStringLiteral("Export"),
-                              platform::FromPath(preset), kExportFilter);
-    if (!path) {
-        return;
-    }
-    const auto format = platform::ExportFormatOfPath(*path);
-    if (!format) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot export to \"%1\": choose a name ending in .kml, .geojson or .gpx")
-                        .arg(platform::FromPath(*path)),
-                    QMessageBox::Warning);
-        return;
-    }
-    ExportIn(*path, *format, HuntZone());
-}
-
-void MainFrm::ExportIn(const std::filesystem::path& path, platform::ExportFormat format,
-                       geodesy::ZoneChoice zone) {
-    const auto model =
-        map_outputs::HuntExportOfProgram(program_, qualitySettings_, zone.zone, DecimalSeparator());
-    if (!ReportOutcome(this, model.outcome())) {
-        return;
-    }
-    if (!model->outsideZone.empty()) {
-        // Exported in a zone it does not lie in, the hunt would land at a wrong place: ask for its zone.
-        const auto chosen =
-            AskZone(this,
-                    QString::fromStdString(geodesy::NotInZoneMessage(zone.zone, model->outsideZone)) +
-                        QStringLiteral(".\nNothing was exported."),
-                    zone.zone);
-        if (chosen) {
-            ReportOutcome(this, RememberHuntZone(*chosen));
-            ExportIn(path, format, HuntZone());
-        }
-        return;
-    }
-    if (!ReportOutcome(this, platform::WriteHuntExport(path, *model, format))) {
-        return;
-    }
-    statusBar()->showMessage(QStringLiteral("Exported in zone %1 (%2) to %3")
-                                 .arg(QString::fromStdString(geodesy::ZoneText(zone.zone)),
-                                      QString::fromStdString(geodesy::ZoneSourceText(zone.source)),
-                                      platform::FromPath(path)));
-    if (!model->warnings.empty()) {
-        QString text;
-        for (const std::string& warning : model->warnings) {
-            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(warning);
-        }
-        ShowMessage(this, text, QMessageBox::Information);
-    }
-}
-
-void MainFrm::ShowHuntZone() {
-    const geodesy::ZoneChoice zone = HuntZone();
-    lblHuntZone->setText(QStringLiteral("Hunt zone %1 (%2)")
-                             .arg(QString::fromStdString(geodesy::ZoneText(zone.zone)),
-                                  QString::fromStdString(geodesy::ZoneSourceText(zone.source))));
-}
-
-geodesy::ZoneChoice MainFrm::HuntZone() const {
-    // The bearing log beside the measurement file does not name a zone to the window yet.
-    return persistence::ZoneOfHunt(program_.main, SettingsFileContent(), std::nullopt);
-}
-
-core::Outcome MainFrm::RememberHuntZone(geodesy::UtmZone zone) {
-    const std::string text = geodesy::ZoneText(zone);
-    // A hunt without a file name has nothing to remember the zone by: it becomes the default.
-    const core::Outcome remembered =
-        program_.main.DataFileName.empty()
-            ? persistence::UpdateIniFile(SettingsFile(),
-                                         [&text](persistence::IniFile& ini) { ini.Set("Map", "Zone", text); })
-            : persistence::RememberZone(SettingsFile(), persistence::PathFromUtf8(program_.main.DataFileName),
-                                        text);
-    Q_EMIT StateChanged();  // the Hunt Map draws in the new zone
-    return remembered;
 }
 
 void MainFrm::OpenFromOutside(const std::filesystem::path& file) {
