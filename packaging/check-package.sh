@@ -89,7 +89,7 @@ mkdir -p "$work/home"
 DISPLAY=$display HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
     XDG_RUNTIME_DIR=$work /usr/bin/vantrel "$source_dir/examples/hunt-vogelsberg.fh2" >"$work/vantrel.log" 2>&1 &
 app=$!
-window=$(DISPLAY=$display timeout 30 xdotool search --sync --onlyvisible --name '^Vantrel$' | head -1) || true
+window=$(DISPLAY=$display timeout 30 xdotool search --sync --onlyvisible --name '(^| - )Vantrel$' | head -1) || true
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 [ -n "$window" ] || fail "no Vantrel window appeared: $(cat "$work/vantrel.log")"

@@ -98,14 +98,16 @@ TEST_P(CliExportLog, LogAddedAndTheRestUnchanged) {
     testing_support::WriteBytes(dir / "hunt.fhl", kLog);
     testing_support::ProcessOptions options;
     options.environment["XDG_CONFIG_HOME"] = dir.path().string();  // no [Locate] settings of this user
-    const std::string plainOut = (dir / "plain").string();
-    const std::string logOut = (dir / "with-log").string();
+    const std::string plainOut = (dir / (std::string("plain.") + c.format)).string();
+    const std::string logOut = (dir / (std::string("with-log.") + c.format)).string();
     const auto plain = testing_support::RunCli(
-        {"export", (dir / "hunt.fh2").string(), "--format", c.format, "-o", plainOut}, options);
+        {"export", (dir / "hunt.fh2").string(), "--format", c.format, "-o", plainOut, "--zone", "32U"},
+        options);
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
-    const auto withLog = testing_support::RunCli({"export", (dir / "hunt.fh2").string(), "--format", c.format,
-                                                  "-o", logOut, "--log", (dir / "hunt.fhl").string()},
-                                                 options);
+    const auto withLog =
+        testing_support::RunCli({"export", (dir / "hunt.fh2").string(), "--format", c.format, "-o", logOut,
+                                 "--log", (dir / "hunt.fhl").string(), "--zone", "32U"},
+                                options);
     ASSERT_EQ(withLog.exitCode, 0) << withLog.err;
     EXPECT_EQ(withLog.err, "");
     const std::string document = testing_support::ReadBytes(logOut);

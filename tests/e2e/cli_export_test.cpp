@@ -175,7 +175,7 @@ TEST_F(CliExport, KmlStylesPerFoxAndForTheStations) {
     EXPECT_EQ(iconColour[QStringLiteral("station")], QStringLiteral("ff1e1e1e"));
     EXPECT_EQ(iconColour[QStringLiteral("fox1")], QStringLiteral("ffb27200"));
     EXPECT_EQ(iconColour[QStringLiteral("fox2")], QStringLiteral("ff005ed5"));
-    EXPECT_EQ(polyColour[QStringLiteral("fox2")], QStringLiteral("330000fa"));
+    EXPECT_EQ(polyColour[QStringLiteral("fox2")], QStringLiteral("33005ed5"));
     EXPECT_EQ(iconColour.count(QStringLiteral("fox3")), 0u) << "F3 has no fix";
     const std::map<QString, QString> expected{{QStringLiteral("P1"), QStringLiteral("#station")},
                                               {QStringLiteral("P2"), QStringLiteral("#station")},

@@ -208,6 +208,7 @@ TEST_F(CliFiles, ErrorsNameTheFile) {
 // input: refused before anything is read or written, and so is a name that hides what is written in it.
 TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
     std::filesystem::create_symlink(dir_ / "hunt.fh2", dir_ / "link.kml");
+    std::filesystem::create_symlink(dir_ / "hunt.fh2", dir_ / "link.png");
     std::filesystem::create_hard_link(dir_ / "hunt.fh2", dir_ / "second-name.ovl");
     WriteBytes(dir_ / "m.png", "not really a picture");
     const std::string same = "\": it is the same file as the input \"";
@@ -226,8 +227,8 @@ TEST_F(CliFiles, OutputsThatWouldOverwriteAnInputAreRefused) {
          {"export", "@hunt.fh2", "--format", "gpx", "-o", "@out.kml"},
          "Cannot export to \"" + Path("out.kml") + "\": choose a name ending in .gpx"},
         {"map over its measurement file",
-         {"map", "@hunt.fh2", "-o", "@hunt.fh2"},
-         "Could not write \"" + Path("hunt.fh2") + same + Path("hunt.fh2")},
+         {"map", "@hunt.fh2", "-o", "@link.png"},
+         "Could not write \"" + Path("link.png") + same + Path("hunt.fh2")},
         {"map over its map picture",
          {"map", "@hunt.fh2", "--map", "@m.png", "-o", "@m.png"},
          "Could not write \"" + Path("m.png") + same + Path("m.png")},

@@ -39,9 +39,14 @@ TEST(ZoneMemory, FoundByAnotherNameOfTheFileAndOtherLinesKept) {
     EXPECT_EQ(ZoneOfHunt(state, *read, std::nullopt).source, geodesy::ZoneSource::ZoneBoxes);
 }
 
+const std::string kSeparator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+
 TEST(ZoneMemory, CharactersWithAMeaningInTheFileAreEscaped) {
-    EXPECT_EQ(ZoneMemoryKey("/h/a=b;c[d]%e.fh2"), "/h/a%3Db%3Bc%5Bd%5D%25e.fh2");
-    EXPECT_EQ(ZoneMemoryKey("/h/ x.fh2 "), "/h/ x.fh2%20");
+    // The key is the absolute path, so on Windows it starts with a drive: only its end is compared.
+    EXPECT_TRUE(ZoneMemoryKey("/h/a=b;c[d]%e.fh2").ends_with("h" + kSeparator + "a%3Db%3Bc%5Bd%5D%25e.fh2"))
+        << ZoneMemoryKey("/h/a=b;c[d]%e.fh2");
+    EXPECT_TRUE(ZoneMemoryKey("/h/ x.fh2 ").ends_with("h" + kSeparator + " x.fh2%20"))
+        << ZoneMemoryKey("/h/ x.fh2 ");
     TempDir dir;
     const auto ini = dir / "Vantrel.ini";
     ASSERT_TRUE(RememberZone(ini, "/h/a=b.fh2", "33T"));
