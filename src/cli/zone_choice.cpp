@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "hunt_log/log_reader.hpp"
+#include "persistence/path_text.hpp"
 #include "persistence/settings.hpp"
 #include "persistence/zone_memory.hpp"
 #include "platform/locations.hpp"
@@ -9,9 +11,9 @@
 namespace vantrel::cli {
 namespace {
 
-// The zone the bearing log beside the measurement file names. The log is not read here yet: nothing.
-std::optional<geodesy::UtmZone> BearingLogZone(const std::string& /*file*/) {
-    return std::nullopt;
+// The zone the bearing log beside the measurement file (NAME.fhl) names.
+std::optional<geodesy::UtmZone> BearingLogZone(const std::string& file) {
+    return hunt_log::ReadLogZone(persistence::PathFromUtf8(file).replace_extension(".fhl"));
 }
 
 }  // namespace

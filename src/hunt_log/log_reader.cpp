@@ -395,4 +395,25 @@ core::Result<LogRead> ReadLog(const std::filesystem::path& path) {
     return result;
 }
 
+std::optional<geodesy::UtmZone> ReadLogZone(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return std::nullopt;
+    }
+    std::optional<geodesy::UtmZone> zone;
+    LineDecoder decoder;
+    DecodedLine decoded;
+    const LineSink sink{
+        [&](std::uint64_t number, std::string_view line) {
+            if (number == 1 && decoder.Decode(line, decoded) && decoded.kind == LineKind::Header) {
+                zone = decoded.header.zone;
+            }
+        },
+        [](std::uint64_t) {}};
+    if (!ScanLines(path, 0, kMostLineBytes + 1, kMostLineBytes, sink)) {
+        return std::nullopt;
+    }
+    return zone;
+}
+
 }  // namespace vantrel::hunt_log

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,9 @@ struct LogRead {
 // Fails, with a message naming the file, when it cannot be read, is not a regular file, is larger than
 // kMostLogBytes, or does not start with a header.
 core::Result<LogRead> ReadLog(const std::filesystem::path& path);
+
+// The zone a log's header names, reading its first line only; nothing when the file is missing, cannot be
+// read or does not start with a header. For the hunt's zone rule, which asks on every redraw.
+std::optional<geodesy::UtmZone> ReadLogZone(const std::filesystem::path& path);
 
 }  // namespace vantrel::hunt_log

@@ -7,6 +7,7 @@
 
 #include "geodesy/hunt_zone.hpp"
 #include "geodesy/utm_zone.hpp"
+#include "hunt_log/log_reader.hpp"
 #include "map_outputs/hunt_export_model.hpp"
 #include "persistence/atomic_file.hpp"
 #include "persistence/path_text.hpp"
@@ -91,8 +92,13 @@ void MainFrm::ShowHuntZone() {
 }
 
 geodesy::ZoneChoice MainFrm::HuntZone() const {
-    // The bearing log beside the measurement file does not name a zone to the window yet.
-    return persistence::ZoneOfHunt(program_.main, SettingsFileContent(), std::nullopt);
+    // The bearing log beside the measurement file (NAME.fhl) names the zone it was started in.
+    std::optional<geodesy::UtmZone> logZone;
+    if (!program_.main.DataFileName.empty()) {
+        logZone = hunt_log::ReadLogZone(
+            persistence::PathFromUtf8(program_.main.DataFileName).replace_extension(".fhl"));
+    }
+    return persistence::ZoneOfHunt(program_.main, SettingsFileContent(), logZone);
 }
 
 core::Outcome MainFrm::RememberHuntZone(geodesy::UtmZone zone) {

@@ -100,6 +100,19 @@ void WriteHunt(const std::filesystem::path& file, double north1, double north2) 
     testing_support::WriteBytes(file, persistence::EncodeDataFile(s1, s2, {}));
 }
 
+// The bearing log beside the file names the zone it was started in: it comes after the zone boxes and
+// before a zone remembered for the file.
+TEST_F(CliZone, TheBearingLogBesideTheFileNamesTheZone) {
+    testing_support::ProcessOptions add;
+    add.input = "1,-8.0,-34.85,90\n";
+    add.environment["XDG_CONFIG_HOME"] = At("config");
+    ASSERT_EQ(testing_support::RunCli({"log", At("olinda.fhl"), "--add", "--zone", "25M"}, add).exitCode, 0);
+    WriteSettings("[Zones]\n" + std::filesystem::canonical(dir_ / "olinda.fh2").string() + "=32U\n");
+    const auto r = Run({"export", At("olinda.fh2"), "-o", At("o.kml"), "--format", "kml"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("zone 25M (from the bearing log)"), std::string::npos) << r.err;
+}
+
 TEST_F(CliZone, PlacesOffTheEarthAreLeftOutAndAnExportOfNoneFails) {
     // Northing 30,000 km in 32U was exported as the South Pole: P1 is left out with a warning, and so is
     // F1, where the two lines meet far beyond the zone's reach; P2 goes out.
