@@ -7,14 +7,14 @@
 #include <cmath>
 #include <vector>
 
-#include "picture_tools/rays.hpp"
+#include "hunt_picture/picture_palette.hpp"
 
 namespace vantrel::hunt_picture {
 namespace {
 
-QColor Colour(int fox, int alpha = 255) {
-    const picture_tools::Rgb c = picture_tools::FoxColour(fox);
-    return {c.r, c.g, c.b, alpha};
+// The fox's colour of the picture's palette (day or night), as its two-station ray and fix have it.
+QColor Colour(const PictureInput& input, int fox, int alpha = 255) {
+    return PaletteFor(input.style.night).Fox(fox, alpha);
 }
 
 // Hunt-zone points in pixels, cut where a point cannot be transformed.
@@ -57,11 +57,12 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
     const double piece = std::max(huntBox.Width(), huntBox.Height()) / 64;
     for (const LogRay& ray : input.scene->bearingLog.rays) {
         const auto inside = maps::ClipHalfLine(ray.station, ray.bearing, huntBox);
-        if (!inside) {
+        if (!inside || !input.layers.FoxShown(ray.fox)) {
             continue;
         }
         const Qt::PenStyle style = ray.ignored ? Qt::DotLine : ray.rejected ? Qt::DashLine : Qt::SolidLine;
-        painter.setPen(QPen(Colour(ray.fox, ray.ignored ? 90 : 200), 1.5, style, Qt::FlatCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(Colour(input, ray.fox, ray.ignored ? 90 : 200), 1.5, style, Qt::FlatCap, Qt::RoundJoin));
         DrawParts(painter,
                   Pixels(maps::Densify(inside->first, inside->second, piece), view, *input.projection));
     }
@@ -91,8 +92,11 @@ void DrawBearingLogLayer(QPainter& painter, const maps::View& view, const Pictur
     font.setBold(true);
     painter.setFont(font);
     for (const LogFix& fix : log.fixes) {
+        if (!input.layers.FoxShown(fix.fox)) {
+            continue;
+        }
         if (input.layers.ellipses) {
-            painter.setPen(QPen(Colour(fix.fox).darker(130), 2, Qt::DashLine));
+            painter.setPen(QPen(Colour(input, fix.fox).darker(130), 2, Qt::DashLine));
             DrawParts(painter, Pixels(fix.ellipse, view, *input.projection));
         }
         const auto pixel = PixelOf(view, *input.projection, fix.position);
@@ -101,12 +105,12 @@ void DrawBearingLogLayer(QPainter& painter, const maps::View& view, const Pictur
         }
         const QPointF c(pixel->x, pixel->y);
         painter.setPen(QPen(Qt::black, 1.5));
-        painter.setBrush(Colour(fix.fox));
+        painter.setBrush(Colour(input, fix.fox));
         painter.drawPolygon(
             QPolygonF({c + QPointF(0, -8), c + QPointF(8, 0), c + QPointF(0, 8), c + QPointF(-8, 0)}));
         painter.setBrush(Qt::NoBrush);
         HaloText(painter, c + QPointF(10, 16), QStringLiteral("F%1 log").arg(fix.fox + 1),
-                 Colour(fix.fox).darker(fix.fox == 3 ? 160 : 100));
+                 PaletteFor(input.style.night).FoxText(fix.fox));
     }
     painter.restore();
 }
