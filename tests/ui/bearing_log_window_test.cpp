@@ -34,20 +34,7 @@ class BearingLogWindowTest : public QObject {
     // Stations 1 km apart on northing 5700000, station 1 on zone 32's central meridian (9 E). F1 45 / 315
     // with three receiver readings 44, 45, 46 behind station 1's box; F2 225 / 135; F3 80 / 280; F4 and F5
     // untouched.
-    static std::string HuntFile() {
-        persistence::ScedRecord s1;
-        s1.North = 5700000;
-        s1.East = 500000;
-        s1.Ang = {45, 225, 80, 0, 0};
-        persistence::ScedRecord s2 = s1;
-        s2.East = 501000;
-        s2.Ang = {315, 135, 280, 0, 0};
-        instruments::RxReadings readings;
-        readings(0, 0, 0) = {44, -20, 1};
-        readings(0, 0, 1) = {45, -20, 1};
-        readings(0, 0, 2) = {46, -20, 1};
-        return persistence::EncodeDataFile(s1, s2, readings);
-    }
+    static std::string HuntFile() { return testing_support::ThreeFoxHuntFile(); }
 
     struct Fixture {
         TempDir dir;

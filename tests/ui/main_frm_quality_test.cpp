@@ -28,20 +28,7 @@ class MainFrmQualityTest : public QObject {
     // Stations 1 km apart on northing 5700000. F1 45 / 315 with three readings 44, 45, 46 behind station 1's
     // box (sigma 3.055 there, 5 at station 2); F2 225 / 135, behind both stations; F3 80 / 280, crossing at
     // 20 degrees; F4 and F5 no Match.
-    static std::string HuntFile() {
-        persistence::ScedRecord s1;
-        s1.North = 5700000;
-        s1.East = 500000;
-        s1.Ang = {45, 225, 80, 0, 0};
-        persistence::ScedRecord s2 = s1;
-        s2.East = 501000;
-        s2.Ang = {315, 135, 280, 0, 0};
-        instruments::RxReadings readings;
-        readings(0, 0, 0) = {44, -20, 1};
-        readings(0, 0, 1) = {45, -20, 1};
-        readings(0, 0, 2) = {46, -20, 1};
-        return persistence::EncodeDataFile(s1, s2, readings);
-    }
+    static std::string HuntFile() { return testing_support::ThreeFoxHuntFile(); }
 
     struct Fixture {
         TempDir dir;
