@@ -17,6 +17,7 @@
 #include "hunt_log/hunt_state.hpp"
 #include "hunt_log/log_reader.hpp"
 #include "hunt_log/log_writer.hpp"
+#include "support/child_guard.hpp"
 #include "temp_dir.hpp"
 
 namespace vantrel::hunt_log {
@@ -53,15 +54,7 @@ NewBearing BearingNumber(std::uint64_t id) {
     ::_exit(0);
 }
 
-struct ChildGuard {
-    pid_t pid = -1;
-    ~ChildGuard() {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
+using testing_support::ChildGuard;
 
 // Checks the log after a kill; returns the number of bearings in it.
 std::uint64_t CheckLog(const std::filesystem::path& path, std::uint64_t mostConfirmed, int kill) {

@@ -19,6 +19,7 @@
 #include "persistence/data_file_commands.hpp"
 #include "persistence/program_state.hpp"
 #include "persistence/settings.hpp"
+#include "support/child_guard.hpp"
 #include "temp_dir.hpp"
 
 namespace vantrel::map_outputs {
@@ -72,16 +73,7 @@ bool WriteAll(ProgramState& state, const path& folder) {
     ::_exit(0);
 }
 
-// Kills the child when the test ends early.
-struct ChildGuard {
-    pid_t pid = -1;
-    ~ChildGuard() {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
+using testing_support::ChildGuard;
 
 TEST(AtomicWriteUnderKill, EveryFileIsTheWholeOldOrTheWholeNewVersion) {
     const TempDir dir;
