@@ -55,12 +55,13 @@ const std::vector<Command>& AllCommands() {
          {"db", "zone"}},
         {"map",
          "map FILE -o OUT.png|.jpg|.pdf [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor "
-         "DEG] [--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]",
+         "DEG] [--confidence P] [--legend on|off] [--title TEXT] [--palette day|night] [--log FILE.fhl] "
+         "[--heat FOX]",
          "the hunt drawn as a PNG, JPEG or PDF (by -o's extension), on a map when given (as the Hunt Map "
-         "window)",
+         "window); --log adds a bearing log's rays and fixes, --heat one fox's likelihood map",
          RunMap,
-         {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence", "legend", "title",
-          "palette"}},
+         {"output", "map", "zone", "size", "sigma", "sigma-floor", "confidence", "legend", "title", "palette",
+          "log", "heat"}},
         {"gps",
          "gps [DEVICE|-] [--timeout S]",
          "first valid RMC position: northing, easting, zone, sentence",

@@ -1,6 +1,7 @@
 // map FILE -o OUT.png|.jpg|.pdf: the hunt picture of the Hunt Map window, fitted to the stations and fixes,
 // in the format the output's extension names. The zone: --zone, else a map's own UTM CRS, else the order
-// the window follows (said on stderr); positions that do not belong to it are refused (exit 1).
+// the window follows (said on stderr); positions that do not belong to it are refused (exit 1). --log and
+// --heat add a bearing log's layer and one fox's likelihood map (map_heat.hpp).
 
 #include <QBuffer>
 #include <QDateTime>
@@ -17,6 +18,7 @@
 #include <tuple>
 
 #include "cli/cli.hpp"
+#include "cli/map_heat.hpp"
 #include "cli/measurement_input.hpp"
 #include "cli/zone_choice.hpp"
 #include "core/number_text.hpp"
@@ -33,7 +35,7 @@ namespace {
 
 constexpr const char* kSynopsis =
     "map FILE -o OUT.png|.jpg|.pdf [--map PATH] [--zone ZONE] [--size WxH] [--sigma DEG] [--sigma-floor DEG] "
-    "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night]";
+    "[--confidence P] [--legend on|off] [--title TEXT] [--palette day|night] [--log FILE.fhl] [--heat FOX]";
 constexpr int kMaxSide = 10000;
 
 enum class PictureFormat { Png, Jpeg, Pdf };
@@ -50,6 +52,7 @@ struct MapRequest {
     bool legend = true;
     std::optional<std::string> title;  // nothing: file name, zone and the file's time; empty: no title
     bool night = false;
+    MapLogRequest log;
 };
 
 // Text, lines and symbols grow with the picture, so a large picture reads as the window does: the size
@@ -169,6 +172,11 @@ std::optional<MapRequest> ReadRequest(const Context& context) {
     request.legend = *legend;
     request.night = *night;
     request.title = context.args.Option("title");
+    const auto log = ReadMapLogOptions(context, request.file);
+    if (!log) {
+        return std::nullopt;
+    }
+    request.log = *log;
     return request;
 }
 
@@ -250,6 +258,9 @@ int RunMap(const Context& context) {
     if (request->mapPath) {
         inputs.push_back(*request->mapPath);
     }
+    if (request->log.log) {
+        inputs.push_back(*request->log.log);
+    }
     if (const core::Outcome distinct = CheckOutputIsNoInput(request->out, inputs); !distinct) {
         return FailWith(distinct);
     }
@@ -271,6 +282,14 @@ int RunMap(const Context& context) {
     for (const std::string& problem : scene.problems) {
         PrintWarning(request->file + ": " + problem + ", left out of the picture");
     }
+    std::optional<MapLog> log;
+    if (request->log.log) {
+        auto added = AddLogLayer(request->log, zone, scene);
+        if (!added) {
+            return Fail(added.message());
+        }
+        log = std::move(*added);
+    }
     const hunt_picture::IdentityProjection identity;
     const hunt_picture::ViewProjection& projection =
         map ? static_cast<const hunt_picture::ViewProjection&>(*map->projection) : identity;
@@ -286,6 +305,12 @@ int RunMap(const Context& context) {
         PrintWarning(fitted->capped);
     }
     const maps::View& view = fitted->view;
+    if (request->log.heatFox) {
+        if (const core::Outcome heat = AddHeatLayer(*log, *request->log.heatFox, view, projection, scene);
+            !heat) {
+            return Fail(heat.message());
+        }
+    }
     hunt_picture::PictureInput input;
     input.scene = &scene;
     input.projection = &projection;

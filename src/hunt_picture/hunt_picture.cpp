@@ -1,6 +1,7 @@
 #include "hunt_picture/hunt_picture.hpp"
 
 #include "hunt_picture/bearing_log_drawing.hpp"
+#include "hunt_picture/heat_drawing.hpp"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -599,6 +600,7 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
             [&, p = p](double w, double h) { return AroundSymbol(p.x(), p.y(), c.Px(10), w, h, c.Px(2)); },
             labels);
     }
+    DrawHeatLayer(painter, view, input);
     if (const auto huntBox = HuntBoxOfView(view, *input.projection)) {
         if (input.layers.grid) {
             DrawGrid(c, *huntBox, decorations.Top(), layout, labels);

@@ -1,11 +1,11 @@
 #pragma once
 
 // The hunt picture: one drawing routine for the Hunt Map window, its PNG export and printing, and
-// vantrel-cli map. Layers from the bottom: the map, the UTM grid of the hunt's zone, the bearing rays, the
-// individual receiver readings, the confidence ellipses, the fixes, the stations; then the labels, placed
-// so that none covers another; then the scale bar, the north arrow, the legend and the map's attribution
-// in corners of their own, and the title in a band at the top. Sizes (text, lines, symbols) grow with the
-// style's scale. No pixel of anything drawn after a fix's disc covers the 3 x 3
+// vantrel-cli map. Layers from the bottom: the map, a fox's likelihood (the heat layer), the UTM grid of the
+// hunt's zone, the bearing rays, the individual receiver readings, the confidence ellipses, the fixes, the
+// stations; then the labels, placed so that none covers another; then the scale bar, the north arrow, the
+// legend and the map's attribution in corners of their own, and the title in a band at the top. Sizes (text,
+// lines, symbols) grow with the style's scale. No pixel of anything drawn after a fix's disc covers the 3 x 3
 // pixels around its centre, so the centre pixel is exactly the fox colour.
 
 #include <QImage>
@@ -35,6 +35,7 @@ struct Layers {
     bool fixes = true;
     bool stations = true;
     bool bearingLog = true;  // the bearing log's rays, fixes and ellipses
+    bool heat = true;        // the likelihood map of one fox, when the scene holds one
     bool legend = true;
     std::array<bool, core::kFoxCount> foxes{true, true, true, true, true};  // shown foxes, F1..F5
 

@@ -9,12 +9,14 @@
 // scene and hand it to the one drawing routine.
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/measurement_state.hpp"
 #include "hunt_picture/bearing_log_layer.hpp"
+#include "hunt_picture/heat_layer.hpp"
 #include "instruments/rx_readings.hpp"
 #include "maps/view_geometry.hpp"
 #include "quality/fix_quality.hpp"
@@ -61,6 +63,9 @@ struct HuntScene {
     // The hunt's bearing log: every logged ray and the many-bearing fixes (empty without a log). Filled by
     // whoever has the log; BuildScene leaves it empty.
     BearingLogLayer bearingLog;
+    // One fox's likelihood map (the heat layer); nothing when none was asked for. Built by whoever has the
+    // log (in the background in the window); immutable once built, so scenes and drawing threads share it.
+    std::shared_ptr<const HeatLayer> heat;
 
     // Every station and fix position, the bearing log's included (what the view is fitted to).
     [[nodiscard]] std::vector<core::PlanePoint> Positions() const;

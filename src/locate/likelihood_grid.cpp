@@ -163,6 +163,7 @@ std::optional<Density> DensityOf(const LikelihoodGrid& grid) {
     for (double& p : density.p) {
         p /= sum;
     }
+    density.logNormaliser = top + std::log(sum);
     std::vector<double> sorted = density.p;
     std::sort(sorted.begin(), sorted.end(), std::greater<>());
     density.peak = sorted.front();

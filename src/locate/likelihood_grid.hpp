@@ -91,8 +91,9 @@ class LikelihoodGrid {
 // bearing).
 struct Density {
     GridFrame frame;
-    std::vector<double> p;  // row by row, sums to 1
-    double peak = 0;        // the largest P
+    std::vector<double> p;     // row by row, sums to 1
+    double peak = 0;           // the largest P
+    double logNormaliser = 0;  // P = exp(L - logNormaliser): Lmax + ln(sum of exp(L - Lmax))
     double level50 = 0, level95 = 0;
     std::size_t cells50 = 0, cells95 = 0;  // cells in each region
 

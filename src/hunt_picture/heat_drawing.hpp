@@ -1,0 +1,16 @@
+#pragma once
+
+// Drawing the heat layer of the hunt picture (HuntScene::heat, with the Heat layer on and its fox shown),
+// above the map and under the grid and the rays: the 95 % region filled with a translucent ramp from its
+// edge to the peak of the likelihood (day: pale yellow to deep red; night: dim to bright red), the 95 %
+// outline dashed and the 50 % outline solid. The grid is bent as the view's CRS bends it.
+
+#include "hunt_picture/hunt_picture.hpp"
+
+class QPainter;
+
+namespace vantrel::hunt_picture {
+
+void DrawHeatLayer(QPainter& painter, const maps::View& view, const PictureInput& input);
+
+}  // namespace vantrel::hunt_picture
