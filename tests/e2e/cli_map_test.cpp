@@ -169,6 +169,13 @@ class CliMapBadCalls : public CliMap, public testing::WithParamInterface<BadCall
 
 TEST_P(CliMapBadCalls, RefusedWithOneLineNamingTheProblemAndNothingWritten) {
     testing_support::WriteBytes(dir_ / "noise.tif", std::string(4000, '\x17'));
+    testing_support::WriteBytes(
+        dir_ / "one.fhl",
+        std::string(
+            "{\"type\":\"header\",\"version\":1,\"zone\":\"32U\",\"created\":\"2026-12-08T15:00:00Z\"}\n"
+            "{\"type\":\"bearing\",\"id\":1,\"time\":\"2026-12-08T15:01:00Z\",\"fox\":1,\"lat\":50.5,"
+            "\"lon\":9.2,\"zone\":\"32U\",\"easting\":514206.0,\"northing\":5593172.0,\"bearing\":40,"
+            "\"reference\":\"grid\",\"sigma\":3,\"source\":\"typed\",\"readings\":1}\n"));
     std::vector<std::string> args{"map", At(GetParam().hunt)};
     for (const std::string& arg : GetParam().args) {
         args.push_back(arg.starts_with('@') ? At(arg.substr(1)) : arg);
@@ -197,7 +204,14 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 "/nonexistent-folder/out.png"},
         BadCall{"MissingMeasurementFile", "gone.fh2", {"-o", "@out.png"}, 1, "gone.fh2"},
-        BadCall{"FileThatIsNoMap", "hunt.fh2", {"-o", "@out.png", "--map", "@noise.tif"}, 1, "noise.tif"}),
+        BadCall{"FileThatIsNoMap", "hunt.fh2", {"-o", "@out.png", "--map", "@noise.tif"}, 1, "noise.tif"},
+        BadCall{"HeatOfNoFox", "hunt.fh2", {"-o", "@out.png", "--heat", "6"}, 2, "--heat"},
+        BadCall{"HeatWithoutLogBeside", "hunt.fh2", {"-o", "@out.png", "--heat", "1"}, 1, "hunt.fhl"},
+        BadCall{"HeatOfFoxWithOneBearing",
+                "hunt.fh2",
+                {"-o", "@out.png", "--log", "@one.fhl", "--heat", "1"},
+                1,
+                "F1 has fewer than two bearings"}),
     testing_support::ParamName{});
 
 double BearingTo(double fromE, double fromN, double toE, double toN) {
