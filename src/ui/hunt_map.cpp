@@ -25,6 +25,7 @@
 #include "ui/calibrate_picture_dialog.hpp"
 #include "ui/hunt_log_link.hpp"
 #include "ui/hunt_map_canvas.hpp"
+#include "ui/hunt_map_heat.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
 #include "ui/zone_prompt.hpp"
@@ -63,6 +64,8 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     setCentralWidget(canvas);
     BuildMenus();
     BuildToolBar();
+    layersBar_->addSeparator();
+    heat = new HuntMapHeat(this, viewMenu_, layersBar_);
     lblPosition = new QLabel(this);
     lblPosition->setObjectName(QStringLiteral("lblPosition"));
     lblNotes = new QLabel(this);
@@ -80,6 +83,10 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     connect(main_.HuntLog(), &HuntLogLink::LogChanged, this, &HuntMap::ScheduleRebuild);
     connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
     connect(canvas, &HuntMapCanvas::MapDrawn, this, &HuntMap::ShowMapProblem);
+    connect(canvas, &HuntMapCanvas::ViewChanged, this, &HuntMap::RequestHeat);
+    connect(heat, &HuntMapHeat::LayerChanged, this, [this] { UpdateCanvas(false); });
+    connect(heat, &HuntMapHeat::Problem, this, [this](const QString& problem) { ShowMapProblem(problem); });
+    connect(heat->mnuHeat, &QAction::toggled, this, &HuntMap::RequestHeat);
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     if (!settings_.file.empty()) {
@@ -123,6 +130,7 @@ void HuntMap::BuildMenus() {
     mnuClose->setShortcut(QKeySequence::Close);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu_ = view;
     mnuFitAll = new QAction(QStringLiteral("&Fit all"), this);
     mnuFitAll->setObjectName(QStringLiteral("mnuFitAll"));
     mnuFitAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
@@ -140,6 +148,7 @@ void HuntMap::BuildMenus() {
 void HuntMap::BuildToolBar() {
     QToolBar* bar = addToolBar(QStringLiteral("Layers"));
     bar->setObjectName(QStringLiteral("tbLayers"));
+    layersBar_ = bar;
     bar->setMovable(false);
     chkMap = LayerBox(bar, "chkMap", QStringLiteral("Map"), true);
     chkGrid = LayerBox(bar, "chkGrid", QStringLiteral("Grid"), true);
@@ -304,6 +313,7 @@ void HuntMap::Rebuild() {
     }
     lblNotes->setText(notes.join(QStringLiteral("; ")));
     UpdateCanvas(false);
+    RequestHeat();
 }
 
 void HuntMap::ChangeZone(geodesy::UtmZone zone) {
@@ -359,6 +369,7 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
     input.projection = &Projection();
     input.layers = CheckedLayers();
     input.layers.bearingLog = chkBearingLog->isChecked();
+    scene_.heat = heat->Layer();
     input.zone = zone_;
     input.style.scale = display_.symbolSize;
     input.style.night = display_.night;
@@ -372,6 +383,12 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
         input.attribution = map_->map->attribution();
     }
     canvas->SetPicture(input, mapChanged);
+}
+
+void HuntMap::RequestHeat() {
+    const HuntLogView& log = main_.HuntLog()->Read();
+    heat->Request(log.fixes, log.options, hunt_picture::HuntBoxOfView(canvas->View(), Projection()),
+                  canvas->width(), canvas->height());
 }
 
 void HuntMap::FitAll() {

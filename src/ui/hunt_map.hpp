@@ -32,6 +32,7 @@ class QToolButton;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPrinter;
 class QPushButton;
 
@@ -39,6 +40,7 @@ namespace vantrel::ui {
 
 class MainFrm;
 class HuntMapCanvas;
+class HuntMapHeat;
 
 class HuntMap : public QMainWindow {
     Q_OBJECT
@@ -76,6 +78,8 @@ class HuntMap : public QMainWindow {
     QLabel* lblNotes = nullptr;     // boxes left out, a map that does not cover the hunt
     // The bearing log's layer.
     QCheckBox* chkBearingLog = nullptr;
+    // The likelihood map of one fox: its toggle, its fox, its computation in the background.
+    HuntMapHeat* heat = nullptr;
 
     // Opens a map; on failure the message names the file and the previous map stays.
     core::Outcome OpenMap(const std::filesystem::path& path);
@@ -111,6 +115,8 @@ class HuntMap : public QMainWindow {
     void OfferMapZone();
     void AskAndChangeZone();
     void UpdateCanvas(bool mapChanged);
+    // The likelihood map of the bearings and the view as they are now (in the background).
+    void RequestHeat();
     void ShowPosition(std::optional<QPointF> pixel);
     // Why a part of the map could not be read, in the status bar ("" leaves the bar as it is).
     void ShowMapProblem(const QString& problem) const;
@@ -126,6 +132,8 @@ class HuntMap : public QMainWindow {
     [[nodiscard]] const hunt_picture::ViewProjection& Projection() const;
 
     MainFrm& main_;
+    QMenu* viewMenu_ = nullptr;
+    QToolBar* layersBar_ = nullptr;
     persistence::MapSettings settings_;
     persistence::HuntMapDisplay display_;
     geodesy::UtmZone zone_;

@@ -69,6 +69,7 @@ void HuntMapCanvas::SetView(const maps::View& view) {
     view_.height = std::max(height(), 1);
     RequestMap();
     update();
+    Q_EMIT ViewChanged();
 }
 
 void HuntMapCanvas::ZoomAbout(QPointF pixel, double factor) {

@@ -46,6 +46,8 @@ class HuntMapCanvas : public QWidget {
     [[nodiscard]] QString FixToolTipAt(QPointF pixel) const;
 
   Q_SIGNALS:
+    // The view changed (panned, zoomed, resized or set).
+    void ViewChanged();
     // The cursor moved to `pixel` of the canvas; nothing when it left the canvas.
     void CursorMoved(std::optional<QPointF> pixel);
     // A drawing of the map ended; `problem` says why a part of it could not be read ("" when all was).

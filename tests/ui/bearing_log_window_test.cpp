@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 #include "file_bytes.hpp"
@@ -20,6 +21,8 @@
 #include "temp_dir.hpp"
 #include "ui/bearings_window.hpp"
 #include "ui/hunt_map.hpp"
+#include "ui/hunt_map_canvas.hpp"
+#include "ui/hunt_map_heat.hpp"
 #include "ui/main_frm.hpp"
 #include "ui_test_support.hpp"
 
@@ -152,6 +155,59 @@ class BearingLogWindowTest : public QObject {
         QVERIFY(ignore != nullptr && ignore->id == 4 && ignore->ignore == true && !ignore->note);
         const auto* note = std::get_if<hunt_log::EditEvent>(&read->log.events[5]);
         QVERIFY(note != nullptr && note->id == 1 && note->note == std::string("from the church tower"));
+    }
+
+    // Fox 1 at (500000, 5501000) from four stations with a sigma of 2 degrees, one bearing 15 degrees off.
+    // Ctrl+H in the Hunt Map turns on the likelihood map of the chosen fox, F3 (no bearings), so of F1, the
+    // first fox with a fix; it is worked out in the background and follows an edit of the log; Ctrl+H again
+    // takes it away.
+    void LikelihoodMapFollowsTheLogAndTheToggle() {
+        Fixture f("[Locate]\r\nMethod=mle\r\n");
+        {
+            auto writer = hunt_log::LogWriter::Open(f.dir / "hunt.fhl", geodesy::UtmZone{32, 'U'}, 0);
+            QVERIFY(writer);
+            for (auto b : {GridBearing(500000, 5500000, 0, "A"), GridBearing(499000, 5501000, 90, "B"),
+                           GridBearing(501000, 5502000, 225, "C"), GridBearing(499000, 5500500, 78, "W")}) {
+                b.sigma = 2;
+                QVERIFY(writer->AppendBearing(b));
+            }
+        }
+        f.window->mnuHuntMap->trigger();
+        HuntMap& map = *f.window->huntMapWindow.Get();
+        QVERIFY(map.heat->Layer() == nullptr);
+        // The view over the four stations (the hunt file's own stations lie 200 km north).
+        map.canvas->SetView(maps::FitView(core::PlaneBox{498500, 5499500, 501500, 5502500},
+                                          map.canvas->width(), map.canvas->height(), 0));
+        map.heat->cboHeatFox->setCurrentIndex(2);
+        map.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&map));
+        QTest::keyClick(&map, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(map.heat->mnuHeat->isChecked());
+        QTRY_VERIFY(map.Scene().heat != nullptr);
+        const auto withWild = map.Scene().heat;
+        QCOMPARE(withWild->fox, 0);
+        QVERIFY(withWild->area95 > 0);
+        QVERIFY(!withWild->contour95.empty());
+
+        // Ignoring the wild bearing: the three left cross exactly at the fox, so the peak moves there from
+        // where the wild bearing had pulled it.
+        const auto peakOffFox = [](const hunt_picture::HeatLayer& layer) {
+            const auto peak = std::max_element(layer.values.begin(), layer.values.end());
+            const auto cell = static_cast<int>(peak - layer.values.begin());
+            return std::hypot(layer.frame.CentreX(cell % layer.frame.columns) - 500000,
+                              layer.frame.CentreY(cell / layer.frame.columns) - 5501000);
+        };
+        hunt_log::EditEvent ignore;
+        ignore.id = 4;
+        ignore.ignore = true;
+        QVERIFY(f.window->HuntLog()->AppendEdit(ignore));
+        QTRY_VERIFY(map.Scene().heat != withWild && !map.heat->Pending());
+        const auto withoutWild = map.Scene().heat;
+        QVERIFY(peakOffFox(*withoutWild) <= withoutWild->frame.size);
+        QVERIFY(peakOffFox(*withWild) > 3 * withWild->frame.size);
+
+        QTest::keyClick(&map, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(map.Scene().heat == nullptr);
     }
 };
 
