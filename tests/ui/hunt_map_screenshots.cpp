@@ -1,6 +1,7 @@
 // Pictures of the Hunt Map with each example hunt, for a person to look at: opened first and after
 // another, with and without its map, zoomed in and out, by night; the empty map; the main window's title
-// and Open Recent. Run under an X server: vantrel-hunt-map-screenshots OUTPUT_FOLDER
+// and Open Recent; the four-station hunt with its bearing log and F1's likelihood map. Run under an X server:
+// vantrel-hunt-map-screenshots OUTPUT_FOLDER
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -13,9 +14,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "ui/hunt_map.hpp"
 #include "ui/hunt_map_canvas.hpp"
+#include "ui/hunt_map_heat.hpp"
 #include "ui/main_frm.hpp"
 
 namespace {
@@ -143,6 +146,27 @@ int main(int argc, char* argv[]) {
             map.mnuFox[1]->setChecked(true);
         }
         ok = Save(*session->main, folder, QString::fromLatin1(example.name) + QStringLiteral("-main")) && ok;
+    }
+    {
+        // The log beside the hunt (hunt-four-stations.fhl) gives F1 four bearings: its likelihood map, then
+        // the view zoomed to its 95 % region.
+        QFile::remove(ini);
+        auto session = NewSession(ini, {});
+        HuntMap& map = OpenHunt(*session, kExamples + QStringLiteral("hunt-four-stations.fh2"), nullptr);
+        map.heat->mnuHeat->setChecked(true);
+        ok = Views(map, folder, QStringLiteral("four-stations-heat")) && ok;
+        if (const auto& layer = map.Scene().heat; layer && !layer->contour95.empty()) {
+            std::vector<vantrel::core::PlanePoint> outline;
+            for (const auto& [x, y] : layer->contour95.front()) {
+                outline.push_back({x, y});
+            }
+            if (const auto box = vantrel::maps::BoundingBox(outline)) {
+                map.canvas->SetView(vantrel::maps::FitView(*box, map.canvas->width(), map.canvas->height(),
+                                                           std::max(box->Width(), box->Height())));
+            }
+            QTest::qWait(600);
+            ok = Save(map, folder, QStringLiteral("four-stations-heat-region")) && ok;
+        }
     }
     // One window: Vogelsberg first, then Olinda opened after it.
     QFile::remove(ini);
