@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 namespace vantrel::locate {
@@ -130,14 +131,22 @@ bool LikelihoodGrid::Recompute(std::span<const GridTerm> terms, unsigned threads
         std::vector<std::jthread> workers;
         workers.reserve(static_cast<std::size_t>(bands));
         // Band b holds rows [b rows / bands, (b + 1) rows / bands): disjoint, so no two workers share a cell.
+        // A band whose thread cannot be started (the system is out of threads) is done here, after band 0.
+        int firstOwnRow = frame_.rows;
         for (int band = 1; band < bands; ++band) {
             const int first = band * frame_.rows / bands;
             const int end = (band + 1) * frame_.rows / bands;
-            workers.emplace_back([this, terms, first, end, values, stop] {
-                ComputeRows(frame_, terms, first, end, values, stop);
-            });
+            try {
+                workers.emplace_back([this, terms, first, end, values, stop] {
+                    ComputeRows(frame_, terms, first, end, values, stop);
+                });
+            } catch (const std::system_error&) {
+                firstOwnRow = first;
+                break;
+            }
         }
         ComputeRows(frame_, terms, 0, frame_.rows / bands, values, stop);
+        ComputeRows(frame_, terms, firstOwnRow, frame_.rows, values, stop);
     }  // the workers are joined here
     return !stop.stop_requested();
 }
