@@ -19,7 +19,9 @@ namespace {
 // On x86-64 Linux the loop is built twice, for AVX2 (four cells at a time) and for the baseline SSE2 (two),
 // and the processor's best is chosen when the program starts. Without FMA both do the same correctly
 // rounded operations, so the results agree to the bit.
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__)
+// Not under the sanitizers: the choice runs before their run-time is set up, and crashes it.
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
 #define VANTREL_GRID_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VANTREL_GRID_CLONES
