@@ -121,6 +121,14 @@ void DrawContours(QPainter& painter, const maps::View& view, const PictureInput&
 
 }  // namespace
 
+QColor HeatRampColour(bool night, double t) {
+    return QColor::fromRgba(qUnpremultiply(RampColour(Ramp(night), std::clamp(t, 0.0, 1.0))));
+}
+
+QColor HeatLineColour(bool night) {
+    return night ? QColor(255, 120, 90) : QColor(150, 0, 0);
+}
+
 void DrawHeatLayer(QPainter& painter, const maps::View& view, const PictureInput& input) {
     const HeatLayer* heat = input.scene->heat.get();
     if (heat == nullptr || !input.layers.heat || !input.layers.FoxShown(heat->fox) || heat->values.empty()) {
@@ -129,7 +137,7 @@ void DrawHeatLayer(QPainter& painter, const maps::View& view, const PictureInput
     painter.save();
     DrawImage(painter, view, input, HeatImage(*heat, input.style.night), heat->frame);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QColor line = input.style.night ? QColor(255, 120, 90) : QColor(150, 0, 0);
+    const QColor line = HeatLineColour(input.style.night);
     const double width = std::max(1.0, input.style.scale);
     DrawContours(painter, view, input, heat->contour95, QPen(line, 1.5 * width, Qt::DashLine));
     DrawContours(painter, view, input, heat->contour50, QPen(line, 2.5 * width, Qt::SolidLine));

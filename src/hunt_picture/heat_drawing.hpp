@@ -7,10 +7,16 @@
 
 #include "hunt_picture/hunt_picture.hpp"
 
+#include <QColor>
+
 class QPainter;
 
 namespace vantrel::hunt_picture {
 
 void DrawHeatLayer(QPainter& painter, const maps::View& view, const PictureInput& input);
+
+// The ramp's colour at t in [0, 1] (0: the 95 % edge, 1: the peak), unpremultiplied; the outlines' colour.
+QColor HeatRampColour(bool night, double t);
+QColor HeatLineColour(bool night);
 
 }  // namespace vantrel::hunt_picture

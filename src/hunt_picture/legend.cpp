@@ -1,8 +1,18 @@
 #include "hunt_picture/legend.hpp"
 
+#include "hunt_picture/hunt_scene.hpp"
+
 namespace vantrel::hunt_picture {
 
-std::vector<LegendRow> LegendRows(const Layers& layers) {
+std::optional<int> ShownHeatFox(const PictureInput& input) {
+    const auto& heat = input.scene->heat;
+    if (!heat || !input.layers.heat || !input.layers.FoxShown(heat->fox)) {
+        return std::nullopt;
+    }
+    return heat->fox;
+}
+
+std::vector<LegendRow> LegendRows(const Layers& layers, std::optional<int> heatFox) {
     std::vector<LegendRow> rows;
     if (layers.stations) {
         rows.push_back({LegendSymbol::Station, "station P1, P2"});
@@ -27,6 +37,10 @@ std::vector<LegendRow> LegendRows(const Layers& layers) {
         rows.push_back({LegendSymbol::FixUnreliable, "fix: unreliable, behind a station"});
     } else if (layers.ellipses) {
         rows.push_back({LegendSymbol::Ellipse, "confidence ellipse"});
+    }
+    if (heatFox) {
+        rows.push_back({LegendSymbol::Heat,
+                        "F" + std::to_string(*heatFox + 1) + " likelihood: solid line 50 %, dashed 95 %"});
     }
     std::string on;
     const std::pair<bool, const char*> names[] = {

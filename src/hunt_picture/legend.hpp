@@ -4,6 +4,7 @@
 // colours, the three styles of a fix by its quality flags, and which layers are on. Plain C++: the drawing
 // routine draws these rows, and tests read them.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ enum class LegendSymbol {
     FixApproximate,
     FixUnreliable,
     Ellipse,
+    Heat,    // the likelihood map's ramp with its two outlines
     Layers,  // words only
 };
 
@@ -28,7 +30,11 @@ struct LegendRow {
     std::string text;
 };
 
-// The rows for the layers shown; the fox row names the foxes switched off ("(hidden: F2 F5)").
-std::vector<LegendRow> LegendRows(const Layers& layers);
+// The rows for the layers shown; the fox row names the foxes switched off ("(hidden: F2 F5)"). With
+// `heatFox` (0..4), the row of that fox's likelihood map.
+std::vector<LegendRow> LegendRows(const Layers& layers, std::optional<int> heatFox = std::nullopt);
+
+// The fox of the likelihood map the picture shows; nothing when it shows none.
+std::optional<int> ShownHeatFox(const PictureInput& input);
 
 }  // namespace vantrel::hunt_picture

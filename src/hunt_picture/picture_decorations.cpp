@@ -1,10 +1,12 @@
 #include <QFontMetricsF>
+#include <QLinearGradient>
 #include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
 
 #include "geodesy/transverse_mercator.hpp"
+#include "hunt_picture/heat_drawing.hpp"
 #include "hunt_picture/legend.hpp"
 #include "hunt_picture/picture_parts.hpp"
 
@@ -164,6 +166,23 @@ void DrawLegendSymbol(const Context& c, LegendSymbol symbol, QRectF cell) {
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(m, cell.width() / 2 - c.Px(2), r * 0.9);
             break;
+        case LegendSymbol::Heat: {
+            // The ramp from the 95 % edge (left) to the peak (right) under the two outlines.
+            const QRectF box = cell.adjusted(c.Px(1), c.Px(2), -c.Px(1), -c.Px(2));
+            QLinearGradient ramp(box.topLeft(), box.topRight());
+            for (const double t : {0.0, 0.5, 1.0}) {
+                ramp.setColorAt(t, HeatRampColour(c.input.style.night, t));
+            }
+            p.fillRect(box, ramp);
+            const QColor line = HeatLineColour(c.input.style.night);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(line, c.Px(1.2), Qt::DashLine));
+            p.drawRect(box);
+            p.setPen(QPen(line, c.Px(2)));
+            p.drawEllipse(QPointF(box.right() - box.width() * 0.3, m.y()), box.width() * 0.22,
+                          box.height() * 0.3);
+            break;
+        }
         case LegendSymbol::FoxColours:
         case LegendSymbol::Layers:
             break;
@@ -224,7 +243,7 @@ void DrawLegend(const Context& c, const LabelRect& area) {
     p.setFont(PixelFont(c.Px(kLegendFont), true));
     p.setPen(c.palette.text);
     p.drawText(QPointF(area.x + c.Px(6), top + ascent), QStringLiteral("Legend"));
-    for (const LegendRow& row : LegendRows(c.input.layers)) {
+    for (const LegendRow& row : LegendRows(c.input.layers, ShownHeatFox(c.input))) {
         top += rowHeight;
         const double x = area.x + c.Px(6);
         if (row.symbol == LegendSymbol::FoxColours) {
@@ -318,7 +337,7 @@ Decorations PlanDecorations(const Context& c) {
         bottom -= ah + c.Px(4);
     }
     if (c.input.layers.legend) {
-        const QSizeF size = LegendSize(c, LegendRows(c.input.layers));
+        const QSizeF size = LegendSize(c, LegendRows(c.input.layers, ShownHeatFox(c.input)));
         // Only where it leaves most of the picture free.
         if (size.width() < w * 0.6 && size.height() < (bottom - top) * 0.7) {
             d.legend = LabelRect{w - gap - size.width(), bottom - size.height(), size.width(), size.height()};
