@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/number_text.hpp"
 #include "hunt_picture/position_text.hpp"
 #include "hunt_picture/scene_zone.hpp"
 #include "persistence/atomic_file.hpp"
@@ -84,7 +85,10 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     connect(canvas, &HuntMapCanvas::CursorMoved, this, &HuntMap::ShowPosition);
     connect(canvas, &HuntMapCanvas::MapDrawn, this, &HuntMap::ShowMapProblem);
     connect(canvas, &HuntMapCanvas::ViewChanged, this, &HuntMap::RequestHeat);
-    connect(heat, &HuntMapHeat::LayerChanged, this, [this] { UpdateCanvas(false); });
+    connect(heat, &HuntMapHeat::LayerChanged, this, [this] {
+        UpdateCanvas(false);
+        ShowHeatAreas();
+    });
     connect(heat, &HuntMapHeat::Problem, this, [this](const QString& problem) { ShowMapProblem(problem); });
     connect(heat->mnuHeat, &QAction::toggled, this, &HuntMap::RequestHeat);
     Rebuild();
@@ -383,6 +387,24 @@ void HuntMap::UpdateCanvas(bool mapChanged) {
         input.attribution = map_->map->attribution();
     }
     canvas->SetPicture(input, mapChanged);
+}
+
+void HuntMap::ShowHeatAreas() {
+    const auto layer = heat->Layer();
+    if (!layer) {
+        return;
+    }
+    // Square kilometres with two decimals, hectares below a tenth of one: the size a hunter walks.
+    const auto area = [this](double squareMetres) {
+        return squareMetres >= 1e5
+                   ? core::FormatPattern(squareMetres / 1e6, "##0.00", main_.DecimalSeparator()) + " km\u00b2"
+                   : core::FormatPattern(squareMetres / 1e4, "##0.00", main_.DecimalSeparator()) + " ha";
+    };
+    statusBar()->showMessage(
+        QStringLiteral("F%1 likelihood map: 50 % within %2, 95 % within %3")
+            .arg(layer->fox + 1)
+            .arg(QString::fromStdString(area(layer->area50)), QString::fromStdString(area(layer->area95))),
+        10000);
 }
 
 void HuntMap::RequestHeat() {

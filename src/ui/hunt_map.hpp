@@ -117,6 +117,8 @@ class HuntMap : public QMainWindow {
     void UpdateCanvas(bool mapChanged);
     // The likelihood map of the bearings and the view as they are now (in the background).
     void RequestHeat();
+    // The areas of the likelihood map's 50 % and 95 % regions, in the status bar.
+    void ShowHeatAreas();
     void ShowPosition(std::optional<QPointF> pixel);
     // Why a part of the map could not be read, in the status bar ("" leaves the bar as it is).
     void ShowMapProblem(const QString& problem) const;
