@@ -90,7 +90,6 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
         ShowHeatAreas();
     });
     connect(heat, &HuntMapHeat::Problem, this, [this](const QString& problem) { ShowMapProblem(problem); });
-    connect(heat->mnuHeat, &QAction::toggled, this, &HuntMap::RequestHeat);
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     if (!settings_.file.empty()) {
@@ -287,6 +286,7 @@ void HuntMap::Rebuild() {
                                       main_.DecimalSeparator());
     const HuntLogView& log = main_.HuntLog()->Read();
     scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
+    heat->SetFixes(log.fixes, log.options);
     if (!(zone.zone == zone_)) {
         ChangeZone(zone.zone);
     }
@@ -408,9 +408,8 @@ void HuntMap::ShowHeatAreas() {
 }
 
 void HuntMap::RequestHeat() {
-    const HuntLogView& log = main_.HuntLog()->Read();
-    heat->Request(log.fixes, log.options, hunt_picture::HuntBoxOfView(canvas->View(), Projection()),
-                  canvas->width(), canvas->height());
+    heat->SetView(hunt_picture::HuntBoxOfView(canvas->View(), Projection()), canvas->width(),
+                  canvas->height());
 }
 
 void HuntMap::FitAll() {

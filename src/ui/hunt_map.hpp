@@ -115,7 +115,7 @@ class HuntMap : public QMainWindow {
     void OfferMapZone();
     void AskAndChangeZone();
     void UpdateCanvas(bool mapChanged);
-    // The likelihood map of the bearings and the view as they are now (in the background).
+    // The likelihood map over the view as it is now (in the background).
     void RequestHeat();
     // The areas of the likelihood map's 50 % and 95 % regions, in the status bar.
     void ShowHeatAreas();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -15,6 +16,19 @@ namespace {
 
 // Long enough to gather the views of a drag or a burst of wheel steps, short enough to feel immediate.
 constexpr int kGatherMs = 120;
+
+bool SameBearings(const fox_fix::FoxFix& a, const fox_fix::FoxFix& b) {
+    const auto same = [](const locate::Bearing& x, const locate::Bearing& y) {
+        return x.x == y.x && x.y == y.y && x.bearingDeg == y.bearingDeg && x.sigmaDeg == y.sigmaDeg;
+    };
+    return a.ids == b.ids &&
+           std::equal(a.bearings.begin(), a.bearings.end(), b.bearings.begin(), b.bearings.end(), same);
+}
+
+bool SameOptions(const locate::Options& a, const locate::Options& b) {
+    return a.method == b.method && a.tuning == b.tuning && a.sigmaDeg == b.sigmaDeg &&
+           a.confidence == b.confidence;
+}
 
 }  // namespace
 
@@ -69,13 +83,25 @@ HuntMapHeat::~HuntMapHeat() {
     link_->heat = nullptr;
 }
 
-void HuntMapHeat::Request(const std::array<fox_fix::FoxFix, hunt_log::kFoxCount>& fixes,
-                          const locate::Options& options, std::optional<core::PlaneBox> viewBox,
-                          int widthPixels, int heightPixels) {
+void HuntMapHeat::SetFixes(const std::array<fox_fix::FoxFix, hunt_log::kFoxCount>& fixes,
+                           const locate::Options& options) {
+    // The window rebuilds on every keystroke in the main window: only new bearings or settings count.
+    if (SameOptions(options, options_) &&
+        std::equal(fixes.begin(), fixes.end(), fixes_.begin(), fixes_.end(), SameBearings)) {
+        return;
+    }
     fixes_ = fixes;
     options_ = options;
+    Changed();
+}
+
+void HuntMapHeat::SetView(std::optional<core::PlaneBox> viewBox, int widthPixels, int heightPixels) {
     viewBox_ = viewBox;
     size_ = hunt_picture::HeatGridSizeFor(widthPixels, heightPixels);
+    Changed();
+}
+
+void HuntMapHeat::Changed() {
     if (mnuHeat->isChecked()) {
         running_.request_stop();  // stale now; its result would be dropped anyway
         ++generation_;

@@ -42,11 +42,12 @@ class HuntMapHeat : public QObject {
     QAction* mnuHeat = nullptr;       // checkable
     QComboBox* cboHeatFox = nullptr;  // F1..F5
 
-    // The fixes of the log and the view (the box of the hunt's zone it shows, its size in pixels) as they
-    // are now; a computation follows shortly when the map is on.
-    void Request(const std::array<fox_fix::FoxFix, hunt_log::kFoxCount>& fixes,
-                 const locate::Options& options, std::optional<core::PlaneBox> viewBox, int widthPixels,
-                 int heightPixels);
+    // The fixes of the log (after every change of the log or the settings), and the view (the box of the
+    // hunt's zone it shows, its size in pixels) after every pan, zoom or resize; a computation follows
+    // shortly when the map is on.
+    void SetFixes(const std::array<fox_fix::FoxFix, hunt_log::kFoxCount>& fixes,
+                  const locate::Options& options);
+    void SetView(std::optional<core::PlaneBox> viewBox, int widthPixels, int heightPixels);
 
     // The layer to draw; nullptr while off or before the first result.
     [[nodiscard]] std::shared_ptr<const hunt_picture::HeatLayer> Layer() const { return layer_; }
@@ -64,6 +65,8 @@ class HuntMapHeat : public QObject {
     struct Result;
 
     void Toggled(bool on);
+    // What the layer is made of changed: the running computation is stale, a new one follows shortly.
+    void Changed();
     void Start();
     void Finished(const Result& result);
     // The fox of the combo box; when that one has no fix, the first fox that has one.
