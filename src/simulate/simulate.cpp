@@ -6,6 +6,7 @@
 
 #include "geodesy/transverse_mercator.hpp"
 #include "hunt_log/log_writer.hpp"
+#include "instruments/network_df.hpp"
 #include "locate/locate.hpp"
 #include "simulate/random.hpp"
 #include "simulate/route.hpp"
@@ -19,7 +20,13 @@ using hunt_log::TimeMs;
 constexpr double kDegree = std::numbers::pi / 180;
 
 // Independent random streams of one seed: a change of one part leaves the others' numbers alone.
-enum RandomStream : std::uint64_t { kGpsStream, kReceiverStream, kNetworkStream, kStationStream };
+enum RandomStream : std::uint64_t {
+    kGpsStream,
+    kReceiverStream,
+    kNetworkStream,
+    kStationStream,
+    kNetworkNoiseStream
+};
 
 double Wrap360(double degrees) {
     double wrapped = std::fmod(degrees, 360.0);
@@ -81,6 +88,11 @@ class BearingDrawer {
     std::vector<core::PlanePoint> reflectors_;
 };
 
+// Rounded to tenths of a degree and folded into [0, 360).
+double Tenths(double degrees) {
+    return Wrap360(std::round(Wrap360(degrees) * 10) / 10);
+}
+
 int FoxOnAir(const Scenario& s, TimeMs time, int fallback) {
     if (!s.schedule) {
         return fallback;
@@ -114,6 +126,9 @@ class CarHunt {
     void Run() {
         DriveAndSendGps();
         SendReceiverLines();
+        if (s_.network) {
+            SendNetworkFiles(*s_.network);
+        }
         hunt_.end = hunt_.start + seconds_ * 1000;
     }
 
@@ -212,6 +227,107 @@ class CarHunt {
                                      ReceiverLine(format, sent, s_.receiver.quality,
                                                   static_cast<std::uint64_t>(time - hunt_.start) + 123456)});
             hunt_.bearings.push_back(std::move(b));
+        }
+    }
+
+    // One network DF channel's line at `time`: a fresh bearing of its fox, relative to the array's heading
+    // (the car's course) when the server sends one.
+    instruments::DfChannel NetworkLine(const NetworkSpec& network, const FoxSpec& fox, hunt_log::TimeMs time,
+                                       BearingDrawer& drawer) {
+        const Route::Where where = route_.At(SecondsAt(time));
+        SimulatedBearing b;
+        b.time = time;
+        b.fox = fox.fox;
+        b.source = BearingSource::Network;
+        b.station = s_.carName;
+        b.sigma = drawer.Sigma();
+        Place(b, where);
+        const core::PlanePoint foxAt = plane_.To(fox.lat, fox.lon);
+        const double truth = drawer.Draw(where.x, where.y, foxAt, b.reflected);
+        instruments::DfChannel line;
+        line.timeMs = time;
+        if (network.heading) {
+            const double heading = Tenths(plane_.TrueDirection(where.x, where.y, where.direction));
+            line.heading = heading;
+            line.bearing = Tenths(truth - heading);
+            b.heading = heading;
+            b.relative = line.bearing;
+            b.bearing = Wrap360(heading + line.bearing);
+        } else {
+            line.bearing = Tenths(truth);
+            b.bearing = line.bearing;
+        }
+        // Confidence: the mean resultant length of the bearing's noise, exp(-sigma^2 / 2) (sigma in radians):
+        // 1 for a perfect bearing, smaller the more it scatters; sigma = sqrt(-2 ln confidence) undoes it.
+        line.confidence = std::round(std::exp(-std::pow(b.sigma * kDegree, 2) / 2) * 1e6) / 1e6;
+        const double distance = std::max(10.0, std::hypot(foxAt.x - where.x, foxAt.y - where.y));
+        line.powerDb = std::round((-40 - 20 * std::log10(distance / 100)) * 10) / 10;
+        line.frequencyHz = fox.frequencyHz;
+        line.arrayType = "UCA";
+        line.latencyMs = 100;
+        line.stationId = network.station;
+        if (b.gpsLat) {
+            line.lat = std::round(*b.gpsLat * 1e7) / 1e7;
+            line.lon = std::round(*b.gpsLon * 1e7) / 1e7;
+        }
+        // The direction spectrum: a peak at the bearing as wide as the noise, in hundredths.
+        const double kappa = locate::KappaFromSigma(std::max(b.sigma, 5.0));
+        line.spectrum.resize(360);
+        for (std::size_t i = 0; i < 360; ++i) {
+            const double off = (static_cast<double>(i) - line.bearing) * kDegree;
+            line.spectrum[i] = std::round(std::exp(kappa * (std::cos(off) - 1)) * 100) / 100;
+        }
+        hunt_.bearings.push_back(std::move(b));
+        return line;
+    }
+
+    // An off-air channel's line: what the array makes of noise alone, a bearing anywhere with a
+    // confidence of 0.01 to 0.1 (sigma 123 to 173 degrees by the mapping above: no bearing to log).
+    instruments::DfChannel NoiseLine(const NetworkSpec& network, const FoxSpec& fox, hunt_log::TimeMs time,
+                                     Random& random) {
+        instruments::DfChannel line;
+        line.timeMs = time;
+        line.bearing = Tenths(360 * random.Uniform());
+        line.confidence = std::round((0.01 + 0.09 * random.Uniform()) * 1e6) / 1e6;
+        line.powerDb = -110;
+        line.frequencyHz = fox.frequencyHz;
+        line.arrayType = "UCA";
+        line.latencyMs = 100;
+        line.stationId = network.station;
+        const Route::Where where = route_.At(SecondsAt(time));
+        if (network.heading) {
+            line.heading = Tenths(plane_.TrueDirection(where.x, where.y, where.direction));
+        }
+        const auto second = static_cast<std::size_t>((time - hunt_.start) / 1000);
+        if (hunt_.track[second].gpsFix) {
+            const geodesy::GeoPosition seen =
+                plane_.From(where.x + noise_[second].noiseX, where.y + noise_[second].noiseY);
+            line.lat = std::round(seen.lat * 1e7) / 1e7;
+            line.lon = std::round(seen.lon * 1e7) / 1e7;
+        }
+        line.spectrum.assign(360, 0.1);
+        return line;
+    }
+
+    // The server's file, rewritten every period: one line per channel, each with the frame's time.
+    void SendNetworkFiles(const NetworkSpec& network) {
+        BearingDrawer drawer(s_, plane_, StreamSeed(s_.seed, kNetworkStream));
+        Random noise(StreamSeed(s_.seed, kNetworkNoiseStream));
+        const TimeMs end = hunt_.start + seconds_ * 1000;
+        for (std::int64_t i = 0;; ++i) {
+            const TimeMs time = hunt_.start + std::llround(static_cast<double>(i) * network.period * 1000);
+            if (time > end) {
+                break;
+            }
+            std::string body;
+            for (const int fox : network.channels) {
+                const FoxSpec& spec = *s_.Fox(fox);
+                const bool onAir = !s_.schedule || FoxOnAir(s_, time, fox) == fox;
+                body += instruments::FormatDfLine(onAir ? NetworkLine(network, spec, time, drawer)
+                                                        : NoiseLine(network, spec, time, noise)) +
+                        "\n";
+            }
+            hunt_.streams.push_back({time, Stream::NetworkDf, std::move(body)});
         }
     }
 

@@ -18,6 +18,14 @@
 //   Scenario::sigma (kappa = locate::KappaFromSigma) and, for Scenario::reflectionShare of the bearings, the
 //   direction to a reflector instead of the fox. Relative to the heading in vehicle mode, else true. While
 //   no fox is on the air the receiver sends nothing.
+// - NetworkDf: every network.period seconds the whole file of the DF server: one line per tuned channel
+//   (instruments/network_df.hpp), a fresh bearing of the channel's fox from the car (drawn as the
+//   receiver's are), relative to the array's heading (the car's course, tenths of a degree) when the
+//   server sends one, else to north; the GPS's position of that second (0,0 in a drop-out); confidence
+//   exp(-sigma^2 / 2) (sigma in radians), so sigma = sqrt(-2 ln confidence); a spectrum peaked at the
+//   bearing (six decimals). A channel whose fox is off the air still has its line, as a real server's
+//   has: a bearing of noise anywhere, confidence 0.01 to 0.1, power -110 dB, a flat spectrum (no
+//   SimulatedBearing: it is no bearing of a fox).
 // A hunt of fixed stations has no streams: each station takes a bearing of each fox on the air every
 // `every` seconds, `bearings` times (stations staggered by one second).
 //

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hunt_log/log_reader.hpp"
+#include "instruments/network_df.hpp"
 #include "instruments/nmea_reader.hpp"
 #include "instruments/rx_formats.hpp"
 #include "simulate/hunt_log_output.hpp"
@@ -144,6 +145,83 @@ INSTANTIATE_TEST_SUITE_P(
                       StreamCase{"AgreloTrue", instruments::RxFormat::Agrelo, false, false},
                       StreamCase{"Kn5rTrueWithCompass", instruments::RxFormat::Kn5r, false, true}),
     testing_support::ParamName{});
+
+struct NetworkCase {
+    const char* name;
+    bool heading;
+    bool schedule;
+};
+
+class NetworkReadBack : public ::testing::TestWithParam<NetworkCase> {};
+
+TEST_P(NetworkReadBack, EachFileReadsBackToTheChannelsBearings) {
+    Scenario s = Drive();
+    s.network = NetworkSpec{{2, 1}, 0.5, "roof", GetParam().heading};
+    if (GetParam().schedule) {
+        instruments::FoxSchedule schedule;  // fox 1 on the air 2..58 s of each 120 s, fox 2 62..118 s
+        schedule.start = 14 * 3600 * instruments::kSecond;
+        schedule.slots = 2;
+        schedule.foxes = {1, 2};
+        s.schedule = schedule;
+    }
+    const SimulatedHunt hunt = Simulate(s);
+    std::vector<const SimulatedBearing*> sent;
+    for (const SimulatedBearing& b : hunt.bearings) {
+        if (b.source == BearingSource::Network) {
+            sent.push_back(&b);
+        }
+    }
+    std::size_t next = 0;
+    std::size_t files = 0;
+    std::size_t offAir = 0;
+    for (const StreamItem& item : hunt.streams) {
+        if (item.stream != Stream::NetworkDf) {
+            continue;
+        }
+        ++files;
+        const instruments::DfText text = instruments::ParseDfText(item.text);
+        ASSERT_EQ(text.skipped, 0u) << text.problems.front();
+        for (const instruments::DfChannel& channel : text.channels) {
+            ASSERT_EQ(channel.timeMs, item.time);
+            if (channel.confidence < 0.5) {  // an off-air channel: noise, no bearing
+                ++offAir;
+                EXPECT_EQ(channel.powerDb, -110);
+                continue;
+            }
+            ASSERT_LT(next, sent.size());
+            const SimulatedBearing& b = *sent[next++];
+            EXPECT_EQ(channel.timeMs, b.time);
+            EXPECT_EQ(channel.frequencyHz, b.fox == 1 ? 144.5e6 : 145e6);
+            EXPECT_EQ(channel.stationId, "roof");
+            EXPECT_EQ(channel.bearing, GetParam().heading ? *b.relative : b.bearing);
+            EXPECT_EQ(channel.heading, b.heading);
+            EXPECT_NEAR(std::sqrt(-2 * std::log(channel.confidence)) * 180 / M_PI, 3, 0.01);
+            ASSERT_EQ(channel.lat.has_value(), b.gpsLat.has_value());
+            if (b.gpsLat) {
+                EXPECT_NEAR(*channel.lat, *b.gpsLat, 0.6e-7);
+                EXPECT_NEAR(*channel.lon, *b.gpsLon, 0.6e-7);
+            }
+            ASSERT_EQ(channel.spectrum.size(), 360u);
+            const auto peak = std::max_element(channel.spectrum.begin(), channel.spectrum.end());
+            EXPECT_LE(AngleApart(static_cast<double>(peak - channel.spectrum.begin()), channel.bearing), 0.5);
+        }
+    }
+    EXPECT_EQ(next, sent.size());
+    EXPECT_NEAR(static_cast<double>(files), 2.0 * static_cast<double>(hunt.track.size()), 2);
+    if (GetParam().schedule) {
+        // Each fox is heard 57 s of 120 s (the guard times included in the off-air time).
+        EXPECT_NEAR(static_cast<double>(sent.size()) / static_cast<double>(2 * files), 57.0 / 120, 0.01);
+        EXPECT_EQ(sent.size() + offAir, 2 * files);
+    } else {
+        EXPECT_EQ(offAir, 0u);
+        EXPECT_EQ(sent.size(), 2 * files);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NetworkReadBack,
+                         ::testing::Values(NetworkCase{"ArrayHeadingBothOnAir", true, false},
+                                           NetworkCase{"NorthTakingTurns", false, true}),
+                         testing_support::ParamName{});
 
 TEST(SimulatedHunt, SameSeedSameBytesOtherSeedOtherBytes) {
     Scenario s = Drive();
