@@ -48,6 +48,13 @@ const std::vector<Command>& AllCommands() {
          "the bearing log as a table; --add appends FOX,LAT,LON,BEARING[,SIGMA] lines from stdin",
          RunLog,
          {"zone", "station", "ignore", "unignore", "note"}},
+        {"simulate",
+         "simulate SCENARIO.json [--log OUT.fhl] [--nmea DEVICE|-] [--rx DEVICE|-] [--network-dir DIR] "
+         "[--real-time] [--seed N]",
+         "a made-up hunt from a scenario: its bearing log with the true foxes, or the GPS, receiver and "
+         "network DF output as the units send it",
+         RunSimulate,
+         {"log", "nmea", "rx", "network-dir", "seed"}},
         {"update-db",
          "update-db FILE --db PATH [--zone ZONE[,ZONE]]",
          "Calculate, then write stations and fixes into the object database",
@@ -87,7 +94,8 @@ const std::vector<Command>& AllCommands() {
 }
 
 bool IsFlagOption(const Command& command, std::string_view option) {
-    return std::string_view(command.name) == "log" && option == "add";
+    return (std::string_view(command.name) == "log" && option == "add") ||
+           (std::string_view(command.name) == "simulate" && option == "real-time");
 }
 
 }  // namespace vantrel::cli

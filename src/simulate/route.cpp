@@ -18,7 +18,9 @@ Route::Route(geodesy::UtmZone zone, const std::vector<Waypoint>& waypoints, doub
         y0_ = points.front().y;
     }
     double time = 0;
+    double speed = defaultSpeed;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        speed = waypoints[i].speed.value_or(speed);
         Leg leg;
         leg.x0 = points[i].x;
         leg.y0 = points[i].y;
@@ -29,7 +31,7 @@ Route::Route(geodesy::UtmZone zone, const std::vector<Waypoint>& waypoints, doub
             continue;
         }
         const double scale = geodesy::ZoneGridFactsAt(zone, leg.x0 + leg.dx / 2, leg.y0 + leg.dy / 2).scale;
-        leg.speed = waypoints[i].speed.value_or(defaultSpeed);
+        leg.speed = speed;
         leg.begin = time;
         time += gridLength / scale / leg.speed;
         leg.end = time;

@@ -1,7 +1,8 @@
 #pragma once
 
 // A car's route in the plane of a zone: straight legs between waypoints, each driven at its speed (ground
-// metres a second; a leg's grid length is its ground length times the zone's point scale at its middle).
+// metres a second: a waypoint's own speed from it on, the route's before the first that has one;
+// a leg's grid length is its ground length times the zone's point scale at its middle).
 // Legs of no length are left out.
 //
 // Plain data: copied freely between threads.
