@@ -48,6 +48,13 @@ const std::vector<Command>& AllCommands() {
          "the bearing log as a table; --add appends FOX,LAT,LON,BEARING[,SIGMA] lines from stdin",
          RunLog,
          {"zone", "station", "ignore", "unignore", "note"}},
+        {"replay",
+         "replay FILE.fhl --at TIME [--fox N] [--method mle|huber|andrews] [--tuning C] [--sigma DEG] "
+         "[--confidence P]",
+         "the fixes of a bearing log's foxes as they stood at TIME (a UTC time or +SECONDS after its first "
+         "event), printed as locate --log prints them",
+         RunReplay,
+         {"at", "fox", "method", "tuning", "sigma", "confidence"}},
         {"simulate",
          "simulate SCENARIO.json [--log OUT.fhl] [--nmea DEVICE|-] [--rx DEVICE|-] [--network-dir DIR] "
          "[--real-time] [--seed N]",
