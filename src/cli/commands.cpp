@@ -49,12 +49,12 @@ const std::vector<Command>& AllCommands() {
          RunLog,
          {"zone", "station", "ignore", "unignore", "note"}},
         {"replay",
-         "replay FILE.fhl --at TIME [--fox N] [--method mle|huber|andrews] [--tuning C] [--sigma DEG] "
-         "[--confidence P]",
-         "the fixes of a bearing log's foxes as they stood at TIME (a UTC time or +SECONDS after its first "
-         "event), printed as locate --log prints them",
+         "replay FILE.fhl (--at TIME | --plot OUT.png) [--fox N] [--method mle|huber|andrews] [--tuning C] "
+         "[--sigma DEG] [--confidence P]",
+         "a bearing log's fixes as they stood at TIME (a UTC time or +SECONDS after its first event), "
+         "printed as locate --log prints them; --plot draws how each fix settled over the hunt",
          RunReplay,
-         {"at", "fox", "method", "tuning", "sigma", "confidence"}},
+         {"at", "plot", "fox", "method", "tuning", "sigma", "confidence"}},
         {"simulate",
          "simulate SCENARIO.json [--log OUT.fhl] [--nmea DEVICE|-] [--rx DEVICE|-] [--network-dir DIR] "
          "[--real-time] [--seed N]",

@@ -3,6 +3,9 @@
 // UTC texts sort as their times do). The log is the example drive, simulated, with an edit appended.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QString>
+
 #include <sstream>
 #include <string>
 
@@ -62,6 +65,34 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplayCase{"AfterTheEdit", "2100-01-01T00:00:00Z", "2100-01-01T00:00:00.000Z", 0}),
     ParamName{});
 
+TEST(Replay, PlotIsAPngWithOnePanelPerFox) {
+    const TempDir dir;
+    const std::string log = (dir / "drive.fhl").string();
+    ASSERT_EQ(RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/drive-around-fox.json",
+                      "--log", log})
+                  .exitCode,
+              0);
+    struct Case {
+        std::vector<std::string> extra;
+        int height;
+    };
+    for (const Case& c : {Case{{}, 720}, Case{{"--fox", "2"}, 360}}) {
+        const std::string png = (dir / "settle.png").string();
+        std::vector<std::string> args{"replay", log, "--plot", png};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const ProcessResult plotted = RunCli(args);
+        ASSERT_EQ(plotted.exitCode, 0) << plotted.err;
+        EXPECT_EQ(plotted.out, "");
+        const QImage image(QString::fromStdString(png));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.width(), 1200);
+        EXPECT_EQ(image.height(), c.height);
+    }
+    const ProcessResult jpeg = RunCli({"replay", log, "--plot", (dir / "settle.jpg").string()});
+    EXPECT_EQ(jpeg.exitCode, 2);
+    EXPECT_NE(jpeg.err.find("ending in .png"), std::string::npos) << jpeg.err;
+}
+
 TEST(Replay, RefusesAMissingOrWrongTime) {
     const TempDir dir;
     const std::string log = (dir / "drive.fhl").string();
@@ -71,7 +102,7 @@ TEST(Replay, RefusesAMissingOrWrongTime) {
         0);
     const ProcessResult none = RunCli({"replay", log});
     EXPECT_EQ(none.exitCode, 2);
-    EXPECT_NE(none.err.find("replay needs --at TIME"), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("replay needs --at TIME or --plot"), std::string::npos) << none.err;
     const ProcessResult wrong = RunCli({"replay", log, "--at", "+-5"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_NE(wrong.err.find("--at must be a UTC time"), std::string::npos) << wrong.err;
