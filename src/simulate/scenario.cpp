@@ -9,6 +9,7 @@
 #include "core/number_text.hpp"
 #include "persistence/file_access.hpp"
 #include "persistence/path_text.hpp"
+#include "simulate/simulate.hpp"
 
 namespace vantrel::simulate {
 namespace {
@@ -158,8 +159,8 @@ void ReadFoxes(ObjectReader& top, Scenario& s, std::string& problem) {
     if (foxes == nullptr) {
         return;
     }
-    if (foxes->empty()) {
-        top.Fail("foxes is empty; a scenario needs at least one fox");
+    if (foxes->empty() || foxes->size() > hunt_log::kFoxCount) {
+        top.Fail("foxes has " + std::to_string(foxes->size()) + "; a scenario has one to five foxes");
     }
     for (std::size_t i = 0; i < foxes->size() && problem.empty(); ++i) {
         ObjectReader in((*foxes)[i], Indexed("foxes", i), problem);
@@ -466,8 +467,14 @@ core::Result<Scenario> ReadScenarioFile(const std::filesystem::path& path) {
     if (!scenario) {
         return core::Result<Scenario>::Fail("the scenario " + name + " is wrong: " + scenario.message());
     }
+    const auto checked = [&](core::Result<Scenario> read) -> core::Result<Scenario> {
+        if (const core::Outcome size = CheckSimulationSize(*read); !size) {
+            return core::Result<Scenario>::Fail("the scenario " + name + " is too large: " + size.message());
+        }
+        return read;
+    };
     if (scenario->gpx.empty()) {
-        return scenario;
+        return checked(std::move(scenario));
     }
     const std::filesystem::path gpxPath = path.parent_path() / persistence::PathFromUtf8(scenario->gpx);
     const auto gpx = persistence::ReadWholeFile(gpxPath, 64 << 20, "a GPX track");
@@ -481,7 +488,7 @@ core::Result<Scenario> ReadScenarioFile(const std::filesystem::path& path) {
                                             " is no route: " + waypoints.message());
     }
     scenario->waypoints = std::move(*waypoints);
-    return scenario;
+    return checked(std::move(scenario));
 }
 
 }  // namespace vantrel::simulate

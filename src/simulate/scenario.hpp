@@ -119,8 +119,8 @@ struct Scenario {
 // waypoints: ReadScenarioFile reads it.
 core::Result<Scenario> ReadScenario(std::string_view json);
 
-// Reads the scenario file (at most 1 MiB) and a GPX file it names (relative to the scenario's folder).
-// Messages name the file.
+// Reads the scenario file (at most 1 MiB) and a GPX file it names (relative to the scenario's folder), and
+// checks the hunt's size (CheckSimulationSize). Messages name the file.
 core::Result<Scenario> ReadScenarioFile(const std::filesystem::path& path);
 
 // The track points (trkpt, or rtept when there are none) of GPX text, as waypoints; fails when there are

@@ -379,6 +379,40 @@ geodesy::UtmZone ZoneOf(const Scenario& scenario) {
     return hunt_log::StandardZone(first.lat, first.lon).value_or(geodesy::UtmZone{});
 }
 
+core::Outcome CheckSimulationSize(const Scenario& scenario) {
+    const auto count = [](double value) { return std::to_string(static_cast<long long>(std::ceil(value))); };
+    if (!scenario.Driven()) {
+        double bearings = 0;
+        for (const StationSpec& station : scenario.stations) {
+            bearings += static_cast<double>(station.bearings) * static_cast<double>(scenario.foxes.size());
+        }
+        return bearings <= kMostStationBearings
+                   ? core::Outcome::Ok()
+                   : core::Outcome::Fail("the stations would take up to " + count(bearings) +
+                                         " bearings; a simulated hunt may have at most 1000000");
+    }
+    const double seconds = Route(ZoneOf(scenario), scenario.waypoints, scenario.speed).Seconds();
+    if (!(seconds <= kMostDriveSeconds)) {
+        return core::Outcome::Fail("the drive would take " + count(seconds / 60) +
+                                   " minutes; a simulated hunt may last at most 12 hours");
+    }
+    const double lines = seconds * scenario.receiver.rate;
+    if (lines > kMostReceiverLines) {
+        return core::Outcome::Fail("the receiver would send " + count(lines) +
+                                   " lines; a simulated hunt may have at most 1000000");
+    }
+    if (scenario.network) {
+        const double network =
+            (seconds / scenario.network->period + 1) * static_cast<double>(scenario.network->channels.size());
+        if (network > kMostNetworkLines) {
+            return core::Outcome::Fail("the network DF would write " + count(network) +
+                                       " channel lines; a simulated hunt may have at most 50000 (make "
+                                       "network.period longer)");
+        }
+    }
+    return core::Outcome::Ok();
+}
+
 SimulatedHunt Simulate(const Scenario& scenario) {
     SimulatedHunt hunt;
     hunt.zone = ZoneOf(scenario);

@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "core/outcome.hpp"
 #include "geodesy/utm_zone.hpp"
 #include "hunt_log/events.hpp"
 #include "simulate/scenario.hpp"
@@ -93,6 +94,17 @@ struct SimulatedHunt {
     std::vector<StreamItem> streams;         // in time order
 };
 
+// Limits that keep a simulated hunt in memory (a scenario is outside input: a slow car on a long route
+// would otherwise ask for years of GPS seconds): a drive of at most 12 hours, at most a million receiver
+// lines, at most 50,000 network DF lines (each carries its spectrum: about 2.5 KB), at most a million
+// station bearings. The message says what is too large.
+inline constexpr double kMostDriveSeconds = 12 * 3600;
+inline constexpr double kMostReceiverLines = 1e6;
+inline constexpr double kMostNetworkLines = 5e4;
+inline constexpr double kMostStationBearings = 1e6;
+core::Outcome CheckSimulationSize(const Scenario& scenario);
+
+// The scenario must have passed ReadScenario (and CheckSimulationSize).
 SimulatedHunt Simulate(const Scenario& scenario);
 
 // The standard zone of the scenario's first fox (the hunt's plane).
