@@ -2,10 +2,12 @@
 // --rx and --network-dir send what the GPS, the receiver and the network DF server would have sent, as
 // fast as possible or (--real-time) at the pace they would have sent it.
 
+#include <QFile>
+#include <QString>
+
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,37 +29,34 @@ constexpr const char* kSynopsis =
 // The file name a network DF server serves its latest bearings under.
 constexpr const char* kNetworkFileName = "DOA_value.html";
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != stdout) {
-            std::fclose(file);
-        }
-    }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// Where one stream goes: standard output ("-"), or a device or file opened for writing.
+// Where one stream goes: standard output ("-"), or a device or file opened for writing, unbuffered so
+// each piece leaves when it is sent.
 struct Sink {
     std::string name;
-    FileHandle file;
+    std::unique_ptr<QFile> file;
 };
 
 core::Result<Sink> OpenSink(const std::string& name) {
+    Sink sink{name == "-" ? "standard output" : "\"" + name + "\"", std::make_unique<QFile>()};
+    bool opened = false;
     if (name == "-") {
-        return Sink{"standard output", FileHandle(stdout)};
+        opened = sink.file->open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    } else {
+        sink.file->setFileName(QString::fromStdString(name));
+        opened = sink.file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    if (file == nullptr) {
-        return core::Result<Sink>::Fail("could not open \"" + name +
-                                        "\" for writing: " + std::strerror(errno));
+    if (!opened) {
+        return core::Result<Sink>::Fail("could not open " + sink.name +
+                                        " for writing: " + sink.file->errorString().toStdString());
     }
-    return Sink{"\"" + name + "\"", FileHandle(file)};
+    return sink;
 }
 
 core::Outcome Send(Sink& sink, const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), sink.file.get()) != text.size() ||
-        std::fflush(sink.file.get()) != 0) {
-        return core::Outcome::Fail("could not write to " + sink.name + ": " + std::strerror(errno));
+    const auto size = static_cast<qint64>(text.size());
+    if (sink.file->write(text.data(), size) != size || !sink.file->flush()) {
+        return core::Outcome::Fail("could not write to " + sink.name + ": " +
+                                   sink.file->errorString().toStdString());
     }
     return core::Outcome::Ok();
 }

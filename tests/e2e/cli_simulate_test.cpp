@@ -152,6 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {kExamples + "fixed-stations.json", "--network-dir", "DIR"},
                    1,
                    "fixed stations"},
+        MisuseCase{"DeviceMissing", {"DIR/drive.json", "--rx", "DIR/no/tty"}, 1, "could not open"},
         MisuseCase{
             "NetworkDirMissing", {"DIR/drive.json", "--network-dir", "DIR/nowhere"}, 1, "is not a folder"}),
     ParamName{});

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "file_bytes.hpp"
 #include "simulate/scenario.hpp"
+#include "temp_dir.hpp"
 #include "test_names.hpp"
 
 namespace vantrel::simulate {
@@ -129,6 +131,18 @@ TEST(GpxRoute, TrackPointsBecomeWaypoints) {
         ReadGpxWaypoints(R"(<trkpt lat="x" lon="1"/><trkpt lat="1" lon="1"/>)").message().find("trkpt 1"),
         std::string::npos);
     EXPECT_FALSE(ReadGpxWaypoints(R"(<rtept lat="1" lon="1"/>)"));
+
+    // A scenario names its GPX file relative to its own folder.
+    const testing_support::TempDir dir;
+    std::filesystem::create_directory(dir / "tracks");
+    testing_support::WriteBytes(dir / "tracks" / "a.gpx",
+                                R"(<rtept lat="50.5" lon="9.2"/><rtept lat="50.6" lon="9.2"/>)");
+    testing_support::WriteBytes(
+        dir / "s.json", R"({"foxes": [{"lat": 50.5, "lon": 9.25}], "route": {"gpx": "tracks/a.gpx"}})");
+    const auto s = ReadScenarioFile(dir / "s.json");
+    ASSERT_TRUE(s) << s.message();
+    ASSERT_EQ(s->waypoints.size(), 2u);
+    EXPECT_EQ(s->waypoints[1].lat, 50.6);
 }
 
 }  // namespace
