@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Hunts of more than ten minutes (or a thousand station bearings) are left to the tests: each run of
     // the fuzzer must stay short.
     std::size_t stationBearings = 0;
-    for (const StationSpec& station : scenario->stations) {
+    for (const ScenarioStation& station : scenario->stations) {
         stationBearings += static_cast<std::size_t>(station.bearings) * scenario->foxes.size();
     }
     if (!CheckSimulationSize(*scenario) || !scenario->gpx.empty() || stationBearings > 1000 ||

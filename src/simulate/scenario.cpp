@@ -164,7 +164,7 @@ void ReadFoxes(ObjectReader& top, Scenario& s, std::string& problem) {
     }
     for (std::size_t i = 0; i < foxes->size() && problem.empty(); ++i) {
         ObjectReader in((*foxes)[i], Indexed("foxes", i), problem);
-        FoxSpec fox;
+        ScenarioFox fox;
         fox.fox = static_cast<int>(i) + 1;
         in.Whole("fox", 1, hunt_log::kFoxCount, fox.fox);
         ReadPlace(in, fox.lat, fox.lon);
@@ -246,7 +246,7 @@ void ReadWaypoints(const Json& list, Scenario& s, std::string& problem) {
 void ReadStations(const Json& list, Scenario& s, std::string& problem) {
     for (std::size_t i = 0; i < list.size() && problem.empty(); ++i) {
         ObjectReader in(list[i], Indexed("route.stations", i), problem);
-        StationSpec station;
+        ScenarioStation station;
         station.name = "Station " + std::to_string(i + 1);
         in.Text("name", station.name);
         ReadPlace(in, station.lat, station.lon);
@@ -364,7 +364,7 @@ void ReadNetwork(ObjectReader& top, Scenario& s, std::string& problem) {
         return;
     }
     ObjectReader in(*json, "network", problem);
-    NetworkSpec network;
+    ScenarioNetwork network;
     if (const Json* channels = in.Array("channels", true)) {
         for (std::size_t i = 0; i < channels->size() && problem.empty(); ++i) {
             double fox = 0;
@@ -397,7 +397,7 @@ void CheckAcrossFields(Scenario& s, std::string& problem) {
         return;
     }
     for (std::size_t i = 0; i < s.network->channels.size(); ++i) {
-        const FoxSpec* fox = s.Fox(s.network->channels[i]);
+        const ScenarioFox* fox = s.Fox(s.network->channels[i]);
         const std::string path = Indexed("network.channels", i);
         if (fox == nullptr) {
             problem = path + " is fox " + std::to_string(s.network->channels[i]) +
@@ -413,9 +413,9 @@ void CheckAcrossFields(Scenario& s, std::string& problem) {
 
 }  // namespace
 
-const FoxSpec* Scenario::Fox(int fox) const {
+const ScenarioFox* Scenario::Fox(int fox) const {
     const auto it =
-        std::find_if(foxes.begin(), foxes.end(), [fox](const FoxSpec& f) { return f.fox == fox; });
+        std::find_if(foxes.begin(), foxes.end(), [fox](const ScenarioFox& f) { return f.fox == fox; });
     return it == foxes.end() ? nullptr : &*it;
 }
 

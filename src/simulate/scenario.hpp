@@ -45,7 +45,7 @@
 
 namespace vantrel::simulate {
 
-struct FoxSpec {
+struct ScenarioFox {
     int fox = 1;  // 1..5, each at most once
     double lat = 0;
     double lon = 0;
@@ -58,7 +58,7 @@ struct Waypoint {
     std::optional<double> speed;  // m/s from this waypoint on; the route's speed when not given
 };
 
-struct StationSpec {
+struct ScenarioStation {
     std::string name;
     double lat = 0;
     double lon = 0;
@@ -71,7 +71,7 @@ struct PlacePoint {
     double lon = 0;
 };
 
-struct ReceiverSpec {
+struct ScenarioReceiver {
     instruments::RxFormat format = instruments::RxFormat::Agrelo;  // Agrelo or Kn5r
     double rate = 1;                                               // lines a second
     bool vehicle = true;                                           // bearing relative to the car's heading
@@ -79,7 +79,7 @@ struct ReceiverSpec {
     int quality = 9;                                               // the quality digit sent, 0..9
 };
 
-struct NetworkSpec {
+struct ScenarioNetwork {
     std::vector<int> channels;  // fox of each tuned channel, in channel order
     double period = 0.5;        // seconds between two files
     std::string station = "car";
@@ -89,7 +89,7 @@ struct NetworkSpec {
 struct Scenario {
     std::uint64_t seed = 1;
     hunt_log::TimeMs start = 1796738400000;  // 2026-12-08T14:00:00Z
-    std::vector<FoxSpec> foxes;
+    std::vector<ScenarioFox> foxes;
     std::optional<instruments::FoxSchedule> schedule;
 
     // The route: a car along waypoints, or fixed stations (exactly one of the two is filled).
@@ -97,7 +97,7 @@ struct Scenario {
     double speed = 10;  // m/s
     std::vector<Waypoint> waypoints;
     std::string gpx;  // the GPX file the waypoints come from (ReadScenarioFile loads it); "" when none
-    std::vector<StationSpec> stations;
+    std::vector<ScenarioStation> stations;
 
     double sigma = 3;  // degrees
     double reflectionShare = 0;
@@ -108,11 +108,11 @@ struct Scenario {
     std::vector<std::pair<double, double>> gpsGaps;  // seconds after the start, [from, to)
     bool compass = false;
 
-    ReceiverSpec receiver;
-    std::optional<NetworkSpec> network;
+    ScenarioReceiver receiver;
+    std::optional<ScenarioNetwork> network;
 
     [[nodiscard]] bool Driven() const { return stations.empty(); }
-    [[nodiscard]] const FoxSpec* Fox(int fox) const;
+    [[nodiscard]] const ScenarioFox* Fox(int fox) const;
 };
 
 // Reads a scenario from JSON text. A route given as "gpx" keeps the file's name in Scenario::gpx and no

@@ -200,7 +200,7 @@ class CarHunt {
             if (fox == instruments::kNoFox) {
                 continue;
             }
-            const FoxSpec& spec = *s_.Fox(fox);
+            const ScenarioFox& foxPlace = *s_.Fox(fox);
             const Route::Where where = route_.At(SecondsAt(time));
             SimulatedBearing b;
             b.time = time;
@@ -209,7 +209,8 @@ class CarHunt {
             b.station = s_.carName;
             b.sigma = drawer.Sigma();
             Place(b, where);
-            const double truth = drawer.Draw(where.x, where.y, plane_.To(spec.lat, spec.lon), b.reflected);
+            const double truth =
+                drawer.Draw(where.x, where.y, plane_.To(foxPlace.lat, foxPlace.lon), b.reflected);
             double sent = 0;
             if (s_.receiver.vehicle) {
                 // The heading as the compass (or the course of the GPS) gives it: one decimal.
@@ -232,8 +233,8 @@ class CarHunt {
 
     // One network DF channel's line at `time`: a fresh bearing of its fox, relative to the array's heading
     // (the car's course) when the server sends one.
-    instruments::DfChannel NetworkLine(const NetworkSpec& network, const FoxSpec& fox, hunt_log::TimeMs time,
-                                       BearingDrawer& drawer) {
+    instruments::DfChannel NetworkLine(const ScenarioNetwork& network, const ScenarioFox& fox,
+                                       hunt_log::TimeMs time, BearingDrawer& drawer) {
         const Route::Where where = route_.At(SecondsAt(time));
         SimulatedBearing b;
         b.time = time;
@@ -283,8 +284,8 @@ class CarHunt {
 
     // An off-air channel's line: what the array makes of noise alone, a bearing anywhere with a
     // confidence of 0.01 to 0.1 (sigma 123 to 173 degrees by the mapping above: no bearing to log).
-    instruments::DfChannel NoiseLine(const NetworkSpec& network, const FoxSpec& fox, hunt_log::TimeMs time,
-                                     Random& random) {
+    instruments::DfChannel NoiseLine(const ScenarioNetwork& network, const ScenarioFox& fox,
+                                     hunt_log::TimeMs time, Random& random) {
         instruments::DfChannel line;
         line.timeMs = time;
         line.bearing = Tenths(360 * random.Uniform());
@@ -310,7 +311,7 @@ class CarHunt {
     }
 
     // The server's file, rewritten every period: one line per channel, each with the frame's time.
-    void SendNetworkFiles(const NetworkSpec& network) {
+    void SendNetworkFiles(const ScenarioNetwork& network) {
         BearingDrawer drawer(s_, plane_, StreamSeed(s_.seed, kNetworkStream));
         Random noise(StreamSeed(s_.seed, kNetworkNoiseStream));
         const TimeMs end = hunt_.start + seconds_ * 1000;
@@ -321,10 +322,10 @@ class CarHunt {
             }
             std::string body;
             for (const int fox : network.channels) {
-                const FoxSpec& spec = *s_.Fox(fox);
+                const ScenarioFox& foxPlace = *s_.Fox(fox);
                 const bool onAir = !s_.schedule || FoxOnAir(s_, time, fox) == fox;
-                body += instruments::FormatDfLine(onAir ? NetworkLine(network, spec, time, drawer)
-                                                        : NoiseLine(network, spec, time, noise)) +
+                body += instruments::FormatDfLine(onAir ? NetworkLine(network, foxPlace, time, drawer)
+                                                        : NoiseLine(network, foxPlace, time, noise)) +
                         "\n";
             }
             hunt_.streams.push_back({time, Stream::NetworkDf, std::move(body)});
@@ -344,13 +345,13 @@ void StationHunt(const Scenario& s, SimulatedHunt& hunt) {
     BearingDrawer drawer(s, plane, StreamSeed(s.seed, kStationStream));
     hunt.end = hunt.start;
     for (std::size_t k = 0; k < s.stations.size(); ++k) {
-        const StationSpec& station = s.stations[k];
+        const ScenarioStation& station = s.stations[k];
         const core::PlanePoint at = plane.To(station.lat, station.lon);
         for (int j = 0; j < station.bearings; ++j) {
             const TimeMs time =
                 hunt.start + static_cast<TimeMs>(k) * 1000 + std::llround(j * station.everySeconds * 1000);
             const int onAir = FoxOnAir(s, time, instruments::kNoFox);
-            for (const FoxSpec& fox : s.foxes) {
+            for (const ScenarioFox& fox : s.foxes) {
                 if (s.schedule && fox.fox != onAir) {
                     continue;
                 }
@@ -375,7 +376,7 @@ void StationHunt(const Scenario& s, SimulatedHunt& hunt) {
 }  // namespace
 
 geodesy::UtmZone ZoneOf(const Scenario& scenario) {
-    const FoxSpec& first = scenario.foxes.at(0);
+    const ScenarioFox& first = scenario.foxes.at(0);
     return hunt_log::StandardZone(first.lat, first.lon).value_or(geodesy::UtmZone{});
 }
 
@@ -383,7 +384,7 @@ core::Outcome CheckSimulationSize(const Scenario& scenario) {
     const auto count = [](double value) { return std::to_string(static_cast<long long>(std::ceil(value))); };
     if (!scenario.Driven()) {
         double bearings = 0;
-        for (const StationSpec& station : scenario.stations) {
+        for (const ScenarioStation& station : scenario.stations) {
             bearings += static_cast<double>(station.bearings) * static_cast<double>(scenario.foxes.size());
         }
         return bearings <= kMostStationBearings
@@ -417,7 +418,7 @@ SimulatedHunt Simulate(const Scenario& scenario) {
     SimulatedHunt hunt;
     hunt.zone = ZoneOf(scenario);
     hunt.start = scenario.start;
-    for (const FoxSpec& fox : scenario.foxes) {
+    for (const ScenarioFox& fox : scenario.foxes) {
         hunt.truth.push_back({fox.fox, fox.lat, fox.lon});
     }
     if (scenario.Driven()) {

@@ -30,7 +30,7 @@ Scenario Stations(std::uint64_t seed) {
     for (int i = 0; i < count; ++i) {
         const double around = (i + place.Uniform() * 0.8) * 2 * M_PI / count;
         const double range = 1000 + 9000 * place.Uniform();
-        StationSpec station;
+        ScenarioStation station;
         station.name = "S" + std::to_string(i + 1);
         station.lat = foxLat + range * std::cos(around) / 111'200;
         station.lon = foxLon + range * std::sin(around) / (111'200 * std::cos(foxLat * M_PI / 180));

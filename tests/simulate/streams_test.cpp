@@ -156,7 +156,7 @@ class NetworkReadBack : public ::testing::TestWithParam<NetworkCase> {};
 
 TEST_P(NetworkReadBack, EachFileReadsBackToTheChannelsBearings) {
     Scenario s = Drive();
-    s.network = NetworkSpec{{2, 1}, 0.5, "roof", GetParam().heading};
+    s.network = ScenarioNetwork{{2, 1}, 0.5, "roof", GetParam().heading};
     if (GetParam().schedule) {
         instruments::FoxSchedule schedule;  // fox 1 on the air 2..58 s of each 120 s, fox 2 62..118 s
         schedule.start = 14 * 3600 * instruments::kSecond;
