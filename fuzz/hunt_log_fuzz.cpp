@@ -52,6 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(decoder.Decode(written, again).ok() && again.edit.id == decoded.edit.id &&
                   again.edit.ignore == decoded.edit.ignore && again.edit.note == decoded.edit.note,
               "a written edit reads back the same", written);
+    } else if (decoded.kind == LineKind::Truth) {
+        DecodedLine again;
+        const std::string written = EncodeTruth(decoded.truth);
+        Check(decoder.Decode(written, again).ok() && again.truth.fox == decoded.truth.fox &&
+                  Near(again.truth.lat, decoded.truth.lat, 1e-9) &&
+                  Near(again.truth.lon, decoded.truth.lon, 1e-9),
+              "a written truth reads back to the file's decimals", written);
     } else if (decoded.kind == LineKind::Header) {
         Check(decoder.Decode(EncodeHeader(decoded.header), decoded).ok(), "a written header reads back");
     }

@@ -103,5 +103,7 @@ int RunMap(const Context& context);
 int RunAssess(const Context& context);
 int RunLog(const Context& context);
 int RunLocate(const Context& context);
+int RunSimulate(const Context& context);
+int RunReplay(const Context& context);
 
 }  // namespace vantrel::cli

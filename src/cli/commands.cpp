@@ -48,6 +48,20 @@ const std::vector<Command>& AllCommands() {
          "the bearing log as a table; --add appends FOX,LAT,LON,BEARING[,SIGMA] lines from stdin",
          RunLog,
          {"zone", "station", "ignore", "unignore", "note"}},
+        {"replay",
+         "replay FILE.fhl (--at TIME | --plot OUT.png) [--fox N] [--method mle|huber|andrews] [--tuning C] "
+         "[--sigma DEG] [--confidence P]",
+         "a bearing log's fixes as they stood at TIME (a UTC time or +SECONDS after its first event), "
+         "printed as locate --log prints them; --plot draws how each fix settled over the hunt",
+         RunReplay,
+         {"at", "plot", "fox", "method", "tuning", "sigma", "confidence"}},
+        {"simulate",
+         "simulate SCENARIO.json [--log OUT.fhl] [--nmea DEVICE|-] [--rx DEVICE|-] [--network-dir DIR] "
+         "[--real-time] [--seed N]",
+         "a made-up hunt from a scenario: its bearing log with the true foxes, or the GPS, receiver and "
+         "network DF output as the units send it",
+         RunSimulate,
+         {"log", "nmea", "rx", "network-dir", "seed"}},
         {"update-db",
          "update-db FILE --db PATH [--zone ZONE[,ZONE]]",
          "Calculate, then write stations and fixes into the object database",
@@ -88,7 +102,8 @@ const std::vector<Command>& AllCommands() {
 }
 
 bool IsFlagOption(const Command& command, std::string_view option) {
-    return std::string_view(command.name) == "log" && option == "add";
+    return (std::string_view(command.name) == "log" && option == "add") ||
+           (std::string_view(command.name) == "simulate" && option == "real-time");
 }
 
 }  // namespace vantrel::cli

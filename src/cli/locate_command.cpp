@@ -151,6 +151,25 @@ core::Outcome CheckBearingSet(const std::vector<NumberedBearing>& bearings, bool
     return core::Outcome::Ok();
 }
 
+core::Result<std::string> ReadInput(const std::string& name) {
+    if (name != "-") {
+        return persistence::ReadWholeFile(name, kMostInputBytes, "a bearings file");
+    }
+    std::string text;
+    bool tooLong = false;
+    ReadStandardInput([&](std::string_view chunk) {
+        tooLong = text.size() + chunk.size() > kMostInputBytes;
+        text.append(chunk.substr(0, tooLong ? 0 : chunk.size()));
+        return !tooLong;
+    });
+    if (tooLong) {
+        return core::Result<std::string>::Fail("standard input holds more than 256 MiB of bearings");
+    }
+    return text;
+}
+
+}  // namespace
+
 // The options over the [Locate] settings (whose unusable values are warned about); nullopt after a usage
 // error naming the option.
 std::optional<locate::Options> LocateOptions(const Context& context) {
@@ -197,23 +216,6 @@ std::optional<locate::Options> LocateOptions(const Context& context) {
     return options;
 }
 
-core::Result<std::string> ReadInput(const std::string& name) {
-    if (name != "-") {
-        return persistence::ReadWholeFile(name, kMostInputBytes, "a bearings file");
-    }
-    std::string text;
-    bool tooLong = false;
-    ReadStandardInput([&](std::string_view chunk) {
-        tooLong = text.size() + chunk.size() > kMostInputBytes;
-        text.append(chunk.substr(0, tooLong ? 0 : chunk.size()));
-        return !tooLong;
-    });
-    if (tooLong) {
-        return core::Result<std::string>::Fail("standard input holds more than 256 MiB of bearings");
-    }
-    return text;
-}
-
 // --fox N: 1..5; nullopt when not given. Sets `bad` after a usage error.
 std::optional<int> FoxOption(const Context& context, bool& bad) {
     const auto text = context.args.Option("fox");
@@ -228,8 +230,6 @@ std::optional<int> FoxOption(const Context& context, bool& bad) {
     }
     return static_cast<int>(*value);
 }
-
-}  // namespace
 
 int RunLocate(const Context& context) {
     const auto logName = context.args.Option("log");

@@ -1,5 +1,8 @@
 #include "cli/locate_log.hpp"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "cli/locate_block.hpp"
@@ -17,7 +20,26 @@ std::string BearingCount(std::size_t count) {
 
 }  // namespace
 
-int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options) {
+std::optional<hunt_log::TimeMs> ReplayTime(std::string_view text, const hunt_log::Log& log) {
+    if (text.empty() || text.front() != '+') {
+        return hunt_log::ParseUtcText(text);
+    }
+    text.remove_prefix(1);
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(seconds >= 0) ||
+        seconds > 1e9 || log.events.empty()) {
+        return std::nullopt;
+    }
+    hunt_log::TimeMs first = hunt_log::TimeOf(log.events.front());
+    for (const hunt_log::Event& event : log.events) {
+        first = std::min(first, hunt_log::TimeOf(event));
+    }
+    return first + std::llround(seconds * 1000);
+}
+
+int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options,
+                 const std::optional<std::string>& at) {
     const std::filesystem::path path = persistence::PathFromUtf8(logName);
     const auto read = hunt_log::ReadLog(path);
     if (!read) {
@@ -26,7 +48,17 @@ int RunLocateLog(const std::string& logName, std::optional<int> fox, const locat
     for (const std::string& warning : read->report.Warnings(path)) {
         PrintWarning(warning);
     }
-    const hunt_log::HuntState state = hunt_log::StateAt(read->log);
+    std::optional<hunt_log::TimeMs> until;
+    if (at) {
+        until = ReplayTime(*at, read->log);
+        if (!until) {
+            return UsageError(
+                "--at must be a UTC time like 2026-12-08T14:05:00Z or +SECONDS after the first "
+                "event of the log: \"" +
+                *at + "\"");
+        }
+    }
+    const hunt_log::HuntState state = hunt_log::StateAt(read->log, until);
     const std::string name = persistence::Utf8FromPath(path);
     std::vector<fox_fix::FoxFix> fixes;
     for (int f = fox.value_or(1); f <= fox.value_or(hunt_log::kFoxCount); ++f) {

@@ -139,7 +139,8 @@ std::string CommandWord(int argc, char* argv[]) {
 // Drawing a picture needs fonts and so a GUI application object; it never opens a window, so it uses the
 // offscreen platform whatever display there is (or none).
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], std::vector<char*>& guiArguments) {
-    if (CommandWord(argc, argv) != "map") {
+    const std::string command = CommandWord(argc, argv);
+    if (command != "map" && command != "replay") {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     static char platform[] = "-platform";

@@ -1,0 +1,112 @@
+// vantrel-cli replay --at: the fixes at a time are exactly what locate --log prints for the log cut at that
+// time by hand here (its header and truth lines, and every line whose time is at or before it; the log's
+// UTC texts sort as their times do). The log is the example drive, simulated, with an edit appended.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include <sstream>
+#include <string>
+
+#include "cli_test.hpp"
+#include "file_bytes.hpp"
+#include "temp_dir.hpp"
+#include "test_names.hpp"
+
+namespace vantrel::testing_support {
+namespace {
+
+// The lines of `log` a reader would have seen at `time` (the same text form as the log's times).
+std::string CutAt(const std::string& log, const std::string& time) {
+    std::istringstream lines(log);
+    std::string cut;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find("\"time\":\"");
+        if (at == std::string::npos || line.substr(at + 8, time.size()) <= time) {
+            cut += line + "\n";
+        }
+    }
+    return cut;
+}
+
+struct ReplayCase {
+    const char* name;
+    const char* at;       // as given to replay
+    const char* cutTime;  // the same time as the log writes it (the drive starts at 14:00:00.000)
+    int exitCode;
+};
+
+class ReplayAt : public ::testing::TestWithParam<ReplayCase> {};
+
+TEST_P(ReplayAt, PrintsWhatLocatePrintsForTheLogCutThere) {
+    const TempDir dir;
+    const std::string log = (dir / "drive.fhl").string();
+    ASSERT_EQ(RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/drive-around-fox.json",
+                      "--log", log})
+                  .exitCode,
+              0);
+    ASSERT_EQ(RunCli({"log", log, "--ignore", "5"}).exitCode, 0);  // an edit made now, after the drive
+    WriteBytes(dir / "cut.fhl", CutAt(ReadBytes(dir / "drive.fhl"), GetParam().cutTime));
+
+    const ProcessResult replay = RunCli({"replay", log, "--at", GetParam().at, "--method", "huber"});
+    const ProcessResult locate = RunCli({"locate", "--log", (dir / "cut.fhl").string(), "--method", "huber"});
+    EXPECT_EQ(replay.exitCode, GetParam().exitCode) << replay.err;
+    EXPECT_EQ(locate.exitCode, GetParam().exitCode) << locate.err;
+    EXPECT_EQ(replay.out, locate.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, ReplayAt,
+    ::testing::Values(ReplayCase{"OneBearingOnly", "+0.5", "2026-12-08T14:00:00.500Z", 1},
+                      ReplayCase{"FoxOneAlone", "+30", "2026-12-08T14:00:30.000Z", 0},
+                      ReplayCase{"BothFoxes", "+150", "2026-12-08T14:02:30.000Z", 0},
+                      ReplayCase{"UtcTime", "2026-12-08T14:07:30.250Z", "2026-12-08T14:07:30.250Z", 0},
+                      ReplayCase{"AfterTheEdit", "2100-01-01T00:00:00Z", "2100-01-01T00:00:00.000Z", 0}),
+    ParamName{});
+
+TEST(Replay, PlotIsAPngWithOnePanelPerFox) {
+    const TempDir dir;
+    const std::string log = (dir / "drive.fhl").string();
+    ASSERT_EQ(RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/drive-around-fox.json",
+                      "--log", log})
+                  .exitCode,
+              0);
+    struct Case {
+        std::vector<std::string> extra;
+        int height;
+    };
+    for (const Case& c : {Case{{}, 720}, Case{{"--fox", "2"}, 360}}) {
+        const std::string png = (dir / "settle.png").string();
+        std::vector<std::string> args{"replay", log, "--plot", png};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const ProcessResult plotted = RunCli(args);
+        ASSERT_EQ(plotted.exitCode, 0) << plotted.err;
+        EXPECT_EQ(plotted.out, "");
+        const QImage image(QString::fromStdString(png));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.width(), 1200);
+        EXPECT_EQ(image.height(), c.height);
+    }
+    const ProcessResult jpeg = RunCli({"replay", log, "--plot", (dir / "settle.jpg").string()});
+    EXPECT_EQ(jpeg.exitCode, 2);
+    EXPECT_NE(jpeg.err.find("ending in .png"), std::string::npos) << jpeg.err;
+}
+
+TEST(Replay, RefusesAMissingOrWrongTime) {
+    const TempDir dir;
+    const std::string log = (dir / "drive.fhl").string();
+    ASSERT_EQ(
+        RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/fixed-stations.json", "--log", log})
+            .exitCode,
+        0);
+    const ProcessResult none = RunCli({"replay", log});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.err.find("replay needs --at TIME or --plot"), std::string::npos) << none.err;
+    const ProcessResult wrong = RunCli({"replay", log, "--at", "+-5"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.err.find("--at must be a UTC time"), std::string::npos) << wrong.err;
+}
+
+}  // namespace
+}  // namespace vantrel::testing_support
