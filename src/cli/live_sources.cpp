@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+#include "platform/gps_position_request.hpp"
+
 namespace vantrel::cli {
 namespace {
 
@@ -38,15 +40,35 @@ core::Outcome SerialLiveSource::Start(LiveSink& sink) {
         return opened;
     }
     port_.ClearInput();
-    QObject::connect(
-        &port_, &platform::InstrumentPort::received, &port_, [this, &sink](const QByteArray& bytes) {
-            Feed(sink, stream_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        });
+    sinceOpening_.start();
+    quiet_.setSingleShot(true);
+    QObject::connect(&quiet_, &QTimer::timeout, &port_, [this] {
+        // Bytes that came during the wait but were not read yet are stale too: reading them starts it again.
+        if (!port_.PollInput() && port_.IsOpen()) {
+            listening_ = true;
+        }
+    });
+    QObject::connect(&port_, &platform::InstrumentPort::received, &port_,
+                     [this, &sink](const QByteArray& bytes) { OnReceived(sink, bytes); });
     QObject::connect(&port_, &platform::InstrumentPort::disconnected, &port_,
                      [this, &sink](const QString& message) {
+                         quiet_.stop();
                          sink.ended(device_.toStdString() + ": " + message.toStdString());
                      });
+    quiet_.start(platform::GpsPositionRequest::kQuietMilliseconds);
     return core::Outcome::Ok();
+}
+
+void SerialLiveSource::OnReceived(LiveSink& sink, const QByteArray& bytes) {
+    if (!listening_) {
+        if (sinceOpening_.elapsed() < platform::GpsPositionRequest::kLongestDiscardMilliseconds) {
+            quiet_.start(platform::GpsPositionRequest::kQuietMilliseconds);  // sent before the opening
+            return;
+        }
+        quiet_.stop();
+        listening_ = true;  // a unit that never pauses: heard from now on
+    }
+    Feed(sink, stream_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 core::Outcome StdinLiveSource::Start(LiveSink& sink) {

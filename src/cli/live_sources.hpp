@@ -11,10 +11,12 @@
 //
 // Threads: everything here lives on the thread that runs the command's event loop; sinks are called from it.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -50,8 +52,10 @@ class LiveSource {
 // Which sink call a byte stream feeds.
 enum class ByteStream { Gps, Receiver };
 
-// A serial device. What the system holds received before the opening is thrown away (as Get Pos does), and
-// the readers start at the next sentence or line, so nothing stale is read.
+// A serial device. Nothing sent before the opening is read, as with Get Pos (gps_position_request.hpp says
+// where such bytes hide): the device's queue is cleared, and what arrives is thrown away until the line has
+// been quiet for GpsPositionRequest::kQuietMilliseconds (at most kLongestDiscardMilliseconds, so a unit that
+// never pauses is heard). The readers then start at the next sentence or line.
 class SerialLiveSource : public LiveSource {
   public:
     SerialLiveSource(QString device, int baudRate, ByteStream stream)
@@ -59,10 +63,15 @@ class SerialLiveSource : public LiveSource {
     core::Outcome Start(LiveSink& sink) override;
 
   private:
+    void OnReceived(LiveSink& sink, const QByteArray& bytes);
+
     QString device_;
     int baudRate_;
     ByteStream stream_;
     platform::InstrumentPort port_;
+    QTimer quiet_;
+    QElapsedTimer sinceOpening_;
+    bool listening_ = false;
 };
 
 // Standard input, read as it becomes readable (no busy loop). POSIX only.

@@ -74,6 +74,9 @@ TEST(CliLive, SimulatedDriveFixesTheFoxAndLogsNothingStale) {
     testing_support::SocatPair rx(dir.path().string() + "/rx");
     ASSERT_TRUE(gps.ready() && rx.ready());
     const std::string log = (dir.path() / "drive.fhl").string();
+    // What the GPS sent before anyone listened (a day old) waits in the terminal: it must never be read.
+    const std::string stale = "$GPRMC,140000,A,5030.000,N,00918.000,E,10.0,90.0,071226,,*16\r\n";
+    ASSERT_TRUE(gps.Send(stale + stale + stale));
     testing_support::BackgroundProcess live(
         testing_support::CliCommand({"live", "--gps", gps.device(), "--rx", rx.device(), "--format", "agrelo",
                                      "--vehicle", "--log", log}),
@@ -99,6 +102,10 @@ TEST(CliLive, SimulatedDriveFixesTheFoxAndLogsNothingStale) {
     const auto read = hunt_log::ReadLog(log);
     ASSERT_TRUE(read) << read.message();
     EXPECT_EQ(read->report.badLines, 0u);
+    for (const hunt_log::Event& event : read->log.events) {
+        EXPECT_GE(hunt_log::TimeOf(event), hunt.start)
+            << "stale: " << hunt_log::UtcText(hunt_log::TimeOf(event));
+    }
     const hunt_log::HuntState state = hunt_log::StateAt(read->log);
     const std::vector<hunt_log::FoxBearing>& bearings = state.Fox(1);
     // About one a second, less the bend's 3 s, the start's and the drop-out's seconds.
