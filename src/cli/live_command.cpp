@@ -106,6 +106,7 @@ class FoxChoice {
   public:
     FoxChoice(int fox, std::optional<instruments::FoxSchedule> schedule, instruments::Nanoseconds offset)
         : fox_(fox), schedule_(std::move(schedule)), offset_(offset) {}
+    [[nodiscard]] bool Scheduled() const { return schedule_.has_value(); }
     [[nodiscard]] int Now() const {
         if (!schedule_) {
             return fox_;
@@ -292,11 +293,11 @@ int RunLive(const Context& context) {
         }
         ++running;
     }
-    take(session.SetFoxOnAir(foxes.Now(), SteadyNowMs()));
+    take(session.SetFoxOnAir(foxes.Now(), SteadyNowMs(), foxes.Scheduled()));
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
         const hunt_log::TimeMs now = SteadyNowMs();
-        take(session.SetFoxOnAir(foxes.Now(), now));
+        take(session.SetFoxOnAir(foxes.Now(), now, foxes.Scheduled()));
         take(session.Tick(now));
     });
     tick.start(kTickMs);

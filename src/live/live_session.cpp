@@ -72,8 +72,9 @@ LiveOutput LiveSession::OnReceiverBytes(std::string_view bytes, TimeMs arrivalMs
     return out;
 }
 
-LiveOutput LiveSession::SetFoxOnAir(int fox, TimeMs) {
+LiveOutput LiveSession::SetFoxOnAir(int fox, TimeMs, bool fromSchedule) {
     LiveOutput out;
+    scheduled_ = fromSchedule;
     if (fox != foxOnAir_) {
         TakeInterval(intervals_.Flush(), out);
         foxOnAir_ = fox;
@@ -168,6 +169,10 @@ void LiveSession::TakeChannel(const instruments::DfChannel& channel, TimeMs arri
     if (fox == 0) {
         ++counters_.unmatchedChannels;
         out.problems.push_back(what + ": matches no fox's frequency, not logged");
+        return;
+    }
+    if (scheduled_ && fox != foxOnAir_) {
+        ++counters_.notOnAir;
         return;
     }
     double bearing = channel.bearing;

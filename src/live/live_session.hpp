@@ -15,7 +15,8 @@
 //   a heading it is counted "no heading" and not logged. Without vehicle mode the unit's bearing is taken as
 //   true (a fixed array aligned north, or a unit that applies its own compass). Source: the format's name.
 // - Network DF: each poll's body is read (instruments::ParseDfText); refused lines are counted; each channel
-//   of a new frame (network_bearings.hpp) whose frequency matches a fox becomes a bearing: true = the array's
+//   of a new frame (network_bearings.hpp) whose frequency matches a fox (the fox on the air, while the fox
+//   schedule says which) becomes a bearing: true = the array's
 //   heading + bearing when the line gives a heading, else the car's heading in network vehicle mode (none:
 //   "no heading"), else the array is taken to point north. Position and time: the line's position at the
 //   server's time when it gives one; else the own track at the hunt time of the arrival less the server's
@@ -54,12 +55,12 @@ struct LiveOptions {
 };
 
 struct LiveCounters {
-    std::size_t bearings = 0;         // handed out to log
-    std::size_t positions = 0;        // position events handed out
-    std::size_t noPosition = 0;       // bearings without a fresh position
-    std::size_t noHeading = 0;        // vehicle-mode bearings without a heading
-    std::size_t scattered = 0;        // intervals whose readings point all round
-    std::size_t notOnAir = 0;         // receiver readings while no fox is on the air
+    std::size_t bearings = 0;    // handed out to log
+    std::size_t positions = 0;   // position events handed out
+    std::size_t noPosition = 0;  // bearings without a fresh position
+    std::size_t noHeading = 0;   // vehicle-mode bearings without a heading
+    std::size_t scattered = 0;   // intervals whose readings point all round
+    std::size_t notOnAir = 0;    // receiver readings, and scheduled network channels, of no fox on the air
     std::size_t refusedBearings = 0;  // bearings CheckNewBearing refused (a position beyond UTM, ...)
     std::size_t networkLinesSkipped = 0;
     std::size_t unmatchedChannels = 0;
@@ -85,7 +86,9 @@ class LiveSession {
     LiveOutput OnReceiverBytes(std::string_view bytes, TimeMs arrivalMs);
     LiveOutput OnNetworkBody(std::string_view body, TimeMs arrivalMs);
     // The fox on the air from now on (instruments::kNoFox: none); a change first closes the open interval.
-    LiveOutput SetFoxOnAir(int fox, TimeMs arrivalMs);
+    // `fromSchedule`: the fox schedule says so, and a network channel of another fox is not logged either
+    // (a server keeps writing a line for a silent channel: a bearing of noise); counted as off the air.
+    LiveOutput SetFoxOnAir(int fox, TimeMs arrivalMs, bool fromSchedule = false);
     // Closes an interval whose time is up; call at least every interval.
     LiveOutput Tick(TimeMs nowMs);
     // Closes the open interval: the session ends.
@@ -110,6 +113,7 @@ class LiveSession {
     IntervalBearings intervals_;
     FrameMemory frames_;
     int foxOnAir_ = 1;
+    bool scheduled_ = false;
     LiveCounters counters_;
 };
 

@@ -255,5 +255,25 @@ INSTANTIATE_TEST_SUITE_P(
                     0}),
     testing_support::ParamName{});
 
+// With the schedule on, a server's line for a fox that is not on the air is a bearing of noise.
+TEST(NetworkScheduleTest, ChannelsOfFoxesOffTheAirAreNotLogged) {
+    LiveOptions options;
+    options.foxes = {144.5e6, 145e6, std::nullopt, std::nullopt, std::nullopt};
+    LiveSession session(options);
+    session.OnGps(North(0, 0), 0);
+    const std::pair<int, bool> rows[] = {{2, true}, {instruments::kNoFox, true}, {2, false}};
+    const std::size_t logged[] = {1, 0, 2};  // fox 2 only; none; both (the schedule is off)
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        session.SetFoxOnAir(rows[i].first, 0, rows[i].second);
+        const auto t = static_cast<std::int64_t>(i) * 1000;
+        const LiveOutput out =
+            session.OnNetworkBody(instruments::FormatDfLine(Channel(kT + t, 10, 144.5e6)) + "\n" +
+                                      instruments::FormatDfLine(Channel(kT + t, 20, 145e6)),
+                                  100);
+        EXPECT_EQ(out.bearings.size(), logged[i]) << i;
+    }
+    EXPECT_EQ(session.counters().notOnAir, 3u);
+}
+
 }  // namespace
 }  // namespace vantrel::live
