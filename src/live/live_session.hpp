@@ -16,9 +16,9 @@
 //   true (a fixed array aligned north, or a unit that applies its own compass). Source: the format's name.
 // - Network DF: each poll's body is read (instruments::ParseDfText); refused lines are counted; each channel
 //   of a new frame (network_bearings.hpp) whose frequency matches a fox (the fox on the air, while the fox
-//   schedule says which) becomes a bearing: true = the array's
-//   heading + bearing when the line gives a heading, else the car's heading in network vehicle mode (none:
-//   "no heading"), else the array is taken to point north. Position and time: the line's position at the
+//   schedule says which) becomes a bearing: true = the array's heading + bearing when the line gives a
+//   heading, else the car's heading in network vehicle mode (none: "no heading"), else the array is taken
+//   to point north. Position and time: the line's position at the
 //   server's time when it gives one; else the own track at the hunt time of the arrival less the server's
 //   latency. Sigma unknown (see network_bearings.hpp). Source "network", station the server's station id.
 // - Every bearing is checked (hunt_log::CheckNewBearing) before it is handed out.
