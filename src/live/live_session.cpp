@@ -130,7 +130,8 @@ void LiveSession::TakeInterval(const std::optional<IntervalResult>& interval, Li
     b.lon = position->lon;
     b.bearing = bearing;
     b.reference = hunt_log::Reference::True;
-    b.sigma = interval->sigma;
+    // A floor of 0 and readings that all agree give no spread at all: unknown, as the log keeps it.
+    b.sigma = interval->sigma > 0 ? interval->sigma : hunt_log::kUnknown;
     b.source = instruments::RxFormatName(options_.format);
     b.readings = interval->readings;
     Hand(std::move(b), out);

@@ -17,6 +17,7 @@
 #include "live/live_session.hpp"
 #include "locate/locate.hpp"
 #include "simulate/simulate.hpp"
+#include "support/simulated_drive.hpp"
 #include "test_names.hpp"
 
 namespace vantrel::live {
@@ -67,27 +68,6 @@ simulate::Scenario Drive(std::uint64_t seed, const SimulatedCase& c) {
     return s;
 }
 
-// The car's true position at a time, linear between its seconds.
-std::optional<core::PlanePoint> CarAt(const simulate::SimulatedHunt& hunt, hunt_log::TimeMs t) {
-    for (std::size_t i = 1; i < hunt.track.size(); ++i) {
-        const simulate::TrackPoint& a = hunt.track[i - 1];
-        const simulate::TrackPoint& b = hunt.track[i];
-        if (t >= a.time && t <= b.time) {
-            const double share = static_cast<double>(t - a.time) / static_cast<double>(b.time - a.time);
-            return core::PlanePoint{a.x + (b.x - a.x) * share, a.y + (b.y - a.y) * share};
-        }
-    }
-    return std::nullopt;
-}
-
-bool Covers(const locate::Fix& fix, core::PlanePoint truth) {
-    const locate::Covariance& v = *fix.covariance;
-    const double dx = truth.x - fix.x;
-    const double dy = truth.y - fix.y;
-    const double det = v.xx * v.yy - v.xy * v.xy;
-    return (v.yy * dx * dx - 2 * v.xy * dx * dy + v.xx * dy * dy) / det <= -2 * std::log(0.05);
-}
-
 class SimulatedDriveTest : public testing::TestWithParam<SimulatedCase> {};
 
 TEST_P(SimulatedDriveTest, BearingsWhereTheCarWasFixTheFox) {
@@ -128,7 +108,7 @@ TEST_P(SimulatedDriveTest, BearingsWhereTheCarWasFixTheFox) {
         std::vector<locate::Bearing> input;
         for (const hunt_log::NewBearing& b : bearings) {
             const core::PlanePoint at = geodesy::ZoneLatLonToUtm(hunt.zone, b.lat, b.lon);
-            const auto car = CarAt(hunt, b.time);
+            const auto car = testing_support::CarAt(hunt, b.time);
             ASSERT_TRUE(car.has_value()) << "seed " << seed;
             // GPS noise 3 m on each axis, and the carrying along the course over a drop-out.
             EXPECT_LT(std::hypot(at.x - car->x, at.y - car->y), 30.0) << "seed " << seed;
@@ -141,7 +121,10 @@ TEST_P(SimulatedDriveTest, BearingsWhereTheCarWasFixTheFox) {
         const locate::Outcome outcome = locate::Locate(input, mle);
         ASSERT_TRUE(outcome.fix && outcome.fix->covariance) << "seed " << seed;
         const auto& fox = hunt.truth.front();
-        covered += Covers(*outcome.fix, geodesy::ZoneLatLonToUtm(hunt.zone, fox.lat, fox.lon)) ? 1 : 0;
+        covered +=
+            testing_support::Covers95(*outcome.fix, geodesy::ZoneLatLonToUtm(hunt.zone, fox.lat, fox.lon))
+                ? 1
+                : 0;
     }
     RecordProperty("covered", covered);
     EXPECT_GE(covered, c.leastCovered);
