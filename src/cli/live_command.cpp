@@ -262,13 +262,20 @@ int RunLive(const Context& context) {
     }
     QEventLoop loop;
     int exitCode = kExitOk;
+    bool logFailed = false;  // nothing more is appended after a failed append
     std::size_t running = 0;
     const auto take = [&](const live::LiveOutput& out) {
+        if (logFailed) {
+            return;
+        }
         for (const std::string& problem : out.problems) {
             PrintWarning(problem);
         }
-        if (const core::Outcome written = log.Append(out); !written && exitCode == kExitOk) {
-            exitCode = Fail(written.message());
+        if (const core::Outcome written = log.Append(out); !written) {
+            logFailed = true;
+            if (exitCode == kExitOk) {
+                exitCode = Fail(written.message());
+            }
             loop.quit();
         }
     };
@@ -310,15 +317,7 @@ int RunLive(const Context& context) {
     const TerminationWatch termination([&loop](int) { loop.quit(); });
     loop.exec();
     // What the sources delivered before the end still counts: the open interval is logged.
-    const live::LiveOutput last = session.Finish(SteadyNowMs());
-    if (exitCode == kExitOk || !last.bearings.empty()) {
-        for (const std::string& problem : last.problems) {
-            PrintWarning(problem);
-        }
-        if (const core::Outcome written = log.Append(last); !written && exitCode == kExitOk) {
-            exitCode = Fail(written.message());
-        }
-    }
+    take(session.Finish(SteadyNowMs()));
     return exitCode;
 }
 
