@@ -105,5 +105,6 @@ int RunLog(const Context& context);
 int RunLocate(const Context& context);
 int RunSimulate(const Context& context);
 int RunReplay(const Context& context);
+int RunLive(const Context& context);
 
 }  // namespace vantrel::cli
