@@ -9,6 +9,8 @@ namespace vantrel::platform {
 GpsdClient::GpsdClient(QObject* parent) : QObject(parent) {
     retry_.setSingleShot(true);
     connectTimeout_.setSingleShot(true);
+    // A coarse timer may fire 5 % early: the pauses are promised to the user.
+    retry_.setTimerType(Qt::PreciseTimer);
     connect(&retry_, &QTimer::timeout, this, &GpsdClient::Connect);
     connect(&connectTimeout_, &QTimer::timeout, this,
             [this] { OnFailure(QStringLiteral("no answer within %1 s").arg(kConnectTimeoutMs / 1000)); });

@@ -34,6 +34,9 @@ NetworkDfPoller::NetworkDfPoller(QObject* parent) : QObject(parent) {
     manager_.setProxy(QNetworkProxy::NoProxy);
     next_.setSingleShot(true);
     timeout_.setSingleShot(true);
+    // A coarse timer may fire 5 % early: the time-out and the pauses are promised to the user.
+    next_.setTimerType(Qt::PreciseTimer);
+    timeout_.setTimerType(Qt::PreciseTimer);
     connect(&next_, &QTimer::timeout, this, &NetworkDfPoller::Poll);
     connect(&timeout_, &QTimer::timeout, this, &NetworkDfPoller::OnTimeout);
 }
