@@ -1,0 +1,171 @@
+// File > Track in the main window with real parts: the GPS played on a socat pseudo-terminal that [Ports]
+// maps to COM1, a network direction finder served over HTTP on 127.0.0.1, the hunt's bearing log on disk.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/number_text.hpp"
+#include "file_bytes.hpp"
+#include "geodesy/utm_conv.hpp"
+#include "instruments/network_df.hpp"
+#include "persistence/settings.hpp"
+#include "platform/instrument_port.hpp"
+#include "platform/loopback_http_server.hpp"
+#include "support/background_process.hpp"
+#include "temp_dir.hpp"
+#include "ui/main_frm.hpp"
+#include "ui_test_support.hpp"
+
+using vantrel::testing_support::LoopbackHttpServer;
+using vantrel::testing_support::MessageBoxAnswer;
+using vantrel::testing_support::ReadBytes;
+using vantrel::testing_support::SocatPair;
+using vantrel::testing_support::TempDir;
+using vantrel::testing_support::WriteBytes;
+
+namespace vantrel::ui {
+
+namespace {
+
+// An RMC sentence at the given UTC second of 8 Dec 2026, with its checksum.
+std::string Rmc(int second, const char* lat, const char* lon) {
+    char body[128];
+    std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%s,N,%s,E,0.0,0.0,081226,,,A", second / 3600,
+                  second / 60 % 60, second % 60, lat, lon);
+    unsigned char sum = 0;
+    for (const char* c = body; *c != '\0'; ++c) {
+        sum ^= static_cast<unsigned char>(*c);
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
+    return line;
+}
+
+// One channel of a direction finder at 50 N 9 E whose array points north, hearing fox 1 due north.
+QByteArray DfFrame(std::int64_t timeMs) {
+    instruments::DfChannel channel;
+    channel.timeMs = timeMs;
+    channel.bearing = 0;
+    channel.confidence = 5;
+    channel.powerDb = -40;
+    channel.frequencyHz = 145500000;
+    channel.arrayType = "UCA";
+    channel.stationId = "roof";
+    channel.lat = 50.0;
+    channel.lon = 9.0;
+    channel.heading = 0;
+    channel.spectrum.assign(360, 0.5);
+    return QByteArray::fromStdString(instruments::FormatDfLine(channel) + "\n");
+}
+
+int CountLines(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+class TrackWindowTest : public QObject {
+    Q_OBJECT
+
+    struct Fixture {
+        TempDir dir;
+        SocatPair gps{dir.path().string()};
+        LoopbackHttpServer df;
+        persistence::ProgramState program;
+        std::unique_ptr<MainFrm> window;
+        Fixture() {
+            df.Listen();
+            WriteBytes(dir / "Vantrel.ini",
+                       "[Ports]\r\nCOM1=" + gps.device() +
+                           "\r\n[Live]\r\nNetworkUrl=http://127.0.0.1:" + std::to_string(df.port()) +
+                           "/\r\nPollMs=100\r\n[Foxes]\r\nFrequency1=145500000\r\n");
+            program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+            program.main.DataFileName = (dir / "hunt.fh2").string();
+            window = std::make_unique<MainFrm>(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+            window->show();
+        }
+    };
+
+  private Q_SLOTS:
+    void TrackLogsNetworkBearingsAndTheTrackAndGetPosTakesItsNextFix() {
+        Fixture f;
+        QVERIFY(f.gps.ready());
+        f.df.SetBody(DfFrame(1796733000000));
+        f.window->mnuTrack->trigger();
+        QVERIFY(f.window->mnuTrack->isChecked());
+        QVERIFY(f.window->lblTrack->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->lblTrack->text().startsWith(QStringLiteral("no GPS")), 5000);
+
+        // The GPS talks once a second (sent faster here: GPS time is the hunt's clock).
+        for (int s = 0; s < 4; ++s) {
+            QVERIFY(f.gps.Send(Rmc(12 * 3600 + s, "5000.000", "00900.000")));
+            QTest::qWait(150);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(f.window->lblTrack->text().startsWith(QStringLiteral("GPS 0 s")), 5000);
+        // Two frames of the direction finder: the first is polled again and again, and logged once.
+        QTest::qWait(400);
+        f.df.SetBody(DfFrame(1796733000500));
+        const std::filesystem::path log = f.dir / "hunt.fhl";
+        QTRY_COMPARE_WITH_TIMEOUT(CountLines(ReadBytes(log), "\"type\":\"bearing\""), 2, 5000);
+        QTest::qWait(400);
+        const std::string text = ReadBytes(log);
+        QCOMPARE(CountLines(text, "\"type\":\"bearing\""), 2);
+        QCOMPARE(CountLines(text, "\"source\":\"network\""), 2);
+        QVERIFY(CountLines(text, "\"type\":\"position\"") >= 1);
+        QVERIFY(f.window->lblTrack->text().contains(QStringLiteral("2 bearings")));
+
+        // Get Pos takes the next fix of Track's stream (the port stays Track's).
+        QTest::mouseClick(f.window->cmdGetPos[0], Qt::LeftButton);
+        QVERIFY(f.window->cmdGetPos[0]->isDown());
+        QVERIFY(f.gps.Send(Rmc(12 * 3600 + 10, "4807.038", "01131.000")));
+        QTRY_COMPARE_WITH_TIMEOUT(f.window->txtZone[0]->text(), QStringLiteral("32U"), 5000);
+        const geodesy::UtmPosition utm = geodesy::LatLonToUtm(48 + 7.038 / 60, 11 + 31.0 / 60);
+        QCOMPARE(f.window->Sced1Lat->text(),
+                 QString::fromStdString(core::FormatPattern(utm.northing, "0000000.0", ',')));
+        QCOMPARE(f.window->Sced1Lon->text(),
+                 QString::fromStdString(core::FormatPattern(utm.easting, "0000000.0", ',')));
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QStringLiteral("Scedule 1: position from Track, zone 32U"));
+        QVERIFY(!f.window->cmdGetPos[0]->isDown());
+
+        // Off: the GPS port is free again and the poller has stopped.
+        f.window->mnuTrack->trigger();
+        QVERIFY(!f.window->lblTrack->isVisible());
+        platform::InstrumentPort other;
+        QVERIFY(other.Open(QString::fromStdString(f.gps.device()), 4800).ok());
+        const int requests = f.df.requests();
+        QTest::qWait(400);
+        QCOMPARE(f.df.requests(), requests);
+    }
+
+    void TrackThatCannotOpenTheGpsSaysSoAndStaysOff() {
+        TempDir dir;
+        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nGps=" + (dir / "no-such-tty").string() + "\r\n");
+        persistence::ProgramState program;
+        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+        program.main.DataFileName = (dir / "hunt.fh2").string();
+        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        window.show();
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        window.mnuTrack->trigger();
+        QVERIFY(answer.answered());
+        QVERIFY2(answer.text().contains(QStringLiteral("no-such-tty")), qPrintable(answer.text()));
+        QVERIFY(!window.mnuTrack->isChecked());
+        QVERIFY(!window.lblTrack->isVisible());
+    }
+};
+
+}  // namespace vantrel::ui
+
+QTEST_MAIN(vantrel::ui::TrackWindowTest)
+#include "track_window_test.moc"
