@@ -1,6 +1,7 @@
 // File > Track in the main window with real parts: the GPS played on a socat pseudo-terminal that [Ports]
 // maps to COM1, a network direction finder served over HTTP on 127.0.0.1, the hunt's bearing log on disk.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/number_text.hpp"
 #include "file_bytes.hpp"
@@ -19,7 +21,9 @@
 #include "platform/loopback_http_server.hpp"
 #include "support/background_process.hpp"
 #include "temp_dir.hpp"
+#include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
+#include "ui/setup_live_group.hpp"
 #include "ui_test_support.hpp"
 
 using vantrel::testing_support::LoopbackHttpServer;
@@ -123,6 +127,10 @@ class TrackWindowTest : public QObject {
         QCOMPARE(CountLines(text, "\"source\":\"network\""), 2);
         QVERIFY(CountLines(text, "\"type\":\"position\"") >= 1);
         QVERIFY(f.window->lblTrack->text().contains(QStringLiteral("2 bearings")));
+        // For a person to look at (under xvfb-run): the window while Track runs.
+        if (const char* folder = std::getenv("VANTREL_SCREENSHOT_DIR")) {
+            f.window->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/MainFrm-track.png"));
+        }
 
         // Get Pos takes the next fix of Track's stream (the port stays Track's).
         QTest::mouseClick(f.window->cmdGetPos[0], Qt::LeftButton);
@@ -162,6 +170,81 @@ class TrackWindowTest : public QObject {
         QVERIFY2(answer.text().contains(QStringLiteral("no-such-tty")), qPrintable(answer.text()));
         QVERIFY(!window.mnuTrack->isChecked());
         QVERIFY(!window.lblTrack->isVisible());
+    }
+
+    // Setup's Track group: what is typed is checked, and only [Live] is written.
+    void SetupWritesTheTrackSettingsIntoLiveOnly() {
+        TempDir dir;
+        const std::string foxes = "[Foxes]\r\nFrequency1=144.5e6\r\n";
+        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nPollMs=700\r\n" + foxes);
+        persistence::ProgramState program;
+        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        window.mnuSetup->trigger();
+        SetupLiveGroup& live = *window.setupWindow.Get()->liveGroup;
+        QCOMPARE(live.txtPollMs->text(), QStringLiteral("700"));
+        live.txtLiveGps->setText(QStringLiteral("gpsd://127.0.0.1:2948"));
+        live.txtNetworkUrl->setText(QStringLiteral("http://192.168.4.1"));
+        live.txtMinSpeed->setText(QStringLiteral("1,5"));
+        live.chkReceiverVehicle->setChecked(true);
+        QTest::mouseClick(window.setupWindow.Get()->cmdRdy, Qt::LeftButton);
+        const std::string ini = ReadBytes(dir / "Vantrel.ini");
+        for (const char* line : {"Gps=gpsd://127.0.0.1:2948\r\n", "NetworkUrl=http://192.168.4.1\r\n",
+                                 "MinSpeed=1.5\r\n", "ReceiverVehicle=1\r\n", "PollMs=700\r\n"}) {
+            QVERIFY2(ini.find(line) != std::string::npos, line);
+        }
+        QVERIFY(ini.find(foxes) != std::string::npos);             // [Foxes] as it was, byte for byte
+        QVERIFY(ini.find("NetworkVehicle") == std::string::npos);  // defaults stay absent
+    }
+
+    void SetupRefusesTrackSettingsThatCannotWork_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("gpsd without its scheme's form") << "txtLiveGps"
+                                                        << "gpsd:/127.0.0.1"
+                                                        << "gpsd://";
+        QTest::newRow("gpsd port out of range") << "txtLiveGps"
+                                                << "gpsd://127.0.0.1:70000"
+                                                << "port";
+        QTest::newRow("https") << "txtNetworkUrl"
+                               << "https://10.0.0.1/"
+                               << "http://";
+        QTest::newRow("speed below 0") << "txtMinSpeed"
+                                       << "-1"
+                                       << "Min. speed";
+        QTest::newRow("speed not a number") << "txtMinSpeed"
+                                            << "fast"
+                                            << "Min. speed";
+        QTest::newRow("poll too fast") << "txtPollMs"
+                                       << "10"
+                                       << "Poll every";
+        QTest::newRow("poll not whole") << "txtPollMs"
+                                        << "100.5"
+                                        << "Poll every";
+        QTest::newRow("tolerance below 0") << "txtFrequencyTolerance"
+                                           << "-5"
+                                           << "Frequency tolerance";
+    }
+
+    void SetupRefusesTrackSettingsThatCannotWork() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, said);
+        TempDir dir;
+        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nPollMs=700\r\n");
+        persistence::ProgramState program;
+        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        window.mnuSetup->trigger();
+        frmSetup& setup = *window.setupWindow.Get();
+        setup.liveGroup->findChild<QLineEdit*>(box)->setText(text);
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        QTest::mouseClick(setup.cmdRdy, Qt::LeftButton);
+        QVERIFY(answer.answered());
+        QVERIFY2(answer.text().contains(said), qPrintable(answer.text()));
+        QVERIFY(setup.isVisible());  // nothing written, the window stays for a correction
+        QCOMPARE(ReadBytes(dir / "Vantrel.ini"), std::string("[Live]\r\nPollMs=700\r\n"));
     }
 };
 
