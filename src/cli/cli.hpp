@@ -103,5 +103,6 @@ int RunMap(const Context& context);
 int RunAssess(const Context& context);
 int RunLog(const Context& context);
 int RunLocate(const Context& context);
+int RunLive(const Context& context);
 
 }  // namespace vantrel::cli

@@ -71,6 +71,13 @@ const std::vector<Command>& AllCommands() {
          "receiver lines as they come: bearing and signal",
          RunRx,
          {"format", "baud"}},
+        {"live",
+         "live [--gps DEVICE|-] [--rx DEVICE|- [--format FORMAT]] [--vehicle] [--fox N] [--zone ZONE] "
+         "[--seconds N] --log FILE.fhl",
+         "log a hunt on the move: track and true bearings until SIGINT/SIGTERM or N seconds; one line per "
+         "logged bearing",
+         RunLive,
+         {"gps", "rx", "format", "fox", "zone", "seconds", "log"}},
         {"schedule",
          "schedule --start HH:MM:SS --slot S [--slots N] [--order F1,F2,-,F4,F5] [--on S] [--guard S] "
          "TIME...",
@@ -87,7 +94,8 @@ const std::vector<Command>& AllCommands() {
 }
 
 bool IsFlagOption(const Command& command, std::string_view option) {
-    return std::string_view(command.name) == "log" && option == "add";
+    const std::string_view name(command.name);
+    return (name == "log" && option == "add") || (name == "live" && option == "vehicle");
 }
 
 }  // namespace vantrel::cli

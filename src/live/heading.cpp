@@ -16,7 +16,9 @@ void HeadingTracker::AddCompass(double heading, hunt_log::TimeMs arrivalMs) {
 
 void HeadingTracker::AddFix(const instruments::GpsSample& fix, hunt_log::TimeMs arrivalMs) {
     const bool moving = fix.speed >= rules_.minSpeed && !std::isnan(fix.course);
-    bool continues = moving && steadySince_ && lastFix_ && fix.timeMs > lastFix_->timeMs;
+    // A gap of more than the freshness limit between fixes says nothing of how the car moved meanwhile.
+    bool continues = moving && steadySince_ && lastFix_ && fix.timeMs > lastFix_->timeMs &&
+                     fix.timeMs - lastFix_->timeMs <= rules_.freshMs;
     if (continues) {
         const double seconds = static_cast<double>(fix.timeMs - lastFix_->timeMs) / 1000;
         continues = AngleBetween(lastFix_->course, fix.course) <= rules_.maxTurnRate * seconds;

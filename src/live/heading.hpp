@@ -6,9 +6,9 @@
 // 1. A compass heading (HDT, or HDG with its variation) that arrived at most kFreshMs (3 s) ago.
 // 2. Else the course over ground of the latest fix, when that fix is fresh and the car has been steady for
 //    at least 3 s of GPS time: every fix of the run had a speed >= minSpeed (default 2 m/s) and a known
-//    course, and between each two of them the course turned by at most 4 degrees a second. A fix that breaks
-//    a rule starts the run again (at the next good fix). Slow or turning, the course says little about where
-//    the car points (standing, it is noise; in a bend, it lags).
+//    course, and between each two of them (at most 3 s apart) the course turned by at most 4 degrees a
+//    second. A fix that breaks a rule starts the run again (at the next good fix). Slow or turning, the
+//    course says little about where the car points (standing, it is noise; in a bend, it lags).
 // 3. Else none: "no heading".
 //
 // One HeadingTracker belongs to one thread. Times: GPS time for the run, the arrival clock for freshness.

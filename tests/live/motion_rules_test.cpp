@@ -85,6 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeadingCase{"TurningFaster", {{0, 5, 90}, {1, 5, 94}, {2, 5, 98.5}, {3, 5, 102.5}}, {}, 3, {}},
         HeadingCase{"TurnAcrossNorth", {{0, 5, 358}, {1, 5, 0}, {2, 5, 2}, {3, 5, 4}}, {}, 3, 4.0, kCourse},
         HeadingCase{"TwoSecondGapTurnsSeven", {{0, 5, 90}, {2, 5, 97}, {3, 5, 97}}, {}, 3, 97.0, kCourse},
+        HeadingCase{
+            "GapOfFourSecondsStartsTheRunAgain", {{0, 5, 90}, {1, 5, 90}, {2, 5, 90}, {6, 5, 90}}, {}, 6, {}},
         HeadingCase{"FixOlderThanThreeSeconds", kSteady, {}, 6.5, {}},
         HeadingCase{"CompassFirst", kSteady, std::pair{45.0, 3.0}, 3, 45.0, HeadingFrom::Compass},
         HeadingCase{"CompassStandingStill", {{0, 0, 0}}, std::pair{45.0, 0.0}, 3, 45.0, HeadingFrom::Compass},
