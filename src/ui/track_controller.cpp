@@ -1,15 +1,20 @@
 #include "ui/track_controller.hpp"
 
 #include <QDateTime>
+#include <QTime>
+
+#include <cmath>
 
 #include <variant>
 
 #include "instruments/feed_address.hpp"
+#include "persistence/instrument_settings.hpp"
 #include "persistence/path_text.hpp"
 #include "platform/gpsd_client.hpp"
 #include "platform/instrument_port.hpp"
 #include "platform/network_df_poller.hpp"
 #include "platform/serial_ports.hpp"
+#include "quality/fix_quality.hpp"
 #include "ui/hunt_log_link.hpp"
 #include "ui/main_frm.hpp"
 
@@ -25,8 +30,16 @@ bool IsGpsdAddress(const std::string& text) {
            QString::fromStdString(text.substr(0, 7)).toLower() == QStringLiteral("gpsd://");
 }
 
-live::LiveOptions OptionsOf(const persistence::LiveSettings& settings) {
+live::LiveOptions OptionsOf(const persistence::LiveSettings& settings, const persistence::IniFile& ini,
+                            const quality::QualitySettings& quality) {
     live::LiveOptions options;
+    if (const auto rx = persistence::ReceiverSettingsFromIni(ini)) {
+        options.format =
+            rx->format == instruments::RxFormat::Fixed ? instruments::RxFormat::Agrelo : rx->format;
+        options.interval.intervalMs = static_cast<hunt_log::TimeMs>(std::llround(rx->intervalSeconds * 1000));
+    }
+    options.interval.sigmaFloor = quality.bearingSigmaFloor;
+    options.interval.sigmaWithoutSpread = quality.bearingSigma;
     options.receiverVehicle = settings.receiverVehicle;
     options.networkVehicle = settings.networkVehicle;
     options.heading.minSpeed = settings.minSpeed;
@@ -47,14 +60,27 @@ core::Outcome TrackController::Start() {
     if (running_) {
         return core::Outcome::Ok();
     }
-    const persistence::LiveSettingsRead read = persistence::ReadLiveSettings(main_.SettingsFile());
+    const persistence::IniFile ini = main_.SettingsFileContent();
+    const persistence::LiveSettingsRead read = persistence::LiveSettingsFromIni(ini);
     auto writer = main_.HuntLog()->OpenLogWriter(NowMs());
     if (!writer) {
         return writer.outcome();
     }
     writer_.emplace(std::move(*writer));
-    session_ = std::make_unique<live::LiveSession>(OptionsOf(read.settings));
+    session_ = std::make_unique<live::LiveSession>(OptionsOf(read.settings, ini, main_.Quality()));
     nmea_ = live::NmeaMotionReader();
+    schedule_.reset();
+    if (const persistence::ScheduleSettings typed = persistence::ScheduleSettingsFromIni(ini); typed.on) {
+        const auto schedule = persistence::ScheduleFromSettings(typed);
+        if (!schedule) {
+            writer_.reset();
+            return core::Outcome::Fail("[Schedule] " + schedule.message());
+        }
+        schedule_ = *schedule;
+        clockOffsetNs_ = persistence::ClockOffset(typed.clockOffset).value_or(0);
+    }
+    foxOnAir_ = FoxOnAirNow();
+    Take(session_->SetFoxOnAir(foxOnAir_, NowMs()));
     if (const core::Outcome gps = OpenGps(read.settings); !gps) {
         Stop();
         return gps;
@@ -62,6 +88,10 @@ core::Outcome TrackController::Start() {
     if (const core::Outcome network = OpenNetwork(read.settings); !network) {
         Stop();
         return network;
+    }
+    if (const core::Outcome receiver = OpenReceiver(ini); !receiver) {
+        Stop();
+        return receiver;
     }
     running_ = true;
     tick_.start(kTickMs);
@@ -131,6 +161,40 @@ core::Outcome TrackController::OpenNetwork(const persistence::LiveSettings& sett
     return core::Outcome::Ok();
 }
 
+core::Outcome TrackController::OpenReceiver(const persistence::IniFile& ini) {
+    const auto rx = persistence::ReceiverSettingsFromIni(ini);
+    if (!rx || !instruments::IsStreaming(rx->format)) {
+        return core::Outcome::Ok();  // the fixed-column receiver: one reading per Aquire from RX, not a
+                                     // stream
+    }
+    const auto device = platform::GonDevice(main_.Program().settings, ini, main_.DecimalSeparator());
+    if (!device) {
+        return device.outcome();
+    }
+    receiver_ = std::make_unique<platform::InstrumentPort>();
+    if (const core::Outcome opened = receiver_->Open(*device, rx->baudRate); !opened) {
+        return core::Outcome::Fail("Track: the Goniometer " + device->toStdString() +
+                                   " cannot be opened: " + opened.message());
+    }
+    receiver_->ClearInput();
+    connect(receiver_.get(), &platform::InstrumentPort::received, this, [this](const QByteArray& bytes) {
+        Take(session_->OnReceiverBytes(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), NowMs()));
+    });
+    connect(receiver_.get(), &platform::InstrumentPort::disconnected, this, [this](const QString& message) {
+        Q_EMIT problem(QStringLiteral("Track, Goniometer: ") + message);
+    });
+    return core::Outcome::Ok();
+}
+
+int TrackController::FoxOnAirNow() const {
+    if (!schedule_) {
+        return 1;
+    }
+    const auto timeOfDay = static_cast<std::int64_t>(QTime::currentTime().msecsSinceStartOfDay());
+    return instruments::FoxOnAir(*schedule_, timeOfDay * 1'000'000 + clockOffsetNs_);
+}
+
 void TrackController::Stop() {
     if (running_ && session_) {
         Take(session_->Finish(NowMs()));
@@ -139,6 +203,7 @@ void TrackController::Stop() {
     tick_.stop();
     gpsd_.reset();
     serial_.reset();
+    receiver_.reset();
     network_.reset();
     writer_.reset();
     nextFix_ = nullptr;
@@ -196,6 +261,10 @@ void TrackController::Take(const live::LiveOutput& output) {
 void TrackController::OnTick() {
     if (!running_) {
         return;
+    }
+    if (const int fox = FoxOnAirNow(); fox != foxOnAir_) {
+        foxOnAir_ = fox;
+        Take(session_->SetFoxOnAir(fox, NowMs()));
     }
     Take(session_->Tick(NowMs()));
     const QString text = StatusText();

@@ -6,7 +6,9 @@
 // through the log's one writer. Get Pos keeps working beside it: it takes the next fix of the same stream.
 //
 // Settings: [Live] of Vantrel.ini (Gps: a serial device or gpsd://HOST:PORT; empty: the GPS port of the
-// described settings), [Foxes] for the network channels' frequencies. Read when Track starts.
+// described settings), [Foxes] for the network channels' frequencies, [Ports] for a streaming receiver
+// (agrelo, kn5r) on the Goniometer port, which Track reads too (the fixed-column receiver stays Aquire from
+// RX's), and [Schedule] for the fox on the air. Read when Track starts.
 //
 // Lives in the GUI thread, owned by the main window; every call and signal is on that thread.
 
@@ -20,9 +22,11 @@
 
 #include "core/outcome.hpp"
 #include "hunt_log/log_writer.hpp"
+#include "instruments/fox_schedule.hpp"
 #include "instruments/gps_sample.hpp"
 #include "live/live_session.hpp"
 #include "live/nmea_motion.hpp"
+#include "persistence/ini_file.hpp"
 #include "persistence/live_settings.hpp"
 
 namespace vantrel::platform {
@@ -70,6 +74,9 @@ class TrackController : public QObject {
   private:
     core::Outcome OpenGps(const persistence::LiveSettings& settings);
     core::Outcome OpenNetwork(const persistence::LiveSettings& settings);
+    core::Outcome OpenReceiver(const persistence::IniFile& ini);
+    // The fox the schedule has on the air now (fox 1 without a schedule).
+    [[nodiscard]] int FoxOnAirNow() const;
     void OnFix(const instruments::GpsSample& fix, hunt_log::TimeMs arrivalMs);
     void OnSerialBytes(const QByteArray& bytes);
     void Take(const live::LiveOutput& output);
@@ -81,6 +88,10 @@ class TrackController : public QObject {
     std::optional<hunt_log::LogWriter> writer_;
     std::unique_ptr<platform::GpsdClient> gpsd_;
     std::unique_ptr<platform::InstrumentPort> serial_;
+    std::unique_ptr<platform::InstrumentPort> receiver_;
+    std::optional<instruments::FoxSchedule> schedule_;
+    std::int64_t clockOffsetNs_ = 0;
+    int foxOnAir_ = 1;
     std::unique_ptr<platform::NetworkDfPoller> network_;
     live::NmeaMotionReader nmea_;
     QTimer tick_;

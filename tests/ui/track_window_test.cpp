@@ -15,6 +15,8 @@
 #include "core/number_text.hpp"
 #include "file_bytes.hpp"
 #include "geodesy/utm_conv.hpp"
+#include "hunt_log/hunt_state.hpp"
+#include "hunt_log/log_reader.hpp"
 #include "instruments/network_df.hpp"
 #include "persistence/settings.hpp"
 #include "platform/instrument_port.hpp"
@@ -149,11 +151,54 @@ class TrackWindowTest : public QObject {
         // Off: the GPS port is free again and the poller has stopped.
         f.window->mnuTrack->trigger();
         QVERIFY(!f.window->lblTrack->isVisible());
+        QTest::qWait(100);  // a request on its way when Track stopped may still reach the server
         platform::InstrumentPort other;
         QVERIFY(other.Open(QString::fromStdString(f.gps.device()), 4800).ok());
         const int requests = f.df.requests();
         QTest::qWait(400);
         QCOMPARE(f.df.requests(), requests);
+    }
+
+    // A Doppler unit (agrelo) on the Goniometer port, not in vehicle mode: one bearing per interval, taken
+    // as true, at the GPS's position.
+    void TrackLogsTheStreamingReceiversIntervalMeans() {
+        TempDir dir;
+        SocatPair gps{dir.path().string()};
+        std::filesystem::create_directories(dir / "rx");
+        SocatPair rx{(dir / "rx").string()};
+        QVERIFY(gps.ready() && rx.ready());
+        WriteBytes(dir / "Vantrel.ini", "[Ports]\r\nCOM1=" + gps.device() + "\r\nCOM2=" + rx.device() +
+                                            "\r\nGON-Format=agrelo\r\nGON-Baud=4800\r\n");
+        persistence::ProgramState program;
+        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+        program.settings.GonPort = "2";
+        program.main.DataFileName = (dir / "hunt.fh2").string();
+        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        window.show();
+        window.mnuTrack->trigger();
+        QVERIFY(window.mnuTrack->isChecked());
+        QTest::qWait(200);  // the ports' input cleared
+        // At the real rate: a fix a second, ten lines a second.
+        for (int s = 0; s < 4; ++s) {
+            QVERIFY(gps.Send(Rmc(12 * 3600 + s, "5000.000", "00900.000")));
+            for (int line = 0; line < 10; ++line) {
+                QVERIFY(rx.Send(line % 2 == 0 ? "%088/7\r" : "%092/7\r"));
+                QTest::qWait(100);
+            }
+        }
+        const std::filesystem::path log = dir / "hunt.fhl";
+        QTRY_VERIFY2_WITH_TIMEOUT(CountLines(ReadBytes(log), "\"source\":\"agrelo\"") >= 2,
+                                  qPrintable(window.lblTrack->text()), 5000);
+        window.mnuTrack->trigger();  // the open interval is logged as Track ends
+        const auto read = hunt_log::ReadLog(log);
+        QVERIFY(read.ok());
+        const hunt_log::HuntState state = hunt_log::StateAt(read->log);
+        QVERIFY(state.Fox(1).size() >= 2);
+        for (const hunt_log::FoxBearing& b : state.Fox(1)) {
+            QCOMPARE(b.source, std::string("agrelo"));
+            QVERIFY2(std::abs(b.bearing - 90) < 1e-9, std::to_string(b.bearing).c_str());  // 88 and 92 alike
+            QVERIFY(std::abs(b.lat - 50) < 1e-9 && std::abs(b.lon - 9) < 1e-9);
+        }
     }
 
     void TrackThatCannotOpenTheGpsSaysSoAndStaysOff() {
