@@ -82,6 +82,9 @@ void GpsdClient::OnReadyRead() {
 }
 
 void GpsdClient::OnLine(std::string_view line) {
+    if (!running_) {
+        return;  // stopped by a receiver of an earlier line of the same chunk
+    }
     const instruments::GpsdReport report = instruments::ParseGpsdReport(line);
     if (report.kind == instruments::GpsdReport::Kind::NoFix) {
         if (hasFix_ || lastStatus_.endsWith(QStringLiteral("waiting for a fix"))) {
