@@ -87,12 +87,13 @@ const std::vector<Command>& AllCommands() {
          RunRx,
          {"format", "baud"}},
         {"live",
-         "live [--gps DEVICE|-] [--rx DEVICE|- [--format FORMAT]] [--vehicle] [--fox N] [--zone ZONE] "
-         "[--seconds N] --log FILE.fhl",
+         "live [--gps DEVICE|gpsd://HOST:PORT|-] [--rx DEVICE|- [--format FORMAT]] [--network URL] "
+         "[--vehicle] "
+         "[--fox N] [--zone ZONE] [--seconds N] --log FILE.fhl",
          "log a hunt on the move: track and true bearings until SIGINT/SIGTERM or N seconds; one line per "
          "logged bearing",
          RunLive,
-         {"gps", "rx", "format", "fox", "zone", "seconds", "log"}},
+         {"gps", "rx", "format", "network", "fox", "zone", "seconds", "log"}},
         {"schedule",
          "schedule --start HH:MM:SS --slot S [--slots N] [--order F1,F2,-,F4,F5] [--on S] [--guard S] "
          "TIME...",

@@ -31,8 +31,9 @@ namespace vantrel::cli {
 namespace {
 
 constexpr const char* kSynopsis =
-    "live [--gps DEVICE|-] [--rx DEVICE|- --format FORMAT] [--vehicle] [--fox N] [--zone ZONE] [--seconds N] "
-    "--log FILE.fhl";
+    "live [--gps DEVICE|gpsd://HOST:PORT|-] [--rx DEVICE|- --format FORMAT] [--network URL] [--vehicle] "
+    "[--fox N] "
+    "[--zone ZONE] [--seconds N] --log FILE.fhl";
 // How often the session is told the time: intervals close and the fox schedule is looked at.
 constexpr int kTickMs = 100;
 
@@ -124,6 +125,7 @@ class FoxChoice {
 
 struct LiveArguments {
     std::optional<std::string> gps, rx;
+    std::optional<instruments::FeedAddress> gpsd, network;
     instruments::RxFormat format = instruments::RxFormat::Agrelo;
     int rxBaud = 0;
     std::optional<double> seconds;
@@ -143,8 +145,24 @@ std::optional<LiveArguments> ReadArguments(const Context& context, const persist
     a.log = *log;
     a.gps = context.args.Option("gps");
     a.rx = context.args.Option("rx");
-    if (!a.gps && !a.rx) {
-        UsageError("live needs --gps or --rx (or both): " + std::string(kSynopsis));
+    if (a.gps && a.gps->rfind("gpsd:", 0) == 0) {
+        const auto address = instruments::ParseGpsdAddress(*a.gps);
+        if (!address) {
+            UsageError("--gps: " + address.message());
+            return std::nullopt;
+        }
+        a.gpsd = *address;
+    }
+    if (const auto url = context.args.Option("network")) {
+        const auto address = instruments::ParseNetworkDfAddress(*url);
+        if (!address) {
+            UsageError("--network: " + address.message());
+            return std::nullopt;
+        }
+        a.network = *address;
+    }
+    if (!a.gps && !a.rx && !a.network) {
+        UsageError("live needs --gps or --rx (or both), or --network: " + std::string(kSynopsis));
         return std::nullopt;
     }
     if (a.gps == "-" && a.rx == "-") {
@@ -199,8 +217,14 @@ std::unique_ptr<LiveSource> ByteSource(const std::string& argument, int baud, By
 // The sources the arguments name. A new kind of source is one more branch here.
 std::vector<std::unique_ptr<LiveSource>> MakeLiveSources(const LiveArguments& a) {
     std::vector<std::unique_ptr<LiveSource>> sources;
-    if (a.gps) {
+    if (a.gpsd) {
+        sources.push_back(std::make_unique<GpsdLiveSource>(*a.gpsd));
+    } else if (a.gps) {
         sources.push_back(ByteSource(*a.gps, platform::GpsPositionRequest::kBaudRate, ByteStream::Gps));
+    }
+    if (a.network) {
+        const int pollMs = persistence::ReadLiveSettings(platform::SettingsFilePath()).settings.pollMs;
+        sources.push_back(std::make_unique<NetworkLiveSource>(*a.network, pollMs));
     }
     if (a.rx) {
         sources.push_back(ByteSource(*a.rx, a.rxBaud, ByteStream::Receiver));

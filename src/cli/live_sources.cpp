@@ -71,6 +71,32 @@ void SerialLiveSource::OnReceived(LiveSink& sink, const QByteArray& bytes) {
     Feed(sink, stream_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+core::Outcome GpsdLiveSource::Start(LiveSink& sink) {
+    QObject::connect(&client_, &platform::GpsdClient::sample, &client_,
+                     [&sink](const instruments::GpsSample& fix, qint64) { sink.gpsFix(fix); });
+    QObject::connect(&client_, &platform::GpsdClient::status, &client_, [&sink](const QString& text) {
+        if (text.contains(QStringLiteral("retrying")) || text.endsWith(QStringLiteral("no fix"))) {
+            sink.problem(text.toStdString());
+        }
+    });
+    client_.Start(address_);
+    return core::Outcome::Ok();
+}
+
+core::Outcome NetworkLiveSource::Start(LiveSink& sink) {
+    QObject::connect(
+        &poller_, &platform::NetworkDfPoller::frame, &poller_, [&sink](const QByteArray& body, qint64, bool) {
+            sink.networkBody(std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
+        });
+    QObject::connect(&poller_, &platform::NetworkDfPoller::status, &poller_, [&sink](const QString& text) {
+        if (text.contains(QStringLiteral("retrying"))) {
+            sink.problem(text.toStdString());
+        }
+    });
+    poller_.Start(address_, pollMs_);
+    return core::Outcome::Ok();
+}
+
 core::Outcome StdinLiveSource::Start(LiveSink& sink) {
 #ifdef _WIN32
     (void)sink;

@@ -24,8 +24,11 @@
 #include <string_view>
 
 #include "core/outcome.hpp"
+#include "instruments/feed_address.hpp"
 #include "instruments/gps_sample.hpp"
+#include "platform/gpsd_client.hpp"
 #include "platform/instrument_port.hpp"
+#include "platform/network_df_poller.hpp"
 
 namespace vantrel::cli {
 
@@ -83,6 +86,32 @@ class StdinLiveSource : public LiveSource {
   private:
     ByteStream stream_;
     std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// gpsd's fixes (--gps gpsd://HOST:PORT). Its troubles (gpsd down, no fix) are problems; it reconnects by
+// itself and never ends.
+class GpsdLiveSource : public LiveSource {
+  public:
+    explicit GpsdLiveSource(instruments::FeedAddress address) : address_(std::move(address)) {}
+    core::Outcome Start(LiveSink& sink) override;
+
+  private:
+    instruments::FeedAddress address_;
+    platform::GpsdClient client_;
+};
+
+// A network direction finder's file (--network URL), fetched every poll interval. A failing server is a
+// problem; the poller retries by itself and never ends.
+class NetworkLiveSource : public LiveSource {
+  public:
+    NetworkLiveSource(instruments::FeedAddress address, int pollMs)
+        : address_(std::move(address)), pollMs_(pollMs) {}
+    core::Outcome Start(LiveSink& sink) override;
+
+  private:
+    instruments::FeedAddress address_;
+    int pollMs_;
+    platform::NetworkDfPoller poller_;
 };
 
 // SIGINT and SIGTERM as a call on the event loop's thread, through a pipe the handler writes to (the only

@@ -1,4 +1,5 @@
 #include "ui/frm_setup.hpp"
+#include "ui/setup_live_group.hpp"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -31,7 +32,9 @@ namespace {
 
 constexpr int kFrameWidth = 6720;
 constexpr int kFrameHeight = 2580;
-constexpr int kRightColumn = 1800;  // inside a frame: the device and the receiver's settings
+constexpr int kRightColumn = 1800;
+constexpr int kLiveWidth =
+    5400;  // the Track group  // inside a frame: the device and the receiver's settings
 constexpr int kRightWidth = 4740;
 
 int SelectedIndex(const std::array<QRadioButton*, 8>& options) {
@@ -72,7 +75,9 @@ frmSetup::frmSetup(MainFrm& main, QWidget* parent)
     : QWidget(parent), main_(main), ini_(main.SettingsFileContent()) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Setup Com-Ports"));
-    setFixedSize(TwipsToPixels(*this, kFrameWidth + 240), TwipsToPixels(*this, 2 * kFrameHeight + 900));
+    // The Track group stands right of the described two, which keep their places.
+    setFixedSize(TwipsToPixels(*this, kFrameWidth + 240 + kLiveWidth + 120),
+                 TwipsToPixels(*this, 2 * kFrameHeight + 900));
 
     auto* gps = new QGroupBox(QStringLiteral("GPS"), this);
     PlaceTwips(*gps, 120, 120, kFrameWidth, kFrameHeight);
@@ -88,6 +93,8 @@ frmSetup::frmSetup(MainFrm& main, QWidget* parent)
     BuildGroup(gps, "optCOM_GPS", {&optCOM_GPS, cboGpsDevice, lblGpsDevice});
     BuildGroup(gon, "optGonPort", {&optGonPort, cboGonDevice, lblGonDevice});
     BuildReceiver(gon);
+    liveGroup = new SetupLiveGroup(ini_, this);
+    PlaceTwips(*liveGroup, kFrameWidth + 240, 120, kLiveWidth, 2 * kFrameHeight + 120);
 
     // The settings are read afresh at every opening.
     const persistence::Settings& settings = main_.Program().settings;
@@ -222,6 +229,11 @@ void frmSetup::Ready() {
         return;
     }
     receiver.intervalSeconds = static_cast<double>(*interval) / 1e9;
+    const auto live = liveGroup->Settings();
+    if (!live) {
+        ShowMessage(this, QString::fromStdString(live.message()), QMessageBox::Warning);
+        return;
+    }
 
     // [Ports] first, then the seven settings (PutIniData keeps what else the file holds).
     const auto keepDevice = [this](persistence::IniFile& ini, int port, const QString& device) {
@@ -234,6 +246,7 @@ void frmSetup::Ready() {
             keepDevice(ini, gpsPort, gpsDevice);
             keepDevice(ini, gonPort, gonDevice);
             persistence::ReceiverSettingsToIni(receiver, ini);
+            SetupLiveGroup::WriteLive(*live, ini);
         });
     if (!kept) {
         ShowMessage(this, QString::fromStdString(kept.message()), QMessageBox::Warning);

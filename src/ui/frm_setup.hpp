@@ -20,6 +20,7 @@ class QPushButton;
 namespace vantrel::ui {
 
 class MainFrm;
+class SetupLiveGroup;
 
 class frmSetup : public QWidget {
     Q_OBJECT
@@ -39,6 +40,8 @@ class frmSetup : public QWidget {
     QComboBox* cboGonFormat = nullptr;
     QComboBox* cboGonBaud = nullptr;
     QLineEdit* txtGonInterval = nullptr;
+    // Right of them: the [Live] settings of Track.
+    SetupLiveGroup* liveGroup = nullptr;
 
   private:
     // One group: its options, its device box and the note under it.

@@ -87,6 +87,15 @@ core::Result<std::string> HuntLogLink::LogStationBearings() {
     return note + (found.notes.empty() ? "" : "; " + found.notes.front());
 }
 
+core::Result<hunt_log::LogWriter> HuntLogLink::OpenLogWriter(hunt_log::TimeMs now) {
+    const auto path = ChooseLogPath();
+    if (!path) {
+        return core::Result<hunt_log::LogWriter>::Fail(
+            "No bearing log was chosen: Track needs one to log to.");
+    }
+    return hunt_log::LogWriter::Open(*path, ZoneOfHunt(main_), now);
+}
+
 core::Outcome HuntLogLink::AppendEdit(const hunt_log::EditEvent& edit) {
     const auto path = LogPath();
     if (!path) {

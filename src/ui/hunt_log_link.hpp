@@ -20,6 +20,7 @@
 #include "core/outcome.hpp"
 #include "fox_fix/fox_fix.hpp"
 #include "hunt_log/hunt_state.hpp"
+#include "hunt_log/log_writer.hpp"
 #include "locate/locate.hpp"
 
 namespace vantrel::ui {
@@ -49,6 +50,12 @@ class HuntLogLink : public QObject {
     // file when the hunt has none. Returns the status line's note ("Logged 4 bearings to X"), or the
     // failure; a cancelled file choice is an empty note.
     core::Result<std::string> LogStationBearings();
+
+    // The log's writer for a stream of appends (Track): the hunt's log, or a file the user chooses now when
+    // the hunt has none (a cancelled choice is a failure that says so). A new log gets the hunt's zone.
+    core::Result<hunt_log::LogWriter> OpenLogWriter(hunt_log::TimeMs now);
+    // Tells the windows that read the log that it has grown (after appends through OpenLogWriter's writer).
+    void AnnounceChanged() { Q_EMIT LogChanged(); }
 
     // Appends an edit of bearing `id` (Ignore, Note).
     core::Outcome AppendEdit(const hunt_log::EditEvent& edit);

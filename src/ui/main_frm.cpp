@@ -48,6 +48,7 @@
 #include "ui/messages.hpp"
 #include "ui/pic_frame.hpp"
 #include "ui/status_notes.hpp"
+#include "ui/track_controller.hpp"
 #include "ui/twips.hpp"
 #include "ui/wrapping_button.hpp"
 #include "ui/zone_prompt.hpp"
@@ -359,6 +360,7 @@ void MainFrm::BuildMenus() {
     connect(MNU_ABOUT, &QAction::triggered, this, [this] { aboutWindow.Show(); });
     connect(mnuSetup, &QAction::triggered, this, [this] { setupWindow.Show(*this); });
     BuildBearingLogMenus();
+    BuildTrackMenu();
 }
 
 void MainFrm::SetTabOrder() {
@@ -555,6 +557,10 @@ persistence::IniFile MainFrm::SettingsFileContent() const {
 }
 
 void MainFrm::GetPos(int stationIndex) {
+    if (track_->IsRunning()) {
+        GetPosFromTrack(stationIndex);
+        return;
+    }
     if (GPSComm.IsRunning()) {
         return;  // one request at a time: a second press while waiting is ignored
     }
@@ -595,6 +601,10 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (onGetPos && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         State().GpsAbort = true;
+        if (track_->IsRunning() && gpsStation_ >= 0) {
+            track_->CancelNextFix();
+            EndGpsRequest(QStringLiteral("GPS request cancelled"));
+        }
         GPSComm.Abort();
         return true;
     }

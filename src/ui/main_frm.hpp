@@ -38,6 +38,7 @@ class DataDialog;
 class FileTitle;
 class HuntMap;
 class RecentFilesMenu;
+class TrackController;
 class PicFrame;
 class frmAbout;
 class frmAngle;
@@ -146,6 +147,9 @@ class MainFrm : public QMainWindow {
     // The hunt's bearing log: File > Log Bearings (Ctrl+L), View > Bearings.
     QAction* mnuLogBearings = nullptr;
     QAction* mnuBearings = nullptr;
+    // File > Track (Ctrl+T): the live hunt on the move; its fix age and counts at the status bar's end.
+    QAction* mnuTrack = nullptr;
+    QLabel* lblTrack = nullptr;
 
     // The secondary windows, each at most once.
     SingleWindow<frmAngle> angleWindow;
@@ -198,6 +202,11 @@ class MainFrm : public QMainWindow {
     void BuildButtons();
     void BuildMenus();
     void BuildBearingLogMenus();
+    void BuildTrackMenu();
+    // Track on or off (mnuTrack); a Track that cannot start is reported and the entry unchecked.
+    void SetTracking(bool on);
+    // Get Pos while Track is on: the next fix of Track's stream.
+    void GetPosFromTrack(int stationIndex);
     void SetTabOrder();
     QLineEdit* BindBox(QWidget* parent, core::BoxId id);
     // Runs a command over the state: refreshes the window, then shows its failure (and clears the status
@@ -218,9 +227,10 @@ class MainFrm : public QMainWindow {
     quality::QualitySettings qualitySettings_;  // [Quality] of Vantrel.ini, read at start
     persistence::ProgramState& program_;
     MainFrmEnvironment environment_;
-    HuntLogLink* huntLog_ = nullptr;  // Qt child
-    int gpsStation_ = -1;             // the station whose "Get Pos" waits, -1 when none
-    QString gpsPortName_;             // "COM1", and the device it maps to, of the waiting request
+    HuntLogLink* huntLog_ = nullptr;    // Qt child
+    TrackController* track_ = nullptr;  // Qt child
+    int gpsStation_ = -1;               // the station whose "Get Pos" waits, -1 when none
+    QString gpsPortName_;               // "COM1", and the device it maps to, of the waiting request
     QString gpsDevice_;
     std::unique_ptr<FileTitle> fileTitle_;
 };
