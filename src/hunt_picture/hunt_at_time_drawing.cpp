@@ -1,0 +1,194 @@
+#include "hunt_picture/hunt_at_time_drawing.hpp"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "hunt_picture/picture_palette.hpp"
+
+namespace vantrel::hunt_picture {
+namespace {
+
+std::optional<QPointF> Pixel(const maps::View& view, const PictureInput& input, core::PlanePoint p) {
+    const auto pixel = PixelOf(view, *input.projection, p);
+    if (!pixel || !std::isfinite(pixel->x) || !std::isfinite(pixel->y)) {
+        return std::nullopt;
+    }
+    return QPointF(pixel->x, pixel->y);
+}
+
+// Hunt-zone points as pixel polylines, cut where a point cannot be transformed.
+std::vector<QPolygonF> Polylines(const std::vector<core::PlanePoint>& points, const maps::View& view,
+                                 const PictureInput& input) {
+    std::vector<QPolygonF> parts(1);
+    for (const core::PlanePoint& p : points) {
+        const auto pixel = Pixel(view, input, p);
+        if (!pixel) {
+            if (!parts.back().isEmpty()) {
+                parts.emplace_back();
+            }
+            continue;
+        }
+        parts.back().append(*pixel);
+    }
+    return parts;
+}
+
+void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
+    for (const QPolygonF& part : parts) {
+        if (part.size() >= 2) {
+            painter.drawPolyline(part);
+        }
+    }
+}
+
+void Label(QPainter& painter, QPointF baseline, const QString& text, const QColor& colour) {
+    painter.setPen(QColor(255, 255, 255, 230));
+    for (const QPointF offset : {QPointF(-1, -1), QPointF(1, -1), QPointF(-1, 1), QPointF(1, 1)}) {
+        painter.drawText(baseline + offset, text);
+    }
+    painter.setPen(colour);
+    painter.drawText(baseline, text);
+}
+
+void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
+    const auto huntBox = HuntBoxOfView(view, *input.projection);
+    if (!huntBox) {
+        return;
+    }
+    // A straight view needs the two ends only; a bent one sixteen pieces across the view, enough for thin
+    // lines and cheap enough for thousands of rays in a frame.
+    const bool straight = input.projection->IsIdentity();
+    const double piece = std::max(huntBox->Width(), huntBox->Height()) / 16;
+    const Palette& palette = PaletteFor(input.style.night);
+    for (const TimedRay& ray : hunt.rays) {
+        if (!input.layers.FoxShown(ray.fox)) {
+            continue;
+        }
+        const auto inside = maps::ClipHalfLine(ray.station, ray.bearing, *huntBox);
+        if (!inside) {
+            continue;
+        }
+        const Qt::PenStyle style = ray.ignored ? Qt::DotLine : ray.rejected ? Qt::DashLine : Qt::SolidLine;
+        const double opacity = ray.ignored ? ray.opacity / 2 : ray.opacity;
+        painter.setPen(QPen(palette.Fox(ray.fox, static_cast<int>(std::lround(255 * opacity))), 1.5, style,
+                            Qt::FlatCap));
+        if (straight) {
+            const auto a = Pixel(view, input, inside->first);
+            const auto b = Pixel(view, input, inside->second);
+            if (a && b) {
+                painter.drawLine(*a, *b);
+            }
+        } else {
+            DrawPolylines(painter,
+                          Polylines(maps::Densify(inside->first, inside->second, piece), view, input));
+        }
+    }
+}
+
+void DrawCar(QPainter& painter, const maps::View& view, const PictureInput& input, const CarMark& car) {
+    const auto centre = Pixel(view, input, car.position);
+    if (!centre) {
+        return;
+    }
+    const double s = input.style.scale > 0 ? input.style.scale : 1;
+    if (std::isfinite(car.course)) {
+        // The arrow points where 10 m ahead along the course lies in the view (its CRS may turn it).
+        const double rad = car.course * std::numbers::pi / 180;
+        const auto ahead =
+            Pixel(view, input, {car.position.x + 10 * std::sin(rad), car.position.y + 10 * std::cos(rad)});
+        if (ahead && *ahead != *centre) {
+            const QPointF d = *ahead - *centre;
+            const QPointF u = d / std::hypot(d.x(), d.y());
+            const QPointF n(-u.y(), u.x());
+            const QPointF tip = *centre + u * 22 * s;
+            painter.setPen(QPen(Qt::white, 1.5 * s));
+            painter.setBrush(QColor(20, 20, 20));
+            painter.drawPolygon(
+                QPolygonF({tip, *centre + n * 7 * s + u * 6 * s, *centre - n * 7 * s + u * 6 * s}));
+        }
+    }
+    painter.setPen(QPen(Qt::white, 2 * s));
+    painter.setBrush(QColor(20, 20, 20));
+    painter.drawEllipse(*centre, 6 * s, 6 * s);
+}
+
+void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
+    const Palette& palette = PaletteFor(input.style.night);
+    for (const LogFix& fix : hunt.fixes) {
+        if (!input.layers.FoxShown(fix.fox)) {
+            continue;
+        }
+        if (input.layers.ellipses) {
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(palette.Fox(fix.fox).darker(130), 2, Qt::DashLine));
+            DrawPolylines(painter, Polylines(fix.ellipse, view, input));
+        }
+        const auto c = Pixel(view, input, fix.position);
+        if (!c) {
+            continue;
+        }
+        painter.setPen(QPen(Qt::black, 1.5));
+        painter.setBrush(palette.Fox(fix.fox));
+        painter.drawPolygon(
+            QPolygonF({*c + QPointF(0, -9), *c + QPointF(9, 0), *c + QPointF(0, 9), *c + QPointF(-9, 0)}));
+        Label(painter, *c + QPointF(11, 16), QStringLiteral("F%1").arg(fix.fox + 1),
+              palette.FoxText(fix.fox));
+    }
+}
+
+void DrawTruth(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
+    const Palette& palette = PaletteFor(input.style.night);
+    for (const TruthMark& truth : hunt.truth) {
+        const auto c = Pixel(view, input, truth.position);
+        if (!c) {
+            continue;
+        }
+        painter.setPen(QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(*c + QPointF(-9, -9), *c + QPointF(9, 9));
+        painter.drawLine(*c + QPointF(-9, 9), *c + QPointF(9, -9));
+        painter.setPen(QPen(palette.Fox(truth.fox), 3, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(*c + QPointF(-9, -9), *c + QPointF(9, 9));
+        painter.drawLine(*c + QPointF(-9, 9), *c + QPointF(9, -9));
+        QString text = QStringLiteral("F%1 fox").arg(truth.fox + 1);
+        if (truth.fixDistance) {
+            text += QStringLiteral(": fix %1 m off").arg(std::lround(*truth.fixDistance));
+        }
+        Label(painter, *c + QPointF(12, -8), text, palette.FoxText(truth.fox));
+    }
+}
+
+}  // namespace
+
+void DrawHuntAtTime(QPainter& painter, const maps::View& view, const PictureInput& input) {
+    if (!input.scene->huntAtTime) {
+        return;
+    }
+    const HuntAtTime& hunt = *input.scene->huntAtTime;
+    painter.save();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    if (input.layers.rays) {
+        DrawRays(painter, view, input, hunt);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(70, 70, 70, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    DrawPolylines(painter, Polylines(hunt.track, view, input));
+    if (input.layers.fixes) {
+        DrawFixes(painter, view, input, hunt);
+    }
+    DrawTruth(painter, view, input, hunt);
+    if (hunt.car) {
+        DrawCar(painter, view, input, *hunt.car);
+    }
+    painter.restore();
+}
+
+}  // namespace vantrel::hunt_picture
