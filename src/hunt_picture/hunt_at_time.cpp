@@ -104,6 +104,66 @@ void AddTruth(HuntAtTime& layer, int fox, double lat, double lon, geodesy::UtmZo
     layer.truth.push_back(mark);
 }
 
+std::optional<HuntSpan> SpanOf(const hunt_log::Log& log, const std::vector<hunt_log::PositionEvent>& track) {
+    std::optional<HuntSpan> span;
+    const auto take = [&span](hunt_log::TimeMs time) {
+        span =
+            span ? HuntSpan{std::min(span->first, time), std::max(span->last, time)} : HuntSpan{time, time};
+    };
+    for (const hunt_log::Event& event : log.events) {
+        if (!std::holds_alternative<hunt_log::EditEvent>(event)) {
+            take(hunt_log::TimeOf(event));
+        }
+    }
+    for (const hunt_log::PositionEvent& p : track) {
+        take(p.time);
+    }
+    return span;
+}
+
+std::optional<hunt_log::TimeMs> NextBearingTime(const hunt_log::Log& log, hunt_log::TimeMs time) {
+    std::optional<hunt_log::TimeMs> next;
+    for (const hunt_log::Event& event : log.events) {
+        if (const auto* b = std::get_if<hunt_log::BearingEvent>(&event);
+            b && b->time > time && (!next || b->time < *next)) {
+            next = b->time;
+        }
+    }
+    return next;
+}
+
+std::optional<hunt_log::TimeMs> PreviousBearingTime(const hunt_log::Log& log, hunt_log::TimeMs time) {
+    std::optional<hunt_log::TimeMs> previous;
+    for (const hunt_log::Event& event : log.events) {
+        if (const auto* b = std::get_if<hunt_log::BearingEvent>(&event);
+            b && b->time < time && (!previous || b->time > *previous)) {
+            previous = b->time;
+        }
+    }
+    return previous;
+}
+
+hunt_log::HuntState ReplayStateAt(const hunt_log::Log& log, const std::vector<hunt_log::PositionEvent>& track,
+                                  hunt_log::TimeMs time, geodesy::UtmZone zone) {
+    const auto span = SpanOf(log, track);
+    const bool atEnd = !span || time >= span->last;
+    hunt_log::HuntState state = hunt_log::StateAt(log, atEnd ? std::nullopt : std::optional(time), zone);
+    if (track.empty()) {
+        return state;
+    }
+    for (const hunt_log::PositionEvent& p : track) {
+        if (p.time <= time) {
+            state.track.push_back(p);
+        }
+    }
+    std::stable_sort(state.track.begin(), state.track.end(),
+                     [](const auto& a, const auto& b) { return a.time < b.time; });
+    if (!state.track.empty()) {
+        state.lastPosition = state.track.back();
+    }
+    return state;
+}
+
 LiveFigures FiguresAt(const hunt_log::HuntState& state, hunt_log::TimeMs time) {
     LiveFigures figures;
     for (const auto& fox : state.foxes) {

@@ -72,6 +72,24 @@ HuntAtTime BuildHuntAtTime(const hunt_log::HuntState& state,
 // view once the user asked to see it.
 void AddTruth(HuntAtTime& layer, int fox, double lat, double lon, geodesy::UtmZone zone);
 
+// The span a replay runs over: from the first to the last bearing or track point of `log` and `track` (a
+// GPX track shown with it). Edits are left out: an edit made long after the hunt does not stretch it.
+struct HuntSpan {
+    hunt_log::TimeMs first = 0;
+    hunt_log::TimeMs last = 0;
+};
+std::optional<HuntSpan> SpanOf(const hunt_log::Log& log, const std::vector<hunt_log::PositionEvent>& track);
+
+// The time of the first bearing after `time`, of the last one before it; nothing when there is none.
+std::optional<hunt_log::TimeMs> NextBearingTime(const hunt_log::Log& log, hunt_log::TimeMs time);
+std::optional<hunt_log::TimeMs> PreviousBearingTime(const hunt_log::Log& log, hunt_log::TimeMs time);
+
+// The fold of a replay at `time`: the log up to it, and at the span's end the whole log (edits made after
+// the hunt included, so the end shows the log as it stands). Positions of `track` up to `time` join the
+// fold's track in time order.
+hunt_log::HuntState ReplayStateAt(const hunt_log::Log& log, const std::vector<hunt_log::PositionEvent>& track,
+                                  hunt_log::TimeMs time, geodesy::UtmZone zone);
+
 // What the status line of the live map says about the hunt at `time`.
 struct LiveFigures {
     std::size_t bearingsLastMinute = 0;              // bearings dated in (time - 60 s, time]
