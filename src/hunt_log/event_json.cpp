@@ -277,6 +277,17 @@ bool DecodeHeader(FieldReader& read, Header& header) {
     return true;
 }
 
+bool DecodeTruth(FieldReader& read, TruthFox& truth) {
+    truth = TruthFox{};
+    std::uint64_t fox = 0;
+    if (!read.ReadWhole(kFox, 1, kFoxCount, true, fox) || !read.ReadNumber(kLat, -90, 90, true, truth.lat) ||
+        !read.ReadNumber(kLon, -180, 180, true, truth.lon)) {
+        return false;
+    }
+    truth.fox = static_cast<int>(fox);
+    return true;
+}
+
 bool DecodeBearing(FieldReader& read, DecodedLine& out) {
     BearingEvent& b = out.bearing;
     b = BearingEvent{};
@@ -351,6 +362,15 @@ std::string EncodeHeader(const Header& header) {
     json["version"] = header.version;
     json["zone"] = geodesy::ZoneText(header.zone);
     json["created"] = UtcText(header.created);
+    return Dump(json);
+}
+
+std::string EncodeTruth(const TruthFox& truth) {
+    Json json;
+    json["type"] = "truth";
+    json["fox"] = truth.fox;
+    json["lat"] = Degrees9(truth.lat);
+    json["lon"] = Degrees9(truth.lon);
     return Dump(json);
 }
 
@@ -440,6 +460,9 @@ core::Outcome LineDecoder::Decode(std::string_view line, DecodedLine& out) {
     } else if (type == "edit") {
         out.kind = LineKind::Edit;
         ok = DecodeEdit(read, fields, out.edit);
+    } else if (type == "truth") {
+        out.kind = LineKind::Truth;
+        ok = DecodeTruth(read, out.truth);
     } else if (type == "header") {
         out.kind = LineKind::Header;
         ok = DecodeHeader(read, out.header);

@@ -19,17 +19,19 @@ namespace vantrel::hunt_log {
 // A bearing as written: station and source as text. Positions are rounded for the file to 1e-9 degrees
 // (0.1 mm) and 1 mm.
 std::string EncodeHeader(const Header& header);
+std::string EncodeTruth(const TruthFox& truth);
 std::string EncodeBearing(const BearingEvent& bearing, std::string_view station, std::string_view source);
 std::string EncodePosition(const PositionEvent& position);
 std::string EncodeEdit(const EditEvent& edit);
 
-enum class LineKind { Header, Bearing, Position, Edit, Unknown };
+enum class LineKind { Header, Truth, Bearing, Position, Edit, Unknown };
 
 // What one line holds. A bearing's position may be given as lat/lon, as zone/easting/northing, or both;
 // the flags say which (the reader fills in the other and moves it into the log's zone).
 struct DecodedLine {
     LineKind kind = LineKind::Unknown;
     Header header;
+    TruthFox truth;
     BearingEvent bearing;  // station and source are in the strings below; its indices are 0
     std::string station;
     std::string source;

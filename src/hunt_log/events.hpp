@@ -3,8 +3,11 @@
 // The events of a hunt's bearing log (NAME.fhl): one JSON object per line, UTF-8, appended in the order
 // they happen and never rewritten. The first line is the header; after it come bearings, track points and
 // edits (an edit ignores a bearing, takes it back, or notes it: the bearing's own line stays as it was).
+// A simulated hunt's log holds, right after the header, one truth line per fox: where the fox really was.
+// Truth lines are no events (the state at a time does not see them); a log of a real hunt has none.
 //
 //   {"type":"header","version":1,"zone":"32U","created":"2026-12-08T14:05:22.123Z"}
+//   {"type":"truth","fox":1,"lat":50.123456789,"lon":9.123456789}
 //   {"type":"bearing","id":1,"time":"...","fox":2,"station":"Station 1","lat":50.5,"lon":9.25,
 //    "zone":"32U","easting":517757.348,"northing":5593178.093,"bearing":123.5,"reference":"grid",
 //    "sigma":3.2,"source":"receiver","readings":4}
@@ -96,6 +99,15 @@ struct EditEvent {
     std::optional<std::string> note;
 };
 
+// Where a fox of a simulated hunt really was (WGS84 degrees).
+struct TruthFox {
+    int fox = 1;  // 1..5
+    double lat = 0;
+    double lon = 0;
+
+    friend bool operator==(const TruthFox&, const TruthFox&) = default;
+};
+
 using Event = std::variant<BearingEvent, PositionEvent, EditEvent>;
 
 TimeMs TimeOf(const Event& event);
@@ -105,7 +117,8 @@ TimeMs TimeOf(const Event& event);
 // hundred megabytes).
 struct Log {
     Header header;
-    std::vector<Event> events;  // in file order
+    std::vector<Event> events;    // in file order
+    std::vector<TruthFox> truth;  // in file order; empty for a real hunt
     std::vector<std::string> labels{""};
 
     [[nodiscard]] const std::string& Label(std::uint32_t index) const { return labels.at(index); }

@@ -128,6 +128,7 @@ struct Block {
 // What a worker made of a block. Bearings' station and source index into the block's own labels.
 struct BlockResult {
     std::vector<Event> events;
+    std::vector<TruthFox> truth;
     std::vector<std::string> labels{""};
     std::vector<std::pair<std::uint64_t, std::string>> bad;  // line number, what is wrong
     std::size_t unknown = 0;
@@ -174,6 +175,9 @@ BlockResult DecodeBlock(const Block& block, geodesy::UtmZone zone) {
                 break;
             case LineKind::Edit:
                 result.events.emplace_back(std::move(line.edit));
+                break;
+            case LineKind::Truth:
+                result.truth.push_back(line.truth);
                 break;
             case LineKind::Header:
             case LineKind::Unknown:
@@ -271,6 +275,7 @@ class EventCollector {
             }
             events.push_back(std::move(event));
         }
+        result_.log.truth.insert(result_.log.truth.end(), block.truth.begin(), block.truth.end());
         report.eventsRead += block.events.size();
         report.unknownEvents += block.unknown;
         report.convertedFromOtherZone += block.converted;

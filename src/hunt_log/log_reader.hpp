@@ -11,6 +11,7 @@
 //   left out and reported with its number; reading goes on, so nothing after it is lost, and the report
 //   says how many events were read.
 // - Events of unknown types and unknown fields are skipped (counted).
+// - Truth lines (a simulated hunt's true fox positions) go into Log::truth, in file order.
 // - A bearing whose position is given in another zone than the log's is converted into the log's zone
 //   (exact transverse Mercator), so every bearing of the result lies in Log::header.zone.
 //

@@ -97,6 +97,16 @@ TEST(EventLine, BearingReadsBackAsWrittenWithPositionsRounded) {
     EXPECT_EQ(out.edit.note, "wet");
 }
 
+TEST(EventLine, TruthReadsBackRoundedTo1e9Degrees) {
+    const std::string line = EncodeTruth({4, -33.1234567894, 151.0000000006});
+    EXPECT_EQ(line, R"({"type":"truth","fox":4,"lat":-33.123456789,"lon":151.000000001})");
+    LineDecoder decoder;
+    DecodedLine out;
+    ASSERT_TRUE(decoder.Decode(line, out)) << line;
+    ASSERT_EQ(out.kind, LineKind::Truth);
+    EXPECT_EQ(out.truth, (TruthFox{4, -33.123456789, 151.000000001}));
+}
+
 TEST(EventLine, UnknownTypesAndFieldsAreSkipped) {
     LineDecoder decoder;
     DecodedLine out;
@@ -153,6 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"IgnoreText", R"({"type":"edit","id":3,"time":"2026-12-08T14:05:22.123Z","ignore":"yes"})",
                 "neither true nor false"},
         BadLine{"BadTime", R"({"type":"position","time":"yesterday","lat":1,"lon":1})", "\"yesterday\""},
+        BadLine{"TruthFox0", R"({"type":"truth","fox":0,"lat":50,"lon":9})", "fox 0 lies outside 1..5"},
+        BadLine{"TruthNoLon", R"({"type":"truth","fox":1,"lat":50})", "its lon is missing"},
+        BadLine{"TruthLat91", R"({"type":"truth","fox":2,"lat":91,"lon":9})", "lat 91 lies outside -90..90"},
         BadLine{"HeaderNoZone", R"({"type":"header","version":1,"created":"2026-12-08T14:05:22.123Z"})",
                 "zone is missing"},
         BadLine{"BrokenUtf8", "{\"type\":\"edit\",\"note\":\"\xff\"}", "it is not JSON"}),

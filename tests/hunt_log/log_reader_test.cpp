@@ -108,6 +108,22 @@ TEST(LogReader, ALargeLogComesBackInOrderWithItsLabelsAndLineNumbers) {
     }
 }
 
+TEST(LogReader, TruthLinesFillTheTruthAndAreNoEvents) {
+    const TempDir dir;
+    const auto path = dir / "simulated.fhl";
+    WriteBytes(path, std::string(kHeader) + "\n" + R"({"type":"truth","fox":2,"lat":50.1,"lon":9.2})" + "\n" +
+                         R"({"type":"truth","fox":1,"lat":-50,"lon":-9,"height":3})" + "\n" +
+                         R"({"type":"truth","fox":9,"lat":1,"lon":1})" + "\n" + BearingLine(1, 2) + "\n");
+    const auto read = ReadLog(path);
+    ASSERT_TRUE(read) << read.message();
+    EXPECT_EQ(read->log.truth, (std::vector<TruthFox>{{2, 50.1, 9.2}, {1, -50, -9}}));
+    EXPECT_EQ(read->log.events.size(), 1u);
+    EXPECT_EQ(read->report.eventsRead, 1u);
+    EXPECT_EQ(read->report.unknownEvents, 0u);
+    ASSERT_EQ(read->report.badLines, 1u);  // fox 9
+    EXPECT_NE(read->report.problems[0].find("line 4 of"), std::string::npos) << read->report.problems[0];
+}
+
 TEST(LogReader, RefusesWhatIsNoLog) {
     const TempDir dir;
     struct Case {
