@@ -91,6 +91,9 @@ core::Outcome LogFollower::TakeLine(std::string_view line, FollowStep& step) {
         case LineKind::Edit:
             log_.events.emplace_back(std::move(decoded.edit));
             break;
+        case LineKind::Truth:
+            log_.truth.push_back(decoded.truth);
+            return core::Outcome::Ok();
         case LineKind::Header:
         case LineKind::Unknown:
             return core::Outcome::Ok();

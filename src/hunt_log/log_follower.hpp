@@ -11,6 +11,7 @@
 //   unknown types are skipped. Bearings come in the log's zone, as ReadLog gives them.
 // - A file that got shorter than what was read (replaced, or a different file) is read again from its
 //   start: the step says so and the events read before are dropped.
+// - Truth lines (a simulated hunt's true foxes) go into Log::truth.
 //
 // One LogFollower belongs to one thread at a time; it may be moved to another between calls.
 

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 
 #include "persistence/file_access.hpp"
@@ -292,6 +293,12 @@ core::Outcome HuntTimeBar::Open(const std::filesystem::path& log, bool live) {
     follower_ = std::move(follower);
     live_ = live;
     options_ = persistence::ReadLocateSettings(main_.SettingsFile()).options;
+    {
+        const QSignalBlocker blockMenu(mnuShowFox);
+        const QSignalBlocker blockButton(cmdShowFox);
+        mnuShowFox->setChecked(false);
+        cmdShowFox->setChecked(false);
+    }
     showFox_ = false;
     TakeSnapshot();
     time_ = span_ ? (live ? span_->last : span_->first) : WallClockMs();
@@ -356,8 +363,9 @@ void HuntTimeBar::TakeSnapshot() {
     if (!follower_) {
         log->header.zone = zone_;
     }
-    mnuShowFox->setEnabled(false);
-    cmdShowFox->setVisible(false);
+    // A simulated hunt (training): its foxes stay hidden until asked for.
+    mnuShowFox->setEnabled(!log->truth.empty());
+    cmdShowFox->setVisible(!log->truth.empty());
     snapshot_ = std::move(log);
     span_ = hunt_picture::SpanOf(*snapshot_, *gpx_);
     if (live_ && atEnd_ && span_) {
