@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +100,11 @@ HuntTimeBar::Computed HuntTimeBar::Compute(const Moment& moment, std::stop_token
     }
     computed.layer =
         hunt_picture::BuildHuntAtTime(computed.state, computed.fixes, moment.time, moment.mostRayAge);
+    if (moment.showFox) {
+        for (const hunt_log::TruthFox& truth : moment.log->truth) {
+            hunt_picture::AddTruth(computed.layer, truth.fox, truth.lat, truth.lon, moment.zone);
+        }
+    }
     return computed;
 }
 
@@ -152,42 +158,47 @@ void HuntTimeBar::BuildWidgets() {
     mnuShowFox->setCheckable(true);
     mnuShowFox->setEnabled(false);
 
-    cmdPlay = new QPushButton(QStringLiteral("Play"), this);
+    // Two rows in one widget, so nothing is pushed into the tool bar's overflow menu: the time controls
+    // above, what the moment shows below.
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 2, 4, 2);
+    cmdPlay = new QPushButton(QStringLiteral("Play"), panel);
     cmdPlay->setObjectName(QStringLiteral("cmdPlay"));
     cmdPlay->setToolTip(QStringLiteral("Play or pause the replay (Space)"));
-    addWidget(cmdPlay);
-    cboSpeed = new QComboBox(this);
+    cboSpeed = new QComboBox(panel);
     cboSpeed->setObjectName(QStringLiteral("cboSpeed"));
     for (const int speed : {1, 2, 5, 10, 30, 60}) {
         cboSpeed->addItem(QStringLiteral("x%1").arg(speed), speed);
     }
     cboSpeed->setToolTip(QStringLiteral("Replay speed"));
-    addWidget(cboSpeed);
-    sldTime = new QSlider(Qt::Horizontal, this);
+    sldTime = new QSlider(Qt::Horizontal, panel);
     sldTime->setObjectName(QStringLiteral("sldTime"));
     sldTime->setMinimumWidth(240);
-    addWidget(sldTime);
-    lblTime = new QLabel(this);
+    lblTime = new QLabel(panel);
     lblTime->setObjectName(QStringLiteral("lblTime"));
-    addWidget(lblTime);
-    addSeparator();
-    lblBearing = new QLabel(this);
-    lblBearing->setObjectName(QStringLiteral("lblBearing"));
-    addWidget(lblBearing);
-    addSeparator();
-    chkFollow = new QCheckBox(QStringLiteral("Follow"), this);
+    chkFollow = new QCheckBox(QStringLiteral("Follow"), panel);
     chkFollow->setObjectName(QStringLiteral("chkFollow"));
     chkFollow->setToolTip(QStringLiteral("Keep the car in view as it moves"));
     chkFollow->setChecked(settings_.follow);
-    addWidget(chkFollow);
-    cmdShowFox = new QPushButton(QStringLiteral("Show fox"), this);
+    cmdShowFox = new QPushButton(QStringLiteral("Show fox"), panel);
     cmdShowFox->setObjectName(QStringLiteral("cmdShowFox"));
     cmdShowFox->setCheckable(true);
     cmdShowFox->setToolTip(QStringLiteral("Training: show where the simulated foxes really are"));
-    addWidget(cmdShowFox);
-    lblLive = new QLabel(this);
+    lblBearing = new QLabel(panel);
+    lblBearing->setObjectName(QStringLiteral("lblBearing"));
+    lblLive = new QLabel(panel);
     lblLive->setObjectName(QStringLiteral("lblLive"));
-    addWidget(lblLive);
+    grid->addWidget(cmdPlay, 0, 0);
+    grid->addWidget(cboSpeed, 0, 1);
+    grid->addWidget(sldTime, 0, 2);
+    grid->addWidget(lblTime, 0, 3);
+    grid->addWidget(chkFollow, 0, 4);
+    grid->addWidget(cmdShowFox, 1, 0, 1, 2);
+    grid->addWidget(lblLive, 1, 2);
+    grid->addWidget(lblBearing, 1, 3, 1, 2);
+    grid->setColumnStretch(2, 1);
+    addWidget(panel);
 
     connect(cmdPlay, &QPushButton::clicked, this, [this] { SetPlaying(!playTimer_->isActive()); });
     connect(mnuPlay, &QAction::triggered, this, [this] { SetPlaying(!playTimer_->isActive()); });
@@ -504,8 +515,17 @@ void HuntTimeBar::Computed_(Computed computed) {
 }
 
 void HuntTimeBar::ShowMoment() {
-    lblLive->setText(QString::fromStdString(hunt_picture::LiveStatusText(
-        computed_.state, time_, live_ ? std::optional(WallClockMs()) : std::nullopt)));
+    QString status = QString::fromStdString(hunt_picture::LiveStatusText(
+        computed_.state, time_, live_ ? std::optional(WallClockMs()) : std::nullopt));
+    if (layer_) {
+        for (const hunt_picture::TruthMark& truth : layer_->truth) {
+            status += truth.fixDistance ? QStringLiteral("; F%1 fix %2 m from the fox")
+                                              .arg(truth.fox + 1)
+                                              .arg(std::lround(*truth.fixDistance))
+                                        : QStringLiteral("; F%1 has no fix yet").arg(truth.fox + 1);
+        }
+    }
+    lblLive->setText(status);
     const auto current = CurrentBearing();
     lblBearing->setText(current ? BearingText(*current, FoxOf(computed_.state, current->id))
                                 : QStringLiteral("no bearing yet"));
