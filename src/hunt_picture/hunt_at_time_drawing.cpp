@@ -133,10 +133,14 @@ void DrawFixes(QPainter& painter, const maps::View& view, const PictureInput& in
         if (!c) {
             continue;
         }
-        painter.setPen(QPen(Qt::black, 1.5));
+        // A white rim keeps the diamond apart from the rays of its own colour that meet under it.
+        const QPolygonF diamond(
+            {*c + QPointF(0, -10), *c + QPointF(10, 0), *c + QPointF(0, 10), *c + QPointF(-10, 0)});
+        painter.setPen(QPen(Qt::white, 5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         painter.setBrush(palette.Fox(fix.fox));
-        painter.drawPolygon(
-            QPolygonF({*c + QPointF(0, -9), *c + QPointF(9, 0), *c + QPointF(0, 9), *c + QPointF(-9, 0)}));
+        painter.drawPolygon(diamond);
+        painter.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawPolygon(diamond);
         Label(painter, *c + QPointF(11, 16), QStringLiteral("F%1").arg(fix.fox + 1),
               palette.FoxText(fix.fox));
     }
