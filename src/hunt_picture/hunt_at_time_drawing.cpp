@@ -5,11 +5,15 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
+#include <compare>
+#include <map>
 #include <numbers>
 #include <vector>
 
 #include "hunt_picture/picture_palette.hpp"
+#include "hunt_picture/ray_raster.hpp"
 
 namespace vantrel::hunt_picture {
 namespace {
@@ -56,6 +60,16 @@ void Label(QPainter& painter, QPointF baseline, const QString& text, const QColo
     painter.drawText(baseline, text);
 }
 
+constexpr int kOpacitySteps = 16;
+
+struct RayPen {
+    int fox = 0;
+    Qt::PenStyle style = Qt::SolidLine;
+    int opacity = 0;  // in kOpacitySteps steps of full
+
+    friend auto operator<=>(const RayPen&, const RayPen&) = default;
+};
+
 void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
     const auto huntBox = HuntBoxOfView(view, *input.projection);
     if (!huntBox) {
@@ -65,7 +79,8 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
     // lines and cheap enough for thousands of rays in a frame.
     const bool straight = input.projection->IsIdentity();
     const double piece = std::max(huntBox->Width(), huntBox->Height()) / 16;
-    const Palette& palette = PaletteFor(input.style.night);
+    // Rays grouped by fox, line style and opacity (in sixteen steps), each group in one colour.
+    std::map<RayPen, std::vector<QLineF>> batches;
     for (const TimedRay& ray : hunt.rays) {
         if (!input.layers.FoxShown(ray.fox)) {
             continue;
@@ -74,21 +89,57 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
         if (!inside) {
             continue;
         }
-        const Qt::PenStyle style = ray.ignored ? Qt::DotLine : ray.rejected ? Qt::DashLine : Qt::SolidLine;
         const double opacity = ray.ignored ? ray.opacity / 2 : ray.opacity;
-        painter.setPen(QPen(palette.Fox(ray.fox, static_cast<int>(std::lround(255 * opacity))), 1.5, style,
-                            Qt::FlatCap));
+        const RayPen key{ray.fox,
+                         ray.ignored    ? Qt::DotLine
+                         : ray.rejected ? Qt::DashLine
+                                        : Qt::SolidLine,
+                         static_cast<int>(std::lround(opacity * kOpacitySteps))};
+        std::vector<QLineF>& lines = batches[key];
         if (straight) {
             const auto a = Pixel(view, input, inside->first);
             const auto b = Pixel(view, input, inside->second);
             if (a && b) {
-                painter.drawLine(*a, *b);
+                lines.emplace_back(*a, *b);
             }
-        } else {
-            DrawPolylines(painter,
-                          Polylines(maps::Densify(inside->first, inside->second, piece), view, input));
+            continue;
+        }
+        for (const QPolygonF& part :
+             Polylines(maps::Densify(inside->first, inside->second, piece), view, input)) {
+            for (qsizetype k = 1; k < part.size(); ++k) {
+                lines.emplace_back(part[k - 1], part[k]);
+            }
         }
     }
+    // Each fox's rays into a coverage layer of the device's pixels, laid over a transparent image in the
+    // fox's colour, and that drawn in one call.
+    const QPaintDevice& device = *painter.device();
+    const qreal ratio = device.devicePixelRatioF();
+    const QSize size = QSize(device.width(), device.height()) * ratio;
+    const QTransform toImage = painter.combinedTransform() * QTransform::fromScale(ratio, ratio);
+    const Palette& palette = PaletteFor(input.style.night);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int fox = 0; fox < hunt_log::kFoxCount; ++fox) {
+        CoverageLayer layer(size.width(), size.height());
+        for (auto batch = batches.lower_bound(RayPen{fox, Qt::NoPen, 0});
+             batch != batches.end() && batch->first.fox == fox; ++batch) {
+            const RayPen& key = batch->first;
+            const DashPattern dash = key.style == Qt::DotLine    ? DashPattern{1, 3}
+                                     : key.style == Qt::DashLine ? DashPattern{6, 4}
+                                                                 : DashPattern{};
+            const int opacity = std::clamp(key.opacity * 255 / kOpacitySteps, 0, 255);
+            for (const QLineF& line : batch->second) {
+                layer.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
+            }
+        }
+        layer.CompositeOnto(image, palette.Fox(fox).rgb());
+    }
+    image.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(0, 0), image);
+    painter.restore();
 }
 
 void DrawCar(QPainter& painter, const maps::View& view, const PictureInput& input, const CarMark& car) {
