@@ -43,6 +43,25 @@ std::vector<QPolygonF> Polylines(const std::vector<core::PlanePoint>& points, co
     return parts;
 }
 
+// A track of a point a second has many points within a pixel of the last one drawn: they are left out, so
+// the stroker works on what can be seen.
+std::vector<QPolygonF> Thinned(std::vector<QPolygonF> parts) {
+    for (QPolygonF& part : parts) {
+        QPolygonF kept;
+        for (const QPointF& p : part) {
+            if (kept.isEmpty() ||
+                std::abs(p.x() - kept.back().x()) + std::abs(p.y() - kept.back().y()) >= 1.5) {
+                kept.append(p);
+            }
+        }
+        if (part.size() >= 2 && kept.size() < 2) {
+            kept.append(part.back());
+        }
+        part = std::move(kept);
+    }
+    return parts;
+}
+
 void DrawPolylines(QPainter& painter, const std::vector<QPolygonF>& parts) {
     for (const QPolygonF& part : parts) {
         if (part.size() >= 2) {
@@ -111,15 +130,14 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
             }
         }
     }
-    // Each fox's rays into a coverage layer of the device's pixels, laid over a transparent image in the
-    // fox's colour, and that drawn in one call.
+    // Each fox's rays into a coverage layer of the device's pixels, drawn in the fox's colour in one call.
     const QPaintDevice& device = *painter.device();
     const qreal ratio = device.devicePixelRatioF();
     const QSize size = QSize(device.width(), device.height()) * ratio;
     const QTransform toImage = painter.combinedTransform() * QTransform::fromScale(ratio, ratio);
     const Palette& palette = PaletteFor(input.style.night);
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    painter.save();
+    painter.resetTransform();
     for (int fox = 0; fox < hunt_log::kFoxCount; ++fox) {
         CoverageLayer layer(size.width(), size.height());
         for (auto batch = batches.lower_bound(RayPen{fox, Qt::NoPen, 0});
@@ -133,12 +151,12 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
                 layer.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
             }
         }
-        layer.CompositeOnto(image, palette.Fox(fox).rgb());
+        if (!layer.Empty()) {
+            QImage image = layer.Coloured(palette.Fox(fox).rgb());
+            image.setDevicePixelRatio(ratio);
+            painter.drawImage(QPointF(0, 0), image);
+        }
     }
-    image.setDevicePixelRatio(ratio);
-    painter.save();
-    painter.resetTransform();
-    painter.drawImage(QPointF(0, 0), image);
     painter.restore();
 }
 
@@ -234,8 +252,8 @@ void DrawHuntAtTime(QPainter& painter, const maps::View& view, const PictureInpu
         DrawRays(painter, view, input, hunt);
     }
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(70, 70, 70, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    DrawPolylines(painter, Polylines(hunt.track, view, input));
+    painter.setPen(QPen(QColor(70, 70, 70, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
+    DrawPolylines(painter, Thinned(Polylines(hunt.track, view, input)));
     if (input.layers.fixes) {
         DrawFixes(painter, view, input, hunt);
     }

@@ -43,15 +43,6 @@ std::uint32_t Times(std::uint32_t v, std::uint32_t a) {
     return (t + (t >> 8)) >> 8;
 }
 
-// Each of the four 8-bit channels of `pixel` times alpha / 255, at once.
-std::uint32_t ScalePixel(std::uint32_t pixel, std::uint32_t alpha) {
-    std::uint32_t rb = (pixel & 0x00FF00FFu) * alpha;
-    rb = ((rb + ((rb >> 8) & 0x00FF00FFu) + 0x00800080u) >> 8) & 0x00FF00FFu;
-    std::uint32_t ag = ((pixel >> 8) & 0x00FF00FFu) * alpha;
-    ag = (ag + ((ag >> 8) & 0x00FF00FFu) + 0x00800080u) & 0xFF00FF00u;
-    return rb | ag;
-}
-
 }  // namespace
 
 CoverageLayer::CoverageLayer(int width, int height)
@@ -74,31 +65,44 @@ void CoverageLayer::AddLine(QPointF a, QPointF b, int opacity, DashPattern dash)
     const std::int64_t sy = steps > 0 ? fixed(dy / steps) : 0;
     std::int64_t x = fixed(a.x() + 0.5);
     std::int64_t y = fixed(a.y() + 0.5);
-    const std::int64_t maxX = width_ - 1;
-    const std::int64_t maxY = height_ - 1;
-    const int period = dash.on + dash.off;
-    for (int i = 0; i <= steps; ++i, x += sx, y += sy) {
-        if (period > 0 && i % period >= dash.on) {
-            continue;
+    const std::int64_t startY = y;
+    const auto w = static_cast<std::uint64_t>(width_);
+    const auto h = static_cast<std::uint64_t>(height_);
+    // The clipped line stays inside; the check only guards the memory against rounding.
+    const auto cover = [&](std::int64_t fx, std::int64_t fy) {
+        const auto px = static_cast<std::uint64_t>(fx >> 16);
+        const auto py = static_cast<std::uint64_t>(fy >> 16);
+        if (px < w && py < h) {
+            std::uint8_t& c = coverage_[py * w + px];
+            c = static_cast<std::uint8_t>(c + Times(255u - c, add));
         }
-        const std::int64_t px = std::clamp<std::int64_t>(x >> 16, 0, maxX);
-        const std::int64_t py = std::clamp<std::int64_t>(y >> 16, 0, maxY);
-        std::uint8_t& c = coverage_[static_cast<std::size_t>(py * width_ + px)];
-        c = static_cast<std::uint8_t>(c + Times(255u - c, add));
+    };
+    const int period = dash.on + dash.off;
+    if (period == 0) {
+        for (int i = 0; i <= steps; ++i, x += sx, y += sy) {
+            cover(x, y);
+        }
+    } else {
+        for (int i = 0; i <= steps; ++i, x += sx, y += sy) {
+            if (i % period < dash.on) {
+                cover(x, y);
+            }
+        }
     }
-    const int startRow = static_cast<int>(std::clamp<std::int64_t>(fixed(a.y() + 0.5) >> 16, 0, maxY));
+    const std::int64_t maxY = height_ - 1;
+    const int startRow = static_cast<int>(std::clamp<std::int64_t>(startY >> 16, 0, maxY));
     const int endRow = static_cast<int>(std::clamp<std::int64_t>((y - sy) >> 16, 0, maxY));
     firstRow_ = std::min({firstRow_, startRow, endRow});
     lastRow_ = std::max({lastRow_, startRow, endRow});
 }
 
-void CoverageLayer::CompositeOnto(QImage& image, QRgb colour) const {
-    if (Empty() || image.width() != width_ || image.height() != height_ ||
-        (image.format() != QImage::Format_ARGB32_Premultiplied && image.format() != QImage::Format_RGB32)) {
-        return;
+QImage CoverageLayer::Coloured(QRgb colour) const {
+    QImage image(width_, height_, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (Empty()) {
+        return image;
     }
-    // The colour premultiplied by every coverage, so a pixel costs a look-up and one scaling of what lies
-    // under it.
+    // The colour premultiplied by every coverage: a pixel costs one look-up.
     std::array<std::uint32_t, 256> premultiplied{};
     for (std::uint32_t c = 0; c < 256; ++c) {
         premultiplied[c] = (c << 24) | (Times(static_cast<std::uint32_t>(qRed(colour)), c) << 16) |
@@ -110,12 +114,10 @@ void CoverageLayer::CompositeOnto(QImage& image, QRgb colour) const {
         const std::uint8_t* cover =
             coverage_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
         for (int col = 0; col < width_; ++col) {
-            const std::uint32_t c = cover[col];
-            if (c != 0) {
-                pixels[col] = premultiplied[c] + ScalePixel(pixels[col], 255u - c);
-            }
+            pixels[col] = premultiplied[cover[col]];
         }
     }
+    return image;
 }
 
 }  // namespace vantrel::hunt_picture

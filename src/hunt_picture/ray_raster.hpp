@@ -4,8 +4,8 @@
 // every few hundred pixels of a line to worker threads and waits for them, which makes a frame of 5,000
 // long rays take a second on a busy machine. Here a layer holds the coverage of one colour's lines, one
 // byte a pixel: drawing a line of opacity a over coverage c gives c + (255 - c) a / 255, which is exactly
-// the colour drawn over itself; the layer is then laid over the picture in its colour once. Lines are one
-// pixel wide and not smoothed.
+// the colour drawn over itself; the layer is then laid over the picture in its colour in one call. Lines are
+// one pixel wide and not smoothed.
 //
 // Plain data; one thread at a time.
 
@@ -30,9 +30,9 @@ class CoverageLayer {
 
     // The line from `a` to `b` (pixels, clipped to the layer) at `opacity` (0..255).
     void AddLine(QPointF a, QPointF b, int opacity, DashPattern dash = {});
-    // Lays the layer over `image` (Format_ARGB32_Premultiplied or Format_RGB32 of the layer's size) in
-    // `colour` (its alpha ignored).
-    void CompositeOnto(QImage& image, QRgb colour) const;
+    // The layer in `colour` (its alpha ignored) with the coverage as alpha, premultiplied, for the painter
+    // to lay over the picture in one call.
+    [[nodiscard]] QImage Coloured(QRgb colour) const;
     [[nodiscard]] bool Empty() const { return firstRow_ > lastRow_; }
 
   private:

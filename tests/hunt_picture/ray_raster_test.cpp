@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include "hunt_picture/ray_raster.hpp"
 #include "test_names.hpp"
@@ -28,7 +29,10 @@ TEST_P(CoverageLines, CoverAndBlendAsTheColourOverItself) {
     }
     QImage picture(10, 3, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    layer.CompositeOnto(picture, qRgb(0, 0, 255));
+    {
+        QPainter painter(&picture);
+        painter.drawImage(0, 0, layer.Coloured(qRgb(0, 0, 255)));
+    }
     int covered = 0;
     int strongest = 255;
     for (int x = 0; x < 10; ++x) {
