@@ -20,6 +20,8 @@
 #include "persistence/settings.hpp"
 #include "platform/locations.hpp"
 #include "ui/frm_about.hpp"
+#include "ui/hunt_map.hpp"
+#include "ui/hunt_time_bar.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
 
@@ -39,6 +41,9 @@ void DescribeCommandLine(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The measurement file to open."),
                                  QStringLiteral("[FILE]"));
+    parser.addOption(QCommandLineOption(QStringLiteral("replay"),
+                                        QStringLiteral("Opens the Hunt Map replaying the bearing log LOG."),
+                                        QStringLiteral("LOG")));
 }
 
 // --help and --version need no display: they are answered before the window system is touched.
@@ -64,19 +69,29 @@ void AnswerHelpOrVersion(int& argc, char* argv[]) {
 // wrong option or more than one file prints why and ends the program (exit code 1). The result is the file
 // to open, made absolute against the folder the program was started in (start-up changes the current
 // folder later).
-std::optional<std::filesystem::path> FileToOpen(const QApplication& app) {
+struct StartFiles {
+    std::optional<std::filesystem::path> file;    // to open in the main window
+    std::optional<std::filesystem::path> replay;  // a bearing log to replay in the Hunt Map
+};
+
+StartFiles FilesToOpen(const QApplication& app) {
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.process(app);
+    StartFiles start;
+    if (parser.isSet(QStringLiteral("replay"))) {
+        start.replay = vantrel::platform::ToPath(
+            QDir::current().absoluteFilePath(parser.value(QStringLiteral("replay"))));
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fputs("vantrel: one file at a time; start the program once for each file.\n", stderr);
         std::exit(1);
     }
-    if (files.isEmpty()) {
-        return std::nullopt;
+    if (!files.isEmpty()) {
+        start.file = vantrel::platform::ToPath(QDir::current().absoluteFilePath(files.front()));
     }
-    return vantrel::platform::ToPath(QDir::current().absoluteFilePath(files.front()));
+    return start;
 }
 
 }  // namespace
@@ -88,7 +103,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(vantrel::ui::ProgramIconSet());
     // The installed desktop entry's name, so that the desktop matches the window to it.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
-    const std::optional<std::filesystem::path> file = FileToOpen(app);
+    const StartFiles start = FilesToOpen(app);
 
     // The windows are laid out for 8-point captions; keep the platform's font family at that size.
     QFont font = QApplication::font();
@@ -121,8 +136,16 @@ int main(int argc, char* argv[]) {
             QMessageBox::Warning);
     }
     window.StartDatabase();
-    if (file) {
-        window.OpenFromOutside(*file);
+    if (start.file) {
+        window.OpenFromOutside(*start.file);
+    }
+    if (start.replay) {
+        window.mnuHuntMap->trigger();
+        if (const vantrel::core::Outcome opened = window.huntMapWindow.Get()->timeBar->Replay(*start.replay);
+            !opened) {
+            vantrel::ui::ShowMessage(window.huntMapWindow.Get(), QString::fromStdString(opened.message()),
+                                     QMessageBox::Warning);
+        }
     }
     return QApplication::exec();
 }

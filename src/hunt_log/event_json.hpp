@@ -41,6 +41,11 @@ struct DecodedLine {
     EditEvent edit;
 };
 
+// Gives a decoded bearing both forms of its position, in the log's zone `zone` (exact transverse Mercator
+// where it came in another zone or as latitude/longitude only). True when it came in another zone. For the
+// log's readers.
+bool PlaceInLogZone(DecodedLine& line, geodesy::UtmZone zone);
+
 // Decodes lines one at a time, keeping its buffers from line to line. One decoder per thread.
 class LineDecoder {
   public:

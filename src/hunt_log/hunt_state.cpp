@@ -52,6 +52,7 @@ HuntState StateAt(const Log& log, std::optional<TimeMs> until, std::optional<geo
             list.push_back(Bearing(log, *bearing, state.zone));
         } else if (const auto* position = std::get_if<PositionEvent>(&event)) {
             state.lastPosition = *position;
+            state.track.push_back(*position);
         } else if (const auto* edit = std::get_if<EditEvent>(&event)) {
             const auto slot = slots.find(edit->id);
             if (slot == slots.end()) {

@@ -41,6 +41,7 @@ struct HuntState {
     geodesy::UtmZone zone;
     std::array<std::vector<FoxBearing>, kFoxCount> foxes;  // [0] is fox 1
     std::optional<PositionEvent> lastPosition;
+    std::vector<PositionEvent> track;        // the position events up to the time asked, in log order
     std::size_t editsOfUnknownBearings = 0;  // edits naming an id no bearing before them has
 
     [[nodiscard]] const std::vector<FoxBearing>& Fox(int fox) const {

@@ -114,24 +114,6 @@ class LabelTable {
     std::unordered_map<std::string, std::uint32_t> index_;
 };
 
-// Gives the bearing both forms of its position, in the log's zone. True when it came in another zone.
-bool PlaceInZone(DecodedLine& line, geodesy::UtmZone zone) {
-    BearingEvent& b = line.bearing;
-    if (!line.hasLatLon) {
-        const geodesy::GeoPosition geo = geodesy::ZoneUtmToLatLon(b.zone, b.easting, b.northing);
-        b.lat = geo.lat;
-        b.lon = geo.lon;
-    }
-    const bool otherZone = line.hasGrid && !(b.zone == zone);
-    if (!line.hasGrid || otherZone) {
-        const core::PlanePoint point = geodesy::ZoneLatLonToUtm(zone, b.lat, b.lon);
-        b.easting = point.x;
-        b.northing = point.y;
-    }
-    b.zone = zone;
-    return otherZone;
-}
-
 // Lines handed to a worker: their text one after the other, and where each ends.
 struct Block {
     static constexpr std::uint32_t kTooLong = 0xFFFFFFFF;
@@ -183,7 +165,7 @@ BlockResult DecodeBlock(const Block& block, geodesy::UtmZone zone) {
         }
         switch (line.kind) {
             case LineKind::Bearing:
-                result.converted += PlaceInZone(line, zone) ? 1u : 0u;
+                result.converted += PlaceInLogZone(line, zone) ? 1u : 0u;
                 line.bearing.station = label(line.station);
                 line.bearing.source = label(line.source);
                 result.events.emplace_back(line.bearing);
@@ -316,6 +298,23 @@ class EventCollector {
 };
 
 }  // namespace
+
+bool PlaceInLogZone(DecodedLine& line, geodesy::UtmZone zone) {
+    BearingEvent& b = line.bearing;
+    if (!line.hasLatLon) {
+        const geodesy::GeoPosition geo = geodesy::ZoneUtmToLatLon(b.zone, b.easting, b.northing);
+        b.lat = geo.lat;
+        b.lon = geo.lon;
+    }
+    const bool otherZone = line.hasGrid && !(b.zone == zone);
+    if (!line.hasGrid || otherZone) {
+        const core::PlanePoint point = geodesy::ZoneLatLonToUtm(zone, b.lat, b.lon);
+        b.easting = point.x;
+        b.northing = point.y;
+    }
+    b.zone = zone;
+    return otherZone;
+}
 
 core::Result<ScanEnd> ScanLines(const std::filesystem::path& path, std::uintmax_t offset,
                                 std::uintmax_t limit, std::size_t mostLineBytes, const LineSink& sink) {

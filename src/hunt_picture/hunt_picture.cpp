@@ -2,6 +2,7 @@
 
 #include "hunt_picture/bearing_log_drawing.hpp"
 #include "hunt_picture/heat_drawing.hpp"
+#include "hunt_picture/hunt_at_time_drawing.hpp"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -620,6 +621,7 @@ OverlayLayout DrawOverlay(QPainter& painter, const maps::View& view, const Pictu
     if (input.layers.bearingLog) {
         DrawBearingLogLayer(painter, view, input);
     }
+    DrawHuntAtTime(painter, view, input);
     DrawFixes(c, fixPixels);
     DrawStations(c, stationPixels);
     DrawLabels(c, labels);

@@ -130,6 +130,18 @@ std::vector<core::PlanePoint> HuntScene::Positions() const {
     for (const LogFix& fix : bearingLog.fixes) {
         points.push_back(fix.position);
     }
+    if (huntAtTime) {
+        for (const TimedRay& ray : huntAtTime->rays) {
+            points.push_back(ray.station);
+        }
+        points.insert(points.end(), huntAtTime->track.begin(), huntAtTime->track.end());
+        for (const LogFix& fix : huntAtTime->fixes) {
+            points.push_back(fix.position);
+        }
+        for (const TruthMark& truth : huntAtTime->truth) {
+            points.push_back(truth.position);
+        }
+    }
     return points;
 }
 

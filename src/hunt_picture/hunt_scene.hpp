@@ -17,6 +17,7 @@
 #include "core/measurement_state.hpp"
 #include "hunt_picture/bearing_log_layer.hpp"
 #include "hunt_picture/heat_layer.hpp"
+#include "hunt_picture/hunt_at_time.hpp"
 #include "instruments/rx_readings.hpp"
 #include "maps/view_geometry.hpp"
 #include "quality/fix_quality.hpp"
@@ -66,11 +67,18 @@ struct HuntScene {
     // One fox's likelihood map (the heat layer); nothing when none was asked for. Built by whoever has the
     // log (in the background in the window); immutable once built, so scenes and drawing threads share it.
     std::shared_ptr<const HeatLayer> heat;
+    // A followed or replayed log at one moment (the live map, replay, training); none otherwise. Filled by
+    // the window that follows the log; BuildScene leaves it empty.
+    std::optional<HuntAtTime> huntAtTime;
 
-    // Every station and fix position, the bearing log's included (what the view is fitted to).
+    // Every station and fix position, the bearing log's and the hunt at a time's included (what the view is
+    // fitted to).
     [[nodiscard]] std::vector<core::PlanePoint> Positions() const;
-    // Nothing to draw: no station with a position, no fix and no logged bearing.
-    [[nodiscard]] bool Empty() const { return stations.empty() && fixes.empty() && bearingLog.Empty(); }
+    // Nothing to draw: no station with a position, no fix, no logged bearing and no hunt at a time.
+    [[nodiscard]] bool Empty() const {
+        return stations.empty() && fixes.empty() && bearingLog.Empty() &&
+               (!huntAtTime || huntAtTime->Empty());
+    }
 };
 
 // The stations and rays from the boxes; the fixes from the last Calculate (FoxEast/FoxNorth of the foxes

@@ -101,12 +101,19 @@ core::Outcome HuntLogLink::AppendEdit(const hunt_log::EditEvent& edit) {
     if (!path) {
         return core::Outcome::Fail("The hunt has no bearing log yet.");
     }
-    auto writer = hunt_log::LogWriter::Open(*path, std::nullopt, edit.time);
+    return AppendEditTo(*path, edit);
+}
+
+core::Outcome HuntLogLink::AppendEditTo(const std::filesystem::path& path, const hunt_log::EditEvent& edit) {
+    auto writer = hunt_log::LogWriter::Open(path, std::nullopt, edit.time);
     if (!writer) {
         return core::Outcome::Fail(writer.message());
     }
     const core::Outcome appended = writer->AppendEdit(edit);
-    Q_EMIT LogChanged();
+    std::error_code error;
+    if (const auto own = LogPath(); own && std::filesystem::equivalent(*own, path, error)) {
+        Q_EMIT LogChanged();
+    }
     return appended;
 }
 

@@ -59,6 +59,8 @@ class HuntLogLink : public QObject {
 
     // Appends an edit of bearing `id` (Ignore, Note).
     core::Outcome AppendEdit(const hunt_log::EditEvent& edit);
+    // The same for the log at `path` (a replayed one); LogChanged when it is the hunt's own.
+    core::Outcome AppendEditTo(const std::filesystem::path& path, const hunt_log::EditEvent& edit);
 
     // The log as it is now (an absent log reads as empty, no warning). The last reading is kept and given
     // again while the file, the hunt's zone and the [Locate] settings stay as they were, so redrawing the

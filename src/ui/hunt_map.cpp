@@ -27,6 +27,7 @@
 #include "ui/hunt_log_link.hpp"
 #include "ui/hunt_map_canvas.hpp"
 #include "ui/hunt_map_heat.hpp"
+#include "ui/hunt_time_bar.hpp"
 #include "ui/main_frm.hpp"
 #include "ui/messages.hpp"
 #include "ui/zone_prompt.hpp"
@@ -63,6 +64,8 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
     setWindowTitle(QStringLiteral("Vantrel - Hunt Map"));
     canvas = new HuntMapCanvas(this);
     setCentralWidget(canvas);
+    timeBar = new HuntTimeBar(main_, this);
+    addToolBar(Qt::BottomToolBarArea, timeBar);
     BuildMenus();
     BuildToolBar();
     layersBar_->addSeparator();
@@ -90,6 +93,10 @@ HuntMap::HuntMap(MainFrm& main, QWidget* parent)
         ShowHeatAreas();
     });
     connect(heat, &HuntMapHeat::Problem, this, [this](const QString& problem) { ShowMapProblem(problem); });
+    connect(timeBar, &HuntTimeBar::LayerChanged, this, &HuntMap::TimeLayerChanged);
+    connect(timeBar, &HuntTimeBar::CarMoved, this, &HuntMap::KeepInView);
+    connect(timeBar, &HuntTimeBar::Message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     Rebuild();
     txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     if (!settings_.file.empty()) {
@@ -123,6 +130,8 @@ void HuntMap::BuildMenus() {
     mnuOpenMap = action("mnuOpenMap", QStringLiteral("&Open Map..."));
     mnuOpenMap->setShortcut(QKeySequence::Open);
     mnuCalibrate = action("mnuCalibrate", QStringLiteral("&Calibrate Picture..."));
+    file->addSeparator();
+    timeBar->AddMenus(file, menuBar());
     file->addSeparator();
     mnuSavePng = action("mnuSavePng", QStringLiteral("&Save as PNG..."));
     mnuSavePng2x = action("mnuSavePng2x", QStringLiteral("Save as PNG (&2x)..."));
@@ -285,8 +294,11 @@ void HuntMap::Rebuild() {
     scene_ = hunt_picture::BuildScene(state, main_.Program().RxReadings, main_.Quality(),
                                       main_.DecimalSeparator());
     const HuntLogView& log = main_.HuntLog()->Read();
-    scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
+    if (!timeBar->Active()) {
+        scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
+    }
     heat->SetFixes(log.fixes, log.options);
+    scene_.huntAtTime = timeBar->Layer();
     if (!(zone.zone == zone_)) {
         ChangeZone(zone.zone);
     }
@@ -332,6 +344,7 @@ void HuntMap::ChangeZone(geodesy::UtmZone zone) {
         }
     }
     zone_ = zone;
+    timeBar->SetZone(zone_);
     if (txtMapZone != nullptr && !txtMapZone->hasFocus()) {
         txtMapZone->setText(QString::fromStdString(geodesy::ZoneText(zone_)));
     }
@@ -410,6 +423,26 @@ void HuntMap::ShowHeatAreas() {
 void HuntMap::RequestHeat() {
     heat->SetView(hunt_picture::HuntBoxOfView(canvas->View(), Projection()), canvas->width(),
                   canvas->height());
+}
+
+void HuntMap::TimeLayerChanged() {
+    const bool first = !scene_.huntAtTime.has_value();
+    Rebuild();
+    if (first && scene_.huntAtTime) {
+        FitAll();
+    }
+}
+
+void HuntMap::KeepInView(core::PlanePoint car) {
+    const auto pixel = hunt_picture::PixelOf(canvas->View(), Projection(), car);
+    if (!pixel) {
+        return;
+    }
+    const double w = canvas->View().width;
+    const double h = canvas->View().height;
+    if (pixel->x < 0.2 * w || pixel->x > 0.8 * w || pixel->y < 0.2 * h || pixel->y > 0.8 * h) {
+        canvas->SetView(canvas->View().Panned(w / 2 - pixel->x, h / 2 - pixel->y));
+    }
 }
 
 void HuntMap::FitAll() {

@@ -6,7 +6,9 @@
 // [HuntMap]. The hunt's zone is the main window's (MainFrm::HuntZone); the label beside the Zone field says
 // where it comes from. A zone typed into the field, or accepted when a map in another UTM zone opens, is
 // remembered for the measurement file. Stations and fixes that do not lie in the zone are not drawn: the
-// notes say so and "Change Zone..." asks for another.
+// notes say so and "Change Zone..." asks for another. A bearing log followed as it grows or replayed
+// is shown at one moment through the time bar at the bottom (hunt_time_bar.hpp); the hunt's own log
+// layer then gives way to it.
 
 #include <QMainWindow>
 
@@ -41,6 +43,7 @@ namespace vantrel::ui {
 class MainFrm;
 class HuntMapCanvas;
 class HuntMapHeat;
+class HuntTimeBar;
 
 class HuntMap : public QMainWindow {
     Q_OBJECT
@@ -80,6 +83,8 @@ class HuntMap : public QMainWindow {
     QCheckBox* chkBearingLog = nullptr;
     // The likelihood map of one fox: its toggle, its fox, its computation in the background.
     HuntMapHeat* heat = nullptr;
+    // A followed or replayed log at one moment (live map, replay, training view): hunt_time_bar.hpp.
+    HuntTimeBar* timeBar = nullptr;
 
     // Opens a map; on failure the message names the file and the previous map stays.
     core::Outcome OpenMap(const std::filesystem::path& path);
@@ -119,6 +124,10 @@ class HuntMap : public QMainWindow {
     void RequestHeat();
     // The areas of the likelihood map's 50 % and 95 % regions, in the status bar.
     void ShowHeatAreas();
+    // A new moment of the followed or replayed log: redraws; the first one fits the view to it.
+    void TimeLayerChanged();
+    // Follow: brings the car back into the middle when it nears the view's edge.
+    void KeepInView(core::PlanePoint car);
     void ShowPosition(std::optional<QPointF> pixel);
     // Why a part of the map could not be read, in the status bar ("" leaves the bar as it is).
     void ShowMapProblem(const QString& problem) const;
