@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "fox_fix/fox_fix.hpp"
 #include "geodesy/transverse_mercator.hpp"
@@ -28,12 +29,12 @@ Scenario Stations(std::uint64_t seed) {
     s.foxes = {{1, foxLat, foxLon, 0}};
     const int count = 4 + static_cast<int>(place.Index(5));
     for (int i = 0; i < count; ++i) {
-        const double around = (i + place.Uniform() * 0.8) * 2 * M_PI / count;
+        const double around = (i + place.Uniform() * 0.8) * 2 * std::numbers::pi / count;
         const double range = 1000 + 9000 * place.Uniform();
         ScenarioStation station;
         station.name = "S" + std::to_string(i + 1);
         station.lat = foxLat + range * std::cos(around) / 111'200;
-        station.lon = foxLon + range * std::sin(around) / (111'200 * std::cos(foxLat * M_PI / 180));
+        station.lon = foxLon + range * std::sin(around) / (111'200 * std::cos(foxLat * std::numbers::pi / 180));
         station.bearings = 1;
         s.stations.push_back(station);
     }

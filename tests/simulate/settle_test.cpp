@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "fox_fix/settle.hpp"
 #include "simulate/hunt_log_output.hpp"
@@ -17,7 +18,7 @@ hunt_log::Log SharpHunt() {
     s.foxes = {{1, 50.50, 9.25, 0}, {2, 50.52, 9.20, 0}};
     s.sigma = 0.001;
     for (int i = 0; i < 5; ++i) {
-        const double around = i * 72 * M_PI / 180;
+        const double around = i * 72 * std::numbers::pi / 180;
         s.stations.push_back({"S" + std::to_string(i + 1), 50.51 + 0.05 * std::cos(around),
                               9.22 + 0.08 * std::sin(around), 10, 60});
     }

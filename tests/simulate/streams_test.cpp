@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -195,7 +196,7 @@ TEST_P(NetworkReadBack, EachFileReadsBackToTheChannelsBearings) {
             EXPECT_EQ(channel.stationId, "roof");
             EXPECT_EQ(channel.bearing, GetParam().heading ? *b.relative : b.bearing);
             EXPECT_EQ(channel.heading, b.heading);
-            EXPECT_NEAR(std::sqrt(-2 * std::log(channel.confidence)) * 180 / M_PI, 3, 0.01);
+            EXPECT_NEAR(std::sqrt(-2 * std::log(channel.confidence)) * 180 / std::numbers::pi, 3, 0.01);
             ASSERT_EQ(channel.lat.has_value(), b.gpsLat.has_value());
             if (b.gpsLat) {
                 EXPECT_NEAR(*channel.lat, *b.gpsLat, 0.6e-7);
@@ -276,8 +277,8 @@ TEST(SimulatedHunt, ReflectionsPointAtTheReflector) {
     const SimulatedHunt hunt = Simulate(s);
     const auto direction = [&](const SimulatedBearing& b, double lat, double lon) {
         // A short-range true bearing on the sphere is enough to tell 90 degrees apart.
-        const double dx = (lon - b.lon) * std::cos(b.lat * M_PI / 180);
-        return std::fmod(std::atan2(dx, lat - b.lat) * 180 / M_PI + 360, 360);
+        const double dx = (lon - b.lon) * std::cos(b.lat * std::numbers::pi / 180);
+        return std::fmod(std::atan2(dx, lat - b.lat) * 180 / std::numbers::pi + 360, 360);
     };
     std::size_t reflected = 0;
     for (const SimulatedBearing& b : hunt.bearings) {
