@@ -20,6 +20,7 @@
 #include "instruments/feed_address.hpp"
 #include "platform/gpsd_client.hpp"
 #include "support/background_process.hpp"
+#include "support/nmea_sentence.hpp"
 #include "temp_dir.hpp"
 
 namespace vantrel::platform {
@@ -174,13 +175,7 @@ std::string RmcLog(int firstSecond, int count, double latMinutes) {
         std::snprintf(body, sizeof body,
                       "GPRMC,%02d%02d%02d.000,A,50%07.4f,N,00900.0000,E,10.0,90.0,081226,,,A", t / 3600,
                       t / 60 % 60, t % 60, latMinutes + 0.001 * i);
-        unsigned char sum = 0;
-        for (const char* c = body; *c != '\0'; ++c) {
-            sum ^= static_cast<unsigned char>(*c);
-        }
-        char line[160];
-        std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-        log += line;
+        log += testing_support::NmeaSentence(body);
     }
     return log;
 }
