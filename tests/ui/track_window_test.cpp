@@ -242,21 +242,13 @@ class TrackWindowTest : public QObject {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("said");
-        QTest::newRow("gpsd without its scheme's form") << "txtLiveGps"
-                                                        << "gpsd:/127.0.0.1"
-                                                        << "gpsd://";
-        QTest::newRow("speed below 0") << "txtMinSpeed"
-                                       << "-1"
-                                       << "Min. speed";
-        QTest::newRow("poll too fast") << "txtPollMs"
-                                       << "10"
-                                       << "Poll every";
-        QTest::newRow("poll not whole") << "txtPollMs"
-                                        << "100.5"
-                                        << "Poll every";
-        QTest::newRow("tolerance below 0") << "txtFrequencyTolerance"
-                                           << "-5"
-                                           << "Frequency tolerance";
+        // clang-format off
+        QTest::newRow("gpsd without its scheme's form") << "txtLiveGps" << "gpsd:/127.0.0.1" << "gpsd://";
+        QTest::newRow("speed below 0") << "txtMinSpeed" << "-1" << "Min. speed";
+        QTest::newRow("poll too fast") << "txtPollMs" << "10" << "Poll every";
+        QTest::newRow("poll not whole") << "txtPollMs" << "100.5" << "Poll every";
+        QTest::newRow("tolerance below 0") << "txtFrequencyTolerance" << "-5" << "Frequency tolerance";
+        // clang-format on
     }
 
     void SetupRefusesTrackSettingsThatCannotWork() {
