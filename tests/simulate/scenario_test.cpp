@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenario{"NotJson", "{\"foxes\": [", "not valid JSON"},
         BadScenario{"NoFoxes", R"({"route": {"waypoints": []}})", "foxes is missing"},
         BadScenario{"SixFoxes", R"({"foxes": [{}, {}, {}, {}, {}, {}], "route": {}})", "foxes has 6; a scenario has one"},
-        BadScenario{"Lat95", With(R"(, "bearings": {"reflectors": [{}, {"lat": 95, "lon": 1}]})"), "bearings.reflectors[0].lat is missing"},
+        BadScenario{"ReflectorWithoutLat", With(R"(, "bearings": {"reflectors": [{}, {"lat": 95, "lon": 1}]})"), "bearings.reflectors[0].lat is missing"},
         BadScenario{"WaypointLat", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}, {"lat": 95, "lon": 1}]}})", "route.waypoints[1].lat is 95; it must lie in -80..84"},
         BadScenario{"OneWaypoint", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}]}})", "at least two"},
         BadScenario{"TwoRoutes", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"gpx": "a.gpx", "stations": []}})", "exactly one of waypoints, gpx and stations"},
