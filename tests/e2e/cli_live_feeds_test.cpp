@@ -25,6 +25,7 @@
 #include "simulate/scenario.hpp"
 #include "simulate/simulate.hpp"
 #include "support/background_process.hpp"
+#include "support/simulated_drive.hpp"
 #include "temp_dir.hpp"
 
 namespace vantrel {
@@ -45,15 +46,6 @@ constexpr const char* kScenario = R"({
   "gps": {"noise": 2},
   "network": {"channels": [1], "period": 0.5, "station": "roof", "heading": true}
 })";
-
-// The fix's 95 % ellipse holds the point.
-bool Covers(const locate::Fix& fix, double x, double y) {
-    const locate::Covariance& v = *fix.covariance;
-    const double dx = x - fix.x;
-    const double dy = y - fix.y;
-    const double det = v.xx * v.yy - v.xy * v.xy;
-    return (v.yy * dx * dx - 2 * v.xy * dx * dy + v.xx * dy * dy) / det <= -2 * std::log(0.05);
-}
 
 // A TCP port of 127.0.0.1 free now.
 int FreePort() {
@@ -147,7 +139,7 @@ TEST(CliLiveFeeds, GpsdAndANetworkDirectionFinderFixTheFox) {
     ASSERT_TRUE(fix.outcome && fix.outcome->fix && fix.outcome->fix->covariance);
     const core::PlanePoint truth = geodesy::ZoneLatLonToUtm(state.zone, 50.5, 9.3);
     // The logged bearings carry no sigma: the fix takes the simulation's 3 degrees (options.sigmaDeg).
-    EXPECT_TRUE(Covers(*fix.outcome->fix, truth.x, truth.y))
+    EXPECT_TRUE(testing_support::Covers95(*fix.outcome->fix, truth))
         << "fix " << fix.outcome->fix->x << " " << fix.outcome->fix->y << ", truth " << truth.x << " "
         << truth.y;
 }

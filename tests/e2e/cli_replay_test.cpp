@@ -30,6 +30,15 @@ std::string CutAt(const std::string& log, const std::string& time) {
     return cut;
 }
 
+// An example scenario simulated into the folder's drive.fhl.
+std::string SimulatedLog(const TempDir& dir, const std::string& example = "drive-around-fox.json") {
+    const std::string log = (dir / "drive.fhl").string();
+    EXPECT_EQ(
+        RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/" + example, "--log", log}).exitCode,
+        0);
+    return log;
+}
+
 struct ReplayCase {
     const char* name;
     const char* at;       // as given to replay
@@ -41,11 +50,7 @@ class ReplayAt : public ::testing::TestWithParam<ReplayCase> {};
 
 TEST_P(ReplayAt, PrintsWhatLocatePrintsForTheLogCutThere) {
     const TempDir dir;
-    const std::string log = (dir / "drive.fhl").string();
-    ASSERT_EQ(RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/drive-around-fox.json",
-                      "--log", log})
-                  .exitCode,
-              0);
+    const std::string log = SimulatedLog(dir);
     ASSERT_EQ(RunCli({"log", log, "--ignore", "5"}).exitCode, 0);  // an edit made now, after the drive
     WriteBytes(dir / "cut.fhl", CutAt(ReadBytes(dir / "drive.fhl"), GetParam().cutTime));
 
@@ -67,11 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Replay, PlotIsAPngWithOnePanelPerFox) {
     const TempDir dir;
-    const std::string log = (dir / "drive.fhl").string();
-    ASSERT_EQ(RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/drive-around-fox.json",
-                      "--log", log})
-                  .exitCode,
-              0);
+    const std::string log = SimulatedLog(dir);
     struct Case {
         std::vector<std::string> extra;
         int height;
@@ -88,24 +89,22 @@ TEST(Replay, PlotIsAPngWithOnePanelPerFox) {
         EXPECT_EQ(image.width(), 1200);
         EXPECT_EQ(image.height(), c.height);
     }
-    const ProcessResult jpeg = RunCli({"replay", log, "--plot", (dir / "settle.jpg").string()});
-    EXPECT_EQ(jpeg.exitCode, 2);
-    EXPECT_NE(jpeg.err.find("ending in .png"), std::string::npos) << jpeg.err;
 }
 
-TEST(Replay, RefusesAMissingOrWrongTime) {
+TEST(Replay, RefusesAMissingOrWrongTimeAndAPlotThatIsNoPng) {
     const TempDir dir;
-    const std::string log = (dir / "drive.fhl").string();
-    ASSERT_EQ(
-        RunCli({"simulate", std::string(VANTREL_SOURCE_DIR) + "/examples/fixed-stations.json", "--log", log})
-            .exitCode,
-        0);
-    const ProcessResult none = RunCli({"replay", log});
-    EXPECT_EQ(none.exitCode, 2);
-    EXPECT_NE(none.err.find("replay needs --at TIME or --plot"), std::string::npos) << none.err;
-    const ProcessResult wrong = RunCli({"replay", log, "--at", "+-5"});
-    EXPECT_EQ(wrong.exitCode, 2);
-    EXPECT_NE(wrong.err.find("--at must be a UTC time"), std::string::npos) << wrong.err;
+    const std::string log = SimulatedLog(dir, "fixed-stations.json");
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{}, "replay needs --at TIME or --plot"},
+        {{"--at", "+-5"}, "--at must be a UTC time"},
+        {{"--plot", (dir / "settle.jpg").string()}, "ending in .png"}};
+    for (const auto& [extra, message] : rows) {
+        std::vector<std::string> args{"replay", log};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ProcessResult refused = RunCli(args);
+        EXPECT_EQ(refused.exitCode, 2) << message;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
 }
 
 }  // namespace

@@ -69,25 +69,19 @@ TEST_P(FollowerScript, NeverReadsHalfAnEventAndEndsWithWhatTheReaderReads) {
     EXPECT_EQ(follower.log().header.zone, whole->log.header.zone);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Appends, FollowerScript,
     ::testing::Values(
         Script{"WholeLines", {kHeader + "\n" + kBearing + "\n", kPosition + "\n"}, {1, 2}},
-        Script{"TornInsideTheJson",
-               {kHeader + "\n" + kBearing.substr(0, 40), kBearing.substr(40) + "\n" + kPosition.substr(0, 5),
-                kPosition.substr(5) + "\n"},
-               {0, 1, 2}},
+        Script{"TornInsideTheJson", {kHeader + "\n" + kBearing.substr(0, 40), kBearing.substr(40) + "\n" + kPosition.substr(0, 5), kPosition.substr(5) + "\n"}, {0, 1, 2}},
         Script{"TornJustBeforeTheLineEnd", {kHeader + "\n" + kBearing, "\n"}, {0, 1}},
         Script{"CarriageReturnSplitFromItsLineFeed", {kHeader + "\r\n" + kBearing + "\r", "\n"}, {0, 1}},
-        Script{"HeaderStillBeingWritten",
-               {kHeader.substr(0, 12), kHeader.substr(12) + "\n" + kPosition + "\n"},
-               {0, 1}},
+        Script{"HeaderStillBeingWritten", {kHeader.substr(0, 12), kHeader.substr(12) + "\n" + kPosition + "\n"}, {0, 1}},
         Script{"BadLineLeftOutAndReadingGoesOn", {kHeader + "\n{not json\n" + kPosition + "\n"}, {1}, 1},
-        Script{"TooLongLineSkippedAcrossReads",
-               {kHeader + "\n" + kLongNote, "xxxx\"}\n" + kPosition + "\n"},
-               {0, 1},
-               1}),
+        Script{"TooLongLineSkippedAcrossReads", {kHeader + "\n" + kLongNote, "xxxx\"}\n" + kPosition + "\n"}, {0, 1}, 1}),
     testing_support::ParamName());
+// clang-format on
 
 TEST(LogFollower, AFileThatGotShorterIsReadAgainFromItsStart) {
     const TempDir dir;

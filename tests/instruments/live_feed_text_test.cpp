@@ -100,7 +100,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 struct ReportCase {
     const char* name;
     friend void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
-    const char* line;
+    std::string line;
     GpsdReport::Kind kind;
     GpsSample sample;  // for Fix
 };
@@ -129,40 +129,27 @@ TEST_P(GpsdReportTest, TakesOnlyUsableFixes) {
 
 using K = GpsdReport::Kind;
 
+constexpr const char* kMode3 = R"({"class":"TPV","mode":3,"time":"2024-02-29T12:00:00Z",)";
+
+// One row a line.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Reports, GpsdReportTest,
     testing::Values(
-        ReportCase{"Fix3d",
-                   R"({"class":"TPV","device":"/dev/pts/1","mode":3,"time":"2026-11-22T09:53:05.802Z",)"
-                   R"("lat":-27.210911667,"lon":153.052250000,"track":133.9600,"speed":0.993})",
-                   K::Fix, GpsSample{1795341185802, -27.210911667, 153.05225, 133.96, 0.993}},
-        ReportCase{"Fix2dWithoutMotion",
-                   R"({"class":"TPV","mode":2,"time":"2024-02-29T12:00:00Z","lat":50.5,"lon":-9})", K::Fix,
-                   GpsSample{1709208000000, 50.5, -9, kNaN, kNaN}},
-        ReportCase{"Track360IsNorth",
-                   R"({"class":"TPV","mode":3,"time":"2024-02-29T12:00:00Z","lat":1,"lon":2,"track":360,)"
-                   R"("speed":-1})",
-                   K::Fix, GpsSample{1709208000000, 1, 2, 0, kNaN}},
-        ReportCase{"Mode1",
-                   R"({"class":"TPV","mode":1,"time":"2024-02-29T12:00:00Z","lat":1,"lon":2})",
-                   K::NoFix,
-                   {}},
+        ReportCase{"Fix3d", R"({"class":"TPV","device":"/dev/pts/1","mode":3,"time":"2026-11-22T09:53:05.802Z","lat":-27.210911667,"lon":153.052250000,"track":133.9600,"speed":0.993})", K::Fix, GpsSample{1795341185802, -27.210911667, 153.05225, 133.96, 0.993}},
+        ReportCase{"Fix2dWithoutMotion", R"({"class":"TPV","mode":2,"time":"2024-02-29T12:00:00Z","lat":50.5,"lon":-9})", K::Fix, GpsSample{1709208000000, 50.5, -9, kNaN, kNaN}},
+        ReportCase{"Track360IsNorth", std::string(kMode3) + R"("lat":1,"lon":2,"track":360,"speed":-1})", K::Fix, GpsSample{1709208000000, 1, 2, 0, kNaN}},
+        ReportCase{"Mode1", R"({"class":"TPV","mode":1,"time":"2024-02-29T12:00:00Z","lat":1,"lon":2})", K::NoFix, {}},
         ReportCase{"NoTime", R"({"class":"TPV","mode":2,"lat":-27.2,"lon":153.0})", K::NoFix, {}},
-        ReportCase{
-            "NoLon", R"({"class":"TPV","mode":3,"time":"2024-02-29T12:00:00Z","lat":1})", K::NoFix, {}},
-        ReportCase{"LatText",
-                   R"({"class":"TPV","mode":3,"time":"2024-02-29T12:00:00Z","lat":"1","lon":2})",
-                   K::NoFix,
-                   {}},
-        ReportCase{"LatOutOfRange",
-                   R"({"class":"TPV","mode":3,"time":"2024-02-29T12:00:00Z","lat":91,"lon":2})",
-                   K::NoFix,
-                   {}},
+        ReportCase{"NoLon", std::string(kMode3) + R"("lat":1})", K::NoFix, {}},
+        ReportCase{"LatText", std::string(kMode3) + R"("lat":"1","lon":2})", K::NoFix, {}},
+        ReportCase{"LatOutOfRange", std::string(kMode3) + R"("lat":91,"lon":2})", K::NoFix, {}},
         ReportCase{"BadTime", R"({"class":"TPV","mode":3,"time":"yesterday","lat":1,"lon":2})", K::NoFix, {}},
         ReportCase{"Sky", R"({"class":"SKY","satellites":[]})", K::Other, {}},
         ReportCase{"HalfALine", R"({"class":"TPV","mode":3,"time":"2024-02-)", K::Malformed, {}},
         ReportCase{"NoClass", R"({"mode":3})", K::Malformed, {}}),
     ParamName{});
+// clang-format on
 
 TEST(GpsdLineFramer, SplitsChunksDropsCrAndOverlongLines) {
     GpsdLineFramer framer;

@@ -101,68 +101,18 @@ instruments::DfChannel Placed(instruments::DfChannel c, double heading) {
 
 const std::int64_t kT = 1'765'195'200'000;
 
-// clang-format off: one row a line, the columns as in NetworkCase
+// One row a line, the columns as in NetworkCase.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Frames, NetworkFrameTest,
     testing::Values(
-        NetworkCase{"ArrayHeadingAndPositionFromTheLine",
-                    {Placed(Channel(kT, 134, 144.5e6), 290.5)},
-                    false,
-                    false,
-                    1,
-                    64.5,
-                    1,
-                    50.25,
-                    0,
-                    0,
-                    0,
-                    0,
-                    0},
-        NetworkCase{"VehicleTakesTheCarsHeading",
-                    {Channel(kT, 134, 144.5e6)},
-                    true,
-                    true,
-                    1,
-                    164,
-                    1,
-                    {},
-                    0,
-                    0,
-                    0,
-                    0,
-                    0},
-        NetworkCase{
-            "VehicleWithoutHeading", {Channel(kT, 134, 144.5e6)}, true, false, 0, 0, 0, {}, 0, 0, 0, 1, 0},
-        NetworkCase{
-            "NoPositionAnywhere", {Channel(kT, 134, 144.5e6)}, false, false, 0, 0, 0, {}, 0, 0, 0, 0, 1},
-        NetworkCase{
-            "BeyondTolerance", {Channel(kT, 10, 144.505001e6)}, false, true, 0, 0, 0, {}, 1, 0, 0, 0, 0},
-        NetworkCase{"SameFrameTwice",
-                    {Channel(kT, 10, 145e6), Channel(kT, 10, 145e6)},
-                    false,
-                    true,
-                    1,
-                    10,
-                    2,
-                    {},
-                    0,
-                    1,
-                    0,
-                    0,
-                    0},
-        NetworkCase{"TimeGoingBackwards",
-                    {Channel(kT, 10, 145e6), Channel(kT - 500, 20, 145e6), Channel(kT + 500, 30, 145e6)},
-                    false,
-                    true,
-                    2,
-                    10,
-                    2,
-                    {},
-                    0,
-                    0,
-                    1,
-                    0,
-                    0}),
+        NetworkCase{"ArrayHeadingAndPositionFromTheLine", {Placed(Channel(kT, 134, 144.5e6), 290.5)}, false, false, 1, 64.5, 1, 50.25, 0, 0, 0, 0, 0},
+        NetworkCase{"VehicleTakesTheCarsHeading", {Channel(kT, 134, 144.5e6)}, true, true, 1, 164, 1, {}, 0, 0, 0, 0, 0},
+        NetworkCase{"VehicleWithoutHeading", {Channel(kT, 134, 144.5e6)}, true, false, 0, 0, 0, {}, 0, 0, 0, 1, 0},
+        NetworkCase{"NoPositionAnywhere", {Channel(kT, 134, 144.5e6)}, false, false, 0, 0, 0, {}, 0, 0, 0, 0, 1},
+        NetworkCase{"BeyondTolerance", {Channel(kT, 10, 144.505001e6)}, false, true, 0, 0, 0, {}, 1, 0, 0, 0, 0},
+        NetworkCase{"SameFrameTwice", {Channel(kT, 10, 145e6), Channel(kT, 10, 145e6)}, false, true, 1, 10, 2, {}, 0, 1, 0, 0, 0},
+        NetworkCase{"TimeGoingBackwards", {Channel(kT, 10, 145e6), Channel(kT - 500, 20, 145e6), Channel(kT + 500, 30, 145e6)}, false, true, 2, 10, 2, {}, 0, 0, 1, 0, 0}),
     testing_support::ParamName{});
 // clang-format on
 

@@ -60,31 +60,24 @@ TEST_P(HeadingRuleTest, PicksCompassThenSteadyCourse) {
 const std::vector<SteadyFix> kSteady{{0, 5, 90}, {1, 5, 90}, {2, 5, 90}, {3, 5, 90}};
 constexpr auto kCourse = HeadingFrom::Course;
 
+// One row a line: fixes, compass, asked at, heading, from.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rules, HeadingRuleTest,
     testing::Values(
         HeadingCase{"SteadyThreeSeconds", kSteady, {}, 3, 90.0, kCourse},
         HeadingCase{"SteadyTwoSecondsOnly", {{0, 5, 90}, {1, 5, 90}, {2, 5, 90}}, {}, 2, {}},
         HeadingCase{"AtMinSpeed", {{0, 2, 90}, {1, 2, 90}, {2, 2, 90}, {3, 2, 90}}, {}, 3, 90.0, kCourse},
-        HeadingCase{"SlowFixStartsTheRunAgain",
-                    {{0, 5, 90}, {1, 1.9, 90}, {2, 5, 90}, {3, 5, 90}, {4, 5, 90}},
-                    {},
-                    4,
-                    {}},
-        HeadingCase{"TurningFourDegreesASecond",
-                    {{0, 5, 90}, {1, 5, 94}, {2, 5, 98}, {3, 5, 102}},
-                    {},
-                    3,
-                    102.0,
-                    kCourse},
+        HeadingCase{"SlowFixStartsTheRunAgain", {{0, 5, 90}, {1, 1.9, 90}, {2, 5, 90}, {3, 5, 90}, {4, 5, 90}}, {}, 4, {}},
+        HeadingCase{"TurningFourDegreesASecond", {{0, 5, 90}, {1, 5, 94}, {2, 5, 98}, {3, 5, 102}}, {}, 3, 102.0, kCourse},
         HeadingCase{"TurningFaster", {{0, 5, 90}, {1, 5, 94}, {2, 5, 98.5}, {3, 5, 102.5}}, {}, 3, {}},
         HeadingCase{"TurnAcrossNorth", {{0, 5, 358}, {1, 5, 0}, {2, 5, 2}, {3, 5, 4}}, {}, 3, 4.0, kCourse},
-        HeadingCase{
-            "GapOfFourSecondsStartsTheRunAgain", {{0, 5, 90}, {1, 5, 90}, {2, 5, 90}, {6, 5, 90}}, {}, 6, {}},
+        HeadingCase{"GapOfFourSecondsStartsTheRunAgain", {{0, 5, 90}, {1, 5, 90}, {2, 5, 90}, {6, 5, 90}}, {}, 6, {}},
         HeadingCase{"FixOlderThanThreeSeconds", kSteady, {}, 6.5, {}},
         HeadingCase{"CompassFirst", kSteady, std::pair{45.0, 3.0}, 3, 45.0, HeadingFrom::Compass},
         HeadingCase{"OldCompassThenCourse", kSteady, std::pair{45.0, -0.5}, 3, 90.0, kCourse}),
     testing_support::ParamName{});
+// clang-format on
 
 TEST(FixAgeTextTest, FreshThenOldThenNothing) {
     Track track;

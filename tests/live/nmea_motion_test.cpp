@@ -106,8 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         MotionCase{"NoSpeedNoCourse19xx", "$GPRMC,235959,A,5007.5000,N,00907.5000,E,,,291296,,*17",
                    "1996-12-29T23:59:59Z", kNaN, kNaN},
         MotionCase{"NoLeapDay2023", "$GPRMC,120000,A,5007.5000,N,00907.5000,E,001.0,359.9,290223,,*1D",
-                   nullptr, kNaN, kNaN},
-        MotionCase{"WrongChecksum", "$GPRMC,120000.25,A,5007.5000,N,00907.5000,E,010.0,090.0,081226,,*3D",
                    nullptr, kNaN, kNaN}),
     testing_support::ParamName{});
 

@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <QtCore/qtestsupport_core.h>
 #include <QElapsedTimer>
 #include <QTcpServer>
 
@@ -16,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "event_wait.hpp"
 #include "instruments/feed_address.hpp"
 #include "platform/gpsd_client.hpp"
 #include "support/background_process.hpp"
+#include "support/nmea_sentence.hpp"
 #include "temp_dir.hpp"
 
 namespace vantrel::platform {
@@ -75,7 +76,6 @@ void Record(GpsdClient& client, Received& received, const QElapsedTimer& clock) 
     });
 }
 
-// Runs the event loop until the condition holds or the time is up.
 instruments::FeedAddress Loopback(quint16 port) {
     return *instruments::ParseGpsdAddress("gpsd://127.0.0.1:" + std::to_string(port));
 }
@@ -131,7 +131,7 @@ TEST(GpsdClient, GivesTheRecordedFixesOnceEachInOrder) {
         lastFix = rmc.valid ? time : lastFix;
     }
     // gpsd moves the capture's date by the GPS week roll-over, not the time of day.
-    ASSERT_TRUE(testing_support::RunEventsUntil(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !received.samples.empty() && received.samples.back().timeMs % 86400000 == lastFix; },
         60000))
         << received.samples.size() << " samples";
@@ -174,13 +174,7 @@ std::string RmcLog(int firstSecond, int count, double latMinutes) {
         std::snprintf(body, sizeof body,
                       "GPRMC,%02d%02d%02d.000,A,50%07.4f,N,00900.0000,E,10.0,90.0,081226,,,A", t / 3600,
                       t / 60 % 60, t % 60, latMinutes + 0.001 * i);
-        unsigned char sum = 0;
-        for (const char* c = body; *c != '\0'; ++c) {
-            sum ^= static_cast<unsigned char>(*c);
-        }
-        char line[160];
-        std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-        log += line;
+        log += testing_support::NmeaSentence(body);
     }
     return log;
 }
@@ -206,16 +200,16 @@ TEST(GpsdClient, GpsdKilledMidStreamIsReportedRetriedWithGrowingPausesAndHeardAg
     Record(client, received, clock);
     auto gpsd = std::make_unique<FakeGpsd>(port, before, 0.2);
     client.Start(Loopback(port));
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return received.samples.size() >= 3; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.samples.size() >= 3; }, 30000));
 
     gpsd->Kill();
-    ASSERT_TRUE(testing_support::RunEventsUntil(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] { return received.statuses.back().second.contains(QStringLiteral("retrying")); }, 5000));
     const qint64 lostAt = clock.elapsed();
     const std::size_t samplesBefore = received.samples.size();
     const std::size_t statusesBefore = received.statuses.size();
     const double cpuBefore = CpuSeconds();
-    testing_support::RunEventsFor(7800);  // down: 0.5 + 1 + 2 + 4 s of pauses
+    QTest::qWait(7800);  // down: 0.5 + 1 + 2 + 4 s of pauses
     const double cpuWhileDown = CpuSeconds() - cpuBefore;
 
     EXPECT_EQ(received.samples.size(), samplesBefore);
@@ -248,8 +242,7 @@ TEST(GpsdClient, GpsdKilledMidStreamIsReportedRetriedWithGrowingPausesAndHeardAg
     EXPECT_LT(cpuWhileDown, 0.4) << "waiting must not spin";
 
     gpsd = std::make_unique<FakeGpsd>(port, after, 0.2);
-    ASSERT_TRUE(
-        testing_support::RunEventsUntil([&] { return received.samples.size() > samplesBefore; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.samples.size() > samplesBefore; }, 30000));
     // The first fix after the restart is the new gpsd's, newer than everything before.
     const GpsSample& first = received.samples[samplesBefore];
     EXPECT_GE(first.timeMs % 86400000, 13 * 3600 * 1000);

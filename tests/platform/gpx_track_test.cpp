@@ -48,24 +48,19 @@ TEST_P(GpxReading, ReadsGoodPointsAndNamesTheRest) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Files, GpxReading,
     ::testing::Values(
         GpxRow{"Good", Gpx(kGood), 2, 0, ""},
-        GpxRow{"MissingTime", Gpx(kGood + "<trkpt lat=\"50.6\" lon=\"9.3\"><ele>1</ele></trkpt>\n"), 2, 1,
-               "<trkpt> at line 6 of \"drive.gpx\" was left out: it has no <time>"},
-        GpxRow{"TimeNotIso", Gpx("<trkpt lat=\"50.6\" lon=\"9.3\"><time>yesterday</time></trkpt>\n" + kGood),
-               2, 1, "line 4 of \"drive.gpx\" was left out: its <time> is no ISO 8601 time"},
-        GpxRow{"LatitudeOutOfRange",
-               Gpx("<trkpt lat=\"95\" lon=\"9.3\"><time>2026-12-08T14:00:00Z</time></trkpt>\n" + kGood), 2, 1,
-               "its lat or lon is not a number in range"},
-        GpxRow{"NoTimeAnywhere", Gpx("<trkpt lat=\"50.6\" lon=\"9.3\"/>\n"), 0, 1,
-               "holds no track point with a position and a time"},
-        GpxRow{"Malformed",
-               Gpx(kGood + "<trkpt lat=\"50.6\" lon=\"9.3\"><time>2026-12-08T14:00:00Z</trkpt>\n"), 0, 0,
-               "\"drive.gpx\" is not well-formed XML (line 6"},
+        GpxRow{"MissingTime", Gpx(kGood + "<trkpt lat=\"50.6\" lon=\"9.3\"><ele>1</ele></trkpt>\n"), 2, 1, "<trkpt> at line 6 of \"drive.gpx\" was left out: it has no <time>"},
+        GpxRow{"TimeNotIso", Gpx("<trkpt lat=\"50.6\" lon=\"9.3\"><time>yesterday</time></trkpt>\n" + kGood), 2, 1, "line 4 of \"drive.gpx\" was left out: its <time> is no ISO 8601 time"},
+        GpxRow{"LatitudeOutOfRange", Gpx("<trkpt lat=\"95\" lon=\"9.3\"><time>2026-12-08T14:00:00Z</time></trkpt>\n" + kGood), 2, 1, "its lat or lon is not a number in range"},
+        GpxRow{"NoTimeAnywhere", Gpx("<trkpt lat=\"50.6\" lon=\"9.3\"/>\n"), 0, 1, "holds no track point with a position and a time"},
+        GpxRow{"Malformed", Gpx(kGood + "<trkpt lat=\"50.6\" lon=\"9.3\"><time>2026-12-08T14:00:00Z</trkpt>\n"), 0, 0, "\"drive.gpx\" is not well-formed XML (line 6"},
         GpxRow{"NotGpx", "<kml><Placemark/></kml>", 0, 0, "its root element is not <gpx>"}),
     testing_support::ParamName());
+// clang-format on
 
 TEST(GpxReading, PointsKeepTheirPositionAndUtcTime) {
     const auto track = ParseGpxTrack(Gpx(kGood), "drive.gpx");

@@ -4,13 +4,13 @@
 // answers again.
 #include <gtest/gtest.h>
 
+#include <QtCore/qtestsupport_core.h>
 #include <QElapsedTimer>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "event_wait.hpp"
 #include "instruments/feed_address.hpp"
 #include "loopback_http_server.hpp"
 #include "platform/network_df_poller.hpp"
@@ -65,10 +65,10 @@ TEST(NetworkDfPoller, DeliversFramesOneRequestAtATimeAndMarksARepeatedFrame) {
     Seen seen;
     Record(poller, seen, clock);
     poller.Start(Address(server.port()), 100);
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return seen.frames.size() >= 3; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.frames.size() >= 3; }, 10000));
     server.SetBody(kFrameB);
     const std::size_t changedAt = seen.frames.size();
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return seen.frames.size() >= changedAt + 3; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.frames.size() >= changedAt + 3; }, 10000));
     poller.Stop();
 
     EXPECT_EQ(seen.frames[0].body, kFrameA);
@@ -119,7 +119,7 @@ TEST_P(NetworkDfFailure, IsNamedWithTheUrlAndRetriedAfterAGrowingPause) {
     Seen seen;
     Record(poller, seen, clock);
     poller.Start(Address(port), 100);
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return seen.statuses.size() >= 2; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.statuses.size() >= 2; }, 15000));
     poller.Stop();
 
     EXPECT_TRUE(seen.frames.empty());
@@ -157,16 +157,16 @@ TEST(NetworkDfPoller, ServerBackAfterAnOutageIsHeardAgainAndThePauseStartsAfresh
     Seen seen;
     Record(poller, seen, clock);
     poller.Start(Address(port), 100);
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return seen.statuses.size() >= 3; },
-                                                15000));  // 0.5 s, 1 s, 2 s
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.statuses.size() >= 3; },
+                                15000));  // 0.5 s, 1 s, 2 s
     EXPECT_TRUE(seen.statuses[2].second.endsWith(QStringLiteral("retrying in 2 s")));
 
     server.SetBody(kFrameA);
     ASSERT_TRUE(server.Listen(port));
-    ASSERT_TRUE(testing_support::RunEventsUntil([&] { return !seen.frames.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.frames.empty(); }, 5000));
     EXPECT_EQ(seen.statuses.back().second, UrlOf(port) + QStringLiteral(": answering"));
     server.Close();
-    ASSERT_TRUE(testing_support::RunEventsUntil(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] { return seen.statuses.back().second.contains(QStringLiteral("retrying")); }, 5000));
     EXPECT_TRUE(seen.statuses.back().second.endsWith(QStringLiteral("retrying in 0.5 s")))
         << seen.statuses.back().second.toStdString();

@@ -15,6 +15,7 @@
 #include "simulate/hunt_log_output.hpp"
 #include "simulate/random.hpp"
 #include "simulate/simulate.hpp"
+#include "support/simulated_drive.hpp"
 
 namespace vantrel::simulate {
 namespace {
@@ -42,14 +43,6 @@ Scenario Stations(std::uint64_t seed) {
     return s;
 }
 
-bool Covers(const locate::Fix& fix, double x, double y) {
-    const locate::Covariance& v = *fix.covariance;
-    const double dx = x - fix.x;
-    const double dy = y - fix.y;
-    const double det = v.xx * v.yy - v.xy * v.xy;
-    return (v.yy * dx * dx - 2 * v.xy * dx * dy + v.xx * dy * dy) / det <= -2 * std::log(0.05);
-}
-
 TEST(SimulatedCoverage, NinetyFivePercentEllipseHoldsTheTrueFoxInAbout95PercentOfSeededHunts) {
     locate::Options options;
     options.method = locate::Method::kMle;
@@ -63,7 +56,7 @@ TEST(SimulatedCoverage, NinetyFivePercentEllipseHoldsTheTrueFoxInAbout95PercentO
         const fox_fix::FoxFix fix = fox_fix::FixOfFox(state, 1, options);
         ASSERT_TRUE(fix.outcome && fix.outcome->fix && fix.outcome->fix->covariance) << "seed " << seed;
         const core::PlanePoint truth = geodesy::ZoneLatLonToUtm(state.zone, s.foxes[0].lat, s.foxes[0].lon);
-        covered += Covers(*fix.outcome->fix, truth.x, truth.y) ? 1 : 0;
+        covered += testing_support::Covers95(*fix.outcome->fix, truth) ? 1 : 0;
     }
     RecordProperty("covered", covered);
     EXPECT_GE(covered, 180);

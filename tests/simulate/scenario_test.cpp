@@ -81,36 +81,25 @@ TEST_P(RefusedScenario, NamesTheField) {
     EXPECT_NE(s.message().find(GetParam().message), std::string::npos) << s.message();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, RefusedScenario,
     ::testing::Values(
         BadScenario{"NotJson", "{\"foxes\": [", "not valid JSON"},
         BadScenario{"NoFoxes", R"({"route": {"waypoints": []}})", "foxes is missing"},
-        BadScenario{"SixFoxes", R"({"foxes": [{}, {}, {}, {}, {}, {}], "route": {}})",
-                    "foxes has 6; a scenario has one"},
-        BadScenario{"Lat95", With(R"(, "bearings": {"reflectors": [{}, {"lat": 95, "lon": 1}]})"),
-                    "bearings.reflectors[0].lat is missing"},
-        BadScenario{
-            "WaypointLat",
-            R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}, {"lat": 95, "lon": 1}]}})",
-            "route.waypoints[1].lat is 95; it must lie in -80..84"},
-        BadScenario{"OneWaypoint",
-                    R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}]}})",
-                    "at least two"},
-        BadScenario{"TwoRoutes",
-                    R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"gpx": "a.gpx", "stations": []}})",
-                    "exactly one of waypoints, gpx and stations"},
+        BadScenario{"SixFoxes", R"({"foxes": [{}, {}, {}, {}, {}, {}], "route": {}})", "foxes has 6; a scenario has one"},
+        BadScenario{"ReflectorWithoutLat", With(R"(, "bearings": {"reflectors": [{}, {"lat": 95, "lon": 1}]})"), "bearings.reflectors[0].lat is missing"},
+        BadScenario{"WaypointLat", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}, {"lat": 95, "lon": 1}]}})", "route.waypoints[1].lat is 95; it must lie in -80..84"},
+        BadScenario{"OneWaypoint", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"waypoints": [{"lat": 1, "lon": 1}]}})", "at least two"},
+        BadScenario{"TwoRoutes", R"({"foxes": [{"lat": 1, "lon": 1}], "route": {"gpx": "a.gpx", "stations": []}})", "exactly one of waypoints, gpx and stations"},
         BadScenario{"Typo", With(R"(, "gps": {"noice": 3})"), "gps.noice is no field"},
         BadScenario{"SigmaZero", With(R"(, "bearings": {"sigma": 0})"),
                     "bearings.sigma is 0; it must lie in (0..90)"},
-        BadScenario{"ReflectionsWithoutReflector", With(R"(, "bearings": {"reflections": 0.2})"),
-                    "bearings.reflectors is empty"},
+        BadScenario{"ReflectionsWithoutReflector", With(R"(, "bearings": {"reflections": 0.2})"), "bearings.reflectors is empty"},
         BadScenario{"Format", With(R"(, "receiver": {"format": "fixed"})"), "receiver.format is \"fixed\""},
         BadScenario{"ReceiverFox", With(R"(, "receiver": {"fox": 3})"), "receiver.fox is 3, which is no fox"},
         BadScenario{"Gap", With(R"(, "gps": {"gaps": [[10, 5]]})"), "gps.gaps[0][1] is 5"},
-        BadScenario{"DoubleFox",
-                    R"({"foxes": [{"lat": 1, "lon": 1}, {"fox": 1, "lat": 2, "lon": 2}], "route": {}})",
-                    "foxes[1].fox is 1, which an earlier fox has already"},
+        BadScenario{"DoubleFox", R"({"foxes": [{"lat": 1, "lon": 1}, {"fox": 1, "lat": 2, "lon": 2}], "route": {}})", "foxes[1].fox is 1, which an earlier fox has already"},
         BadScenario{"Schedule", With(R"(, "schedule": {"slot": 4, "guard": 2})"), "the schedule cannot run"},
         BadScenario{"ChannelWithoutFrequency",
                     R"({"foxes": [{"lat": 1, "lon": 1}], "network": {"channels": [1]},
@@ -118,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "network.channels[0] is fox 1, which has no frequency"},
         BadScenario{"Start", With(R"(, "start": "noon")"), "start is \"noon\""}),
     testing_support::ParamName{});
+// clang-format on
 
 TEST(GpxRoute, TrackPointsBecomeWaypoints) {
     const auto points =

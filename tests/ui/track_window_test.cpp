@@ -22,6 +22,7 @@
 #include "platform/instrument_port.hpp"
 #include "platform/loopback_http_server.hpp"
 #include "support/background_process.hpp"
+#include "support/nmea_sentence.hpp"
 #include "temp_dir.hpp"
 #include "ui/frm_setup.hpp"
 #include "ui/main_frm.hpp"
@@ -39,18 +40,12 @@ namespace vantrel::ui {
 
 namespace {
 
-// An RMC sentence at the given UTC second of 8 Dec 2026, with its checksum.
+// An RMC sentence at the given UTC second of 8 Dec 2026.
 std::string Rmc(int second, const char* lat, const char* lon) {
     char body[128];
     std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%s,N,%s,E,0.0,0.0,081226,,,A", second / 3600,
                   second / 60 % 60, second % 60, lat, lon);
-    unsigned char sum = 0;
-    for (const char* c = body; *c != '\0'; ++c) {
-        sum ^= static_cast<unsigned char>(*c);
-    }
-    char line[160];
-    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-    return line;
+    return testing_support::NmeaSentence(body);
 }
 
 // One channel of a direction finder at 50 N 9 E whose array points north, hearing fox 1 due north.
@@ -83,22 +78,31 @@ int CountLines(const std::string& text, const std::string& what) {
 class TrackWindowTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
+    // The main window over its own folder: Vantrel.ini as given, the hunt hunt.fh2 (its log hunt.fhl).
+    struct Folder {
         TempDir dir;
-        SocatPair gps{dir.path().string()};
-        LoopbackHttpServer df;
         persistence::ProgramState program;
         std::unique_ptr<MainFrm> window;
-        Fixture() {
-            df.Listen();
-            WriteBytes(dir / "Vantrel.ini",
-                       "[Ports]\r\nCOM1=" + gps.device() +
-                           "\r\n[Live]\r\nNetworkUrl=http://127.0.0.1:" + std::to_string(df.port()) +
-                           "/\r\nPollMs=100\r\n[Foxes]\r\nFrequency1=145500000\r\n");
+        MainFrm& Open(const std::string& ini, const std::string& gonPort = {}) {
+            WriteBytes(dir / "Vantrel.ini", ini);
             program.settings = persistence::GetIniData(dir / "Vantrel.ini");
+            if (!gonPort.empty()) {
+                program.settings.GonPort = gonPort;
+            }
             program.main.DataFileName = (dir / "hunt.fh2").string();
             window = std::make_unique<MainFrm>(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
             window->show();
+            return *window;
+        }
+    };
+
+    struct Fixture : Folder {
+        SocatPair gps{dir.path().string()};
+        LoopbackHttpServer df;
+        Fixture() {
+            df.Listen();
+            Open("[Ports]\r\nCOM1=" + gps.device() + "\r\n[Live]\r\nNetworkUrl=http://127.0.0.1:" +
+                 std::to_string(df.port()) + "/\r\nPollMs=100\r\n[Foxes]\r\nFrequency1=145500000\r\n");
         }
     };
 
@@ -162,19 +166,15 @@ class TrackWindowTest : public QObject {
     // A Doppler unit (agrelo) on the Goniometer port, not in vehicle mode: one bearing per interval, taken
     // as true, at the GPS's position.
     void TrackLogsTheStreamingReceiversIntervalMeans() {
-        TempDir dir;
+        Folder f;
+        const TempDir& dir = f.dir;
         SocatPair gps{dir.path().string()};
         std::filesystem::create_directories(dir / "rx");
         SocatPair rx{(dir / "rx").string()};
         QVERIFY(gps.ready() && rx.ready());
-        WriteBytes(dir / "Vantrel.ini", "[Ports]\r\nCOM1=" + gps.device() + "\r\nCOM2=" + rx.device() +
-                                            "\r\nGON-Format=agrelo\r\nGON-Baud=4800\r\n");
-        persistence::ProgramState program;
-        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
-        program.settings.GonPort = "2";
-        program.main.DataFileName = (dir / "hunt.fh2").string();
-        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
-        window.show();
+        MainFrm& window = f.Open("[Ports]\r\nCOM1=" + gps.device() + "\r\nCOM2=" + rx.device() +
+                                     "\r\nGON-Format=agrelo\r\nGON-Baud=4800\r\n",
+                                 "2");
         window.mnuTrack->trigger();
         QVERIFY(window.mnuTrack->isChecked());
         QTest::qWait(200);  // the ports' input cleared
@@ -206,13 +206,8 @@ class TrackWindowTest : public QObject {
     }
 
     void TrackThatCannotOpenTheGpsSaysSoAndStaysOff() {
-        TempDir dir;
-        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nGps=" + (dir / "no-such-tty").string() + "\r\n");
-        persistence::ProgramState program;
-        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
-        program.main.DataFileName = (dir / "hunt.fh2").string();
-        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
-        window.show();
+        Folder f;
+        MainFrm& window = f.Open("[Live]\r\nGps=" + (f.dir / "no-such-tty").string() + "\r\n");
         MessageBoxAnswer answer(QMessageBox::Ok);
         window.mnuTrack->trigger();
         QVERIFY(answer.answered());
@@ -223,12 +218,9 @@ class TrackWindowTest : public QObject {
 
     // Setup's Track group: what is typed is checked, and only [Live] is written.
     void SetupWritesTheTrackSettingsIntoLiveOnly() {
-        TempDir dir;
+        Folder f;
         const std::string foxes = "[Foxes]\r\nFrequency1=144.5e6\r\n";
-        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nPollMs=700\r\n" + foxes);
-        persistence::ProgramState program;
-        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
-        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        MainFrm& window = f.Open("[Live]\r\nPollMs=700\r\n" + foxes);
         window.mnuSetup->trigger();
         SetupLiveGroup& live = *window.setupWindow.Get()->liveGroup;
         QCOMPARE(live.txtPollMs->text(), QStringLiteral("700"));
@@ -237,7 +229,7 @@ class TrackWindowTest : public QObject {
         live.txtMinSpeed->setText(QStringLiteral("1,5"));
         live.chkReceiverVehicle->setChecked(true);
         QTest::mouseClick(window.setupWindow.Get()->cmdRdy, Qt::LeftButton);
-        const std::string ini = ReadBytes(dir / "Vantrel.ini");
+        const std::string ini = ReadBytes(f.dir / "Vantrel.ini");
         for (const char* line : {"Gps=gpsd://127.0.0.1:2948\r\n", "NetworkUrl=http://192.168.4.1\r\n",
                                  "MinSpeed=1.5\r\n", "ReceiverVehicle=1\r\n", "PollMs=700\r\n"}) {
             QVERIFY2(ini.find(line) != std::string::npos, line);
@@ -250,32 +242,21 @@ class TrackWindowTest : public QObject {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("said");
-        QTest::newRow("gpsd without its scheme's form") << "txtLiveGps"
-                                                        << "gpsd:/127.0.0.1"
-                                                        << "gpsd://";
-        QTest::newRow("speed below 0") << "txtMinSpeed"
-                                       << "-1"
-                                       << "Min. speed";
-        QTest::newRow("poll too fast") << "txtPollMs"
-                                       << "10"
-                                       << "Poll every";
-        QTest::newRow("poll not whole") << "txtPollMs"
-                                        << "100.5"
-                                        << "Poll every";
-        QTest::newRow("tolerance below 0") << "txtFrequencyTolerance"
-                                           << "-5"
-                                           << "Frequency tolerance";
+        // clang-format off
+        QTest::newRow("gpsd without its scheme's form") << "txtLiveGps" << "gpsd:/127.0.0.1" << "gpsd://";
+        QTest::newRow("speed below 0") << "txtMinSpeed" << "-1" << "Min. speed";
+        QTest::newRow("poll too fast") << "txtPollMs" << "10" << "Poll every";
+        QTest::newRow("poll not whole") << "txtPollMs" << "100.5" << "Poll every";
+        QTest::newRow("tolerance below 0") << "txtFrequencyTolerance" << "-5" << "Frequency tolerance";
+        // clang-format on
     }
 
     void SetupRefusesTrackSettingsThatCannotWork() {
         QFETCH(QString, box);
         QFETCH(QString, text);
         QFETCH(QString, said);
-        TempDir dir;
-        WriteBytes(dir / "Vantrel.ini", "[Live]\r\nPollMs=700\r\n");
-        persistence::ProgramState program;
-        program.settings = persistence::GetIniData(dir / "Vantrel.ini");
-        MainFrm window(program, MainFrmEnvironment{dir / "Vantrel.ini", ','});
+        Folder f;
+        MainFrm& window = f.Open("[Live]\r\nPollMs=700\r\n");
         window.mnuSetup->trigger();
         frmSetup& setup = *window.setupWindow.Get();
         setup.liveGroup->findChild<QLineEdit*>(box)->setText(text);
@@ -284,7 +265,7 @@ class TrackWindowTest : public QObject {
         QVERIFY(answer.answered());
         QVERIFY2(answer.text().contains(said), qPrintable(answer.text()));
         QVERIFY(setup.isVisible());  // nothing written, the window stays for a correction
-        QCOMPARE(ReadBytes(dir / "Vantrel.ini"), std::string("[Live]\r\nPollMs=700\r\n"));
+        QCOMPARE(ReadBytes(f.dir / "Vantrel.ini"), std::string("[Live]\r\nPollMs=700\r\n"));
     }
 };
 
