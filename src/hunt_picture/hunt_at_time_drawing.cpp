@@ -80,6 +80,8 @@ void Label(QPainter& painter, QPointF baseline, const QString& text, const QColo
 }
 
 constexpr int kOpacitySteps = 16;
+constexpr double kTrackWidth = 2.5;  // logical pixels
+constexpr QRgb kTrackColour = qRgba(70, 70, 70, 200);
 
 struct RayPen {
     int fox = 0;
@@ -89,17 +91,18 @@ struct RayPen {
     friend auto operator<=>(const RayPen&, const RayPen&) = default;
 };
 
-void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
+// The rays grouped by fox, line style and opacity (in sixteen steps), each group in one colour.
+std::map<RayPen, std::vector<QLineF>> RayBatches(const maps::View& view, const PictureInput& input,
+                                                 const HuntAtTime& hunt) {
+    std::map<RayPen, std::vector<QLineF>> batches;
     const auto huntBox = HuntBoxOfView(view, *input.projection);
-    if (!huntBox) {
-        return;
+    if (!huntBox || !input.layers.rays) {
+        return batches;
     }
     // A straight view needs the two ends only; a bent one sixteen pieces across the view, enough for thin
     // lines and cheap enough for thousands of rays in a frame.
     const bool straight = input.projection->IsIdentity();
     const double piece = std::max(huntBox->Width(), huntBox->Height()) / 16;
-    // Rays grouped by fox, line style and opacity (in sixteen steps), each group in one colour.
-    std::map<RayPen, std::vector<QLineF>> batches;
     for (const TimedRay& ray : hunt.rays) {
         if (!input.layers.FoxShown(ray.fox)) {
             continue;
@@ -130,16 +133,23 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
             }
         }
     }
-    // Each fox's rays into a coverage layer of the device's pixels, drawn in the fox's colour in one call.
+    return batches;
+}
+
+// The rays, each fox's gathered in a coverage layer laid over in its colour, then the track as a smoothed
+// grey line: all into one image of the device's pixels that the painter draws once.
+void DrawRaysAndTrack(QPainter& painter, const maps::View& view, const PictureInput& input,
+                      const HuntAtTime& hunt) {
+    const std::map<RayPen, std::vector<QLineF>> batches = RayBatches(view, input, hunt);
+    const std::vector<QPolygonF> track = Thinned(Polylines(hunt.track, view, input));
     const QPaintDevice& device = *painter.device();
     const qreal ratio = device.devicePixelRatioF();
     const QSize size = QSize(device.width(), device.height()) * ratio;
     const QTransform toImage = painter.combinedTransform() * QTransform::fromScale(ratio, ratio);
     const Palette& palette = PaletteFor(input.style.night);
-    painter.save();
-    painter.resetTransform();
+    LinePicture lines(size.width(), size.height());
     for (int fox = 0; fox < hunt_log::kFoxCount; ++fox) {
-        CoverageLayer layer(size.width(), size.height());
+        lines.BeginLayer(palette.Fox(fox).rgb());
         for (auto batch = batches.lower_bound(RayPen{fox, Qt::NoPen, 0});
              batch != batches.end() && batch->first.fox == fox; ++batch) {
             const RayPen& key = batch->first;
@@ -148,15 +158,24 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
                                                                  : DashPattern{};
             const int opacity = std::clamp(key.opacity * 255 / kOpacitySteps, 0, 255);
             for (const QLineF& line : batch->second) {
-                layer.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
+                lines.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
             }
         }
-        if (!layer.Empty()) {
-            QImage image = layer.Coloured(palette.Fox(fox).rgb());
-            image.setDevicePixelRatio(ratio);
-            painter.drawImage(QPointF(0, 0), image);
+    }
+    lines.BeginLayer(kTrackColour, qAlpha(kTrackColour));
+    const double trackWidth = kTrackWidth * std::sqrt(std::abs(toImage.determinant()));
+    for (const QPolygonF& part : track) {
+        for (qsizetype k = 1; k < part.size(); ++k) {
+            lines.AddWideLine(toImage.map(part[k - 1]), toImage.map(part[k]), trackWidth);
         }
     }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    lines.LayOver(image);
+    image.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(0, 0), image);
     painter.restore();
 }
 
@@ -248,12 +267,7 @@ void DrawHuntAtTime(QPainter& painter, const maps::View& view, const PictureInpu
     font.setPixelSize(12);
     font.setBold(true);
     painter.setFont(font);
-    if (input.layers.rays) {
-        DrawRays(painter, view, input, hunt);
-    }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(70, 70, 70, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-    DrawPolylines(painter, Thinned(Polylines(hunt.track, view, input)));
+    DrawRaysAndTrack(painter, view, input, hunt);
     if (input.layers.fixes) {
         DrawFixes(painter, view, input, hunt);
     }
