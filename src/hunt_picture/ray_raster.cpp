@@ -196,16 +196,24 @@ void LinePicture::DrawThin(const ThinLine& line, QRgb colour, int alpha, int top
     const int period = line.dash.on + line.dash.off;
     std::int64_t x = line.x + first * line.sx;
     std::int64_t y = line.y + first * line.sy - topY;
-    for (std::int64_t i = first; i <= last; ++i, x += line.sx, y += line.sy) {
-        if (period != 0 && i % period >= line.dash.on) {
-            continue;
-        }
-        // The clipped line stays inside; the check only guards the memory against rounding.
-        const auto px = static_cast<std::uint64_t>(x >> 16);
-        const auto py = static_cast<std::uint64_t>(y >> 16);
+    // The clipped line stays inside; the check only guards the memory against rounding.
+    const auto blend = [&](std::int64_t fx, std::int64_t fy) {
+        const auto px = static_cast<std::uint64_t>(fx >> 16);
+        const auto py = static_cast<std::uint64_t>(fy >> 16);
         if (px < w && py < rows) {
             std::uint32_t& p = pixels[py * stride + px];
             p = source + PixelTimes(p, left);
+        }
+    };
+    if (period == 0) {
+        for (std::int64_t i = first; i <= last; ++i, x += line.sx, y += line.sy) {
+            blend(x, y);
+        }
+        return;
+    }
+    for (std::int64_t i = first; i <= last; ++i, x += line.sx, y += line.sy) {
+        if (i % period < line.dash.on) {
+            blend(x, y);
         }
     }
 }
