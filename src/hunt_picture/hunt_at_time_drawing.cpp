@@ -197,8 +197,12 @@ void DrawKept(QPainter& painter, const maps::View& view, const HuntAtTimeImage& 
         // Moved only: whole pixels keep every line as sharp as it was drawn.
         painter.drawImage(QPointF(std::round(topLeft.x()), std::round(topLeft.y())), kept.image);
     } else {
+        // Scaled while the view moves; smoothed, as the map image is, so thin lines do not turn blocky.
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRectF(topLeft.x(), topLeft.y(), kept.view.width * k, kept.view.height * k),
                           kept.image);
+        painter.restore();
     }
 }
 
