@@ -20,16 +20,11 @@ constexpr int kHeight = 300;
 
 // Darkness (255 - red, summed) of each 10 x 10 block.
 std::vector<int> Blocks(const QImage& image) {
-    std::vector<int> blocks;
-    for (int by = 0; by < kHeight; by += 10) {
-        for (int bx = 0; bx < kWidth; bx += 10) {
-            int sum = 0;
-            for (int y = by; y < by + 10; ++y) {
-                for (int x = bx; x < bx + 10; ++x) {
-                    sum += 255 - qRed(image.pixel(x, y));
-                }
-            }
-            blocks.push_back(sum);
+    std::vector<int> blocks((kWidth / 10) * (kHeight / 10), 0);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            blocks[static_cast<std::size_t>((y / 10) * (kWidth / 10) + x / 10)] +=
+                255 - qRed(image.pixel(x, y));
         }
     }
     return blocks;
