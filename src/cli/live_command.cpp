@@ -44,6 +44,13 @@ hunt_log::TimeMs SteadyNowMs() {
         .count();
 }
 
+// Milliseconds since 1970 UTC on the wall clock: the time a new log's header says it was made.
+hunt_log::TimeMs WallNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 std::string BearingLine(const hunt_log::NewBearing& b) {
     return hunt_log::UtcText(b.time) + "\t" + std::to_string(b.fox) + "\t" + b.station + "\t" +
            core::ShortestText(b.bearing) + "\t" + (std::isnan(b.sigma) ? "-" : core::ShortestText(b.sigma));
@@ -56,15 +63,15 @@ class LiveLog {
     LiveLog(std::filesystem::path path, std::optional<geodesy::UtmZone> zone)
         : path_(std::move(path)), zone_(zone) {}
 
-    core::Outcome OpenIfKnown(hunt_log::TimeMs now) {
+    core::Outcome OpenIfKnown() {
         if (!zone_ && !std::filesystem::exists(path_)) {
             return core::Outcome::Ok();
         }
-        return Open(now, std::nullopt);
+        return Open(std::nullopt);
     }
     core::Outcome Append(const live::LiveOutput& out) {
         for (const hunt_log::PositionEvent& p : out.positions) {
-            if (core::Outcome o = Open(p.time, geodesy::GeoPosition{p.lat, p.lon}); !o) {
+            if (core::Outcome o = Open(geodesy::GeoPosition{p.lat, p.lon}); !o) {
                 return o;
             }
             if (core::Outcome o = writer_->AppendPosition(p); !o) {
@@ -72,7 +79,7 @@ class LiveLog {
             }
         }
         for (const hunt_log::NewBearing& b : out.bearings) {
-            if (core::Outcome o = Open(b.time, geodesy::GeoPosition{b.lat, b.lon}); !o) {
+            if (core::Outcome o = Open(geodesy::GeoPosition{b.lat, b.lon}); !o) {
                 return o;
             }
             if (const auto id = writer_->AppendBearing(b); !id) {
@@ -84,12 +91,14 @@ class LiveLog {
     }
 
   private:
-    core::Outcome Open(hunt_log::TimeMs now, const std::optional<geodesy::GeoPosition>& first) {
+    // A new log's header carries the wall clock of its making, never an event's steady-clock time.
+    core::Outcome Open(const std::optional<geodesy::GeoPosition>& first) {
         if (writer_) {
             return core::Outcome::Ok();
         }
         const auto zone = hunt_log::ZoneOfNewLog(std::nullopt, zone_, first);
-        auto writer = hunt_log::LogWriter::Open(path_, zone ? std::optional(*zone) : std::nullopt, now);
+        auto writer =
+            hunt_log::LogWriter::Open(path_, zone ? std::optional(*zone) : std::nullopt, WallNowMs());
         if (!writer) {
             return writer.outcome();
         }
@@ -281,7 +290,7 @@ int RunLive(const Context& context) {
 
     live::LiveSession session(SessionOptions(context, *args, rx));
     LiveLog log(args->log, args->zone);
-    if (const core::Outcome opened = log.OpenIfKnown(0); !opened) {
+    if (const core::Outcome opened = log.OpenIfKnown(); !opened) {
         return FailWith(opened);
     }
     QEventLoop loop;

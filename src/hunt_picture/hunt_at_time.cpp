@@ -198,7 +198,8 @@ std::string AgeText(hunt_log::TimeMs age) {
 std::string LiveStatusText(const hunt_log::HuntState& state, hunt_log::TimeMs huntTime,
                            std::optional<hunt_log::TimeMs> wallTime) {
     const LiveFigures figures = FiguresAt(state, huntTime);
-    std::string text = std::to_string(figures.bearingsLastMinute) + " bearings/min, ";
+    const std::size_t perMinute = figures.bearingsLastMinute;
+    std::string text = std::to_string(perMinute) + (perMinute == 1 ? " bearing/min, " : " bearings/min, ");
     if (figures.lastBearingAge) {
         text += "last bearing " + Ages(huntTime - *figures.lastBearingAge, huntTime, wallTime);
     } else {

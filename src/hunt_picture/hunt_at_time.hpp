@@ -101,8 +101,9 @@ LiveFigures FiguresAt(const hunt_log::HuntState& state, hunt_log::TimeMs time);
 // "3 s", "4 min 05 s", "2 h 03 min".
 std::string AgeText(hunt_log::TimeMs age);
 
-// "12 bearings/min, last bearing 3 s, GPS 1 s"; with the wall clock (live), the ages to it beside:
-// "last bearing 3 s (7 s ago), GPS 1 s (5 s ago)". "no bearing", "no GPS" when there is none.
+// "12 bearings/min, last bearing 3 s, GPS 1 s" ("1 bearing/min" for one); with the wall clock (live), the
+// ages to it beside: "last bearing 3 s (7 s ago), GPS 1 s (5 s ago)". "no bearing", "no GPS" when there is
+// none.
 std::string LiveStatusText(const hunt_log::HuntState& state, hunt_log::TimeMs huntTime,
                            std::optional<hunt_log::TimeMs> wallTime);
 

@@ -10,6 +10,7 @@
 #include <compare>
 #include <map>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "hunt_picture/picture_palette.hpp"
@@ -80,6 +81,8 @@ void Label(QPainter& painter, QPointF baseline, const QString& text, const QColo
 }
 
 constexpr int kOpacitySteps = 16;
+constexpr double kTrackWidth = 2.5;  // logical pixels
+constexpr QRgb kTrackColour = qRgba(70, 70, 70, 200);
 
 struct RayPen {
     int fox = 0;
@@ -89,17 +92,18 @@ struct RayPen {
     friend auto operator<=>(const RayPen&, const RayPen&) = default;
 };
 
-void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& input, const HuntAtTime& hunt) {
+// The rays grouped by fox, line style and opacity (in sixteen steps), each group in one colour.
+std::map<RayPen, std::vector<QLineF>> RayBatches(const maps::View& view, const PictureInput& input,
+                                                 const HuntAtTime& hunt) {
+    std::map<RayPen, std::vector<QLineF>> batches;
     const auto huntBox = HuntBoxOfView(view, *input.projection);
-    if (!huntBox) {
-        return;
+    if (!huntBox || !input.layers.rays) {
+        return batches;
     }
     // A straight view needs the two ends only; a bent one sixteen pieces across the view, enough for thin
     // lines and cheap enough for thousands of rays in a frame.
     const bool straight = input.projection->IsIdentity();
     const double piece = std::max(huntBox->Width(), huntBox->Height()) / 16;
-    // Rays grouped by fox, line style and opacity (in sixteen steps), each group in one colour.
-    std::map<RayPen, std::vector<QLineF>> batches;
     for (const TimedRay& ray : hunt.rays) {
         if (!input.layers.FoxShown(ray.fox)) {
             continue;
@@ -130,16 +134,18 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
             }
         }
     }
-    // Each fox's rays into a coverage layer of the device's pixels, drawn in the fox's colour in one call.
-    const QPaintDevice& device = *painter.device();
-    const qreal ratio = device.devicePixelRatioF();
-    const QSize size = QSize(device.width(), device.height()) * ratio;
-    const QTransform toImage = painter.combinedTransform() * QTransform::fromScale(ratio, ratio);
+    return batches;
+}
+
+// The rays, each fox's in its colour, then the track as a smoothed grey line: all into one premultiplied
+// image of `size` device pixels, `toImage` taking the view's pixels to the image's.
+QImage RaysAndTrackImage(const maps::View& view, const PictureInput& input, const HuntAtTime& hunt,
+                         QSize size, const QTransform& toImage) {
+    const std::map<RayPen, std::vector<QLineF>> batches = RayBatches(view, input, hunt);
     const Palette& palette = PaletteFor(input.style.night);
-    painter.save();
-    painter.resetTransform();
+    LinePicture lines(size.width(), size.height());
     for (int fox = 0; fox < hunt_log::kFoxCount; ++fox) {
-        CoverageLayer layer(size.width(), size.height());
+        lines.BeginLayer(palette.Fox(fox).rgb());
         for (auto batch = batches.lower_bound(RayPen{fox, Qt::NoPen, 0});
              batch != batches.end() && batch->first.fox == fox; ++batch) {
             const RayPen& key = batch->first;
@@ -148,16 +154,56 @@ void DrawRays(QPainter& painter, const maps::View& view, const PictureInput& inp
                                                                  : DashPattern{};
             const int opacity = std::clamp(key.opacity * 255 / kOpacitySteps, 0, 255);
             for (const QLineF& line : batch->second) {
-                layer.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
+                lines.AddLine(toImage.map(line.p1()), toImage.map(line.p2()), opacity, dash);
             }
         }
-        if (!layer.Empty()) {
-            QImage image = layer.Coloured(palette.Fox(fox).rgb());
-            image.setDevicePixelRatio(ratio);
-            painter.drawImage(QPointF(0, 0), image);
+    }
+    lines.BeginLayer(kTrackColour, qAlpha(kTrackColour));
+    const double trackWidth = kTrackWidth * std::sqrt(std::abs(toImage.determinant()));
+    for (const QPolygonF& part : Thinned(Polylines(hunt.track, view, input))) {
+        for (qsizetype k = 1; k < part.size(); ++k) {
+            lines.AddWideLine(toImage.map(part[k - 1]), toImage.map(part[k]), trackWidth);
         }
     }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    lines.LayOver(image);
+    return image;
+}
+
+void DrawRaysAndTrack(QPainter& painter, const maps::View& view, const PictureInput& input,
+                      const HuntAtTime& hunt) {
+    const QPaintDevice& device = *painter.device();
+    const qreal ratio = device.devicePixelRatioF();
+    const QSize size = QSize(device.width(), device.height()) * ratio;
+    const QTransform toImage = painter.combinedTransform() * QTransform::fromScale(ratio, ratio);
+    QImage image = RaysAndTrackImage(view, input, hunt, size, toImage);
+    image.setDevicePixelRatio(ratio);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(0, 0), image);
     painter.restore();
+}
+
+// Where the kept image's top left corner lies in `view`, and its scale there.
+std::pair<QPointF, double> KeptPlace(const HuntAtTimeImage& kept, const maps::View& view) {
+    const core::PlanePoint topLeft = view.ToPixel(kept.view.FromPixel({0, 0}));
+    return {QPointF(topLeft.x, topLeft.y), kept.view.unitsPerPixel / view.unitsPerPixel};
+}
+
+void DrawKept(QPainter& painter, const maps::View& view, const HuntAtTimeImage& kept) {
+    const auto [topLeft, k] = KeptPlace(kept, view);
+    if (k == 1) {
+        // Moved only: whole pixels keep every line as sharp as it was drawn.
+        painter.drawImage(QPointF(std::round(topLeft.x()), std::round(topLeft.y())), kept.image);
+    } else {
+        // Scaled while the view moves; smoothed, as the map image is, so thin lines do not turn blocky.
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(topLeft.x(), topLeft.y(), kept.view.width * k, kept.view.height * k),
+                          kept.image);
+        painter.restore();
+    }
 }
 
 void DrawCar(QPainter& painter, const maps::View& view, const PictureInput& input, const CarMark& car) {
@@ -248,12 +294,11 @@ void DrawHuntAtTime(QPainter& painter, const maps::View& view, const PictureInpu
     font.setPixelSize(12);
     font.setBold(true);
     painter.setFont(font);
-    if (input.layers.rays) {
-        DrawRays(painter, view, input, hunt);
+    if (input.huntAtTimeImage != nullptr) {
+        DrawKept(painter, view, *input.huntAtTimeImage);
+    } else {
+        DrawRaysAndTrack(painter, view, input, hunt);
     }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(70, 70, 70, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin));
-    DrawPolylines(painter, Thinned(Polylines(hunt.track, view, input)));
     if (input.layers.fixes) {
         DrawFixes(painter, view, input, hunt);
     }
@@ -262,6 +307,43 @@ void DrawHuntAtTime(QPainter& painter, const maps::View& view, const PictureInpu
         DrawCar(painter, view, input, *hunt.car);
     }
     painter.restore();
+}
+
+void HuntAtTimeCache::Invalidate() {
+    image_.reset();
+}
+
+const HuntAtTimeImage* HuntAtTimeCache::For(const maps::View& view, const PictureInput& input, double ratio,
+                                            bool moving) {
+    if (!input.scene->huntAtTime) {
+        return nullptr;
+    }
+    if (image_ && image_->ratio == ratio) {
+        const auto [topLeft, k] = KeptPlace(*image_, view);
+        const bool covers = topLeft.x() <= 0.5 && topLeft.y() <= 0.5 &&
+                            topLeft.x() + image_->view.width * k >= view.width - 0.5 &&
+                            topLeft.y() + image_->view.height * k >= view.height - 0.5;
+        if (covers && (k == 1 || moving)) {
+            return &*image_;
+        }
+    }
+    // A margin of an eighth of the view each side: pans of up to that keep the image.
+    const int margin = std::max(view.width, view.height) / 8;
+    maps::View wide = view;
+    wide.width += 2 * margin;
+    wide.height += 2 * margin;
+    const QSize size(static_cast<int>(std::lround(wide.width * ratio)),
+                     static_cast<int>(std::lround(wide.height * ratio)));
+    HuntAtTimeImage kept{
+        RaysAndTrackImage(wide, input, *input.scene->huntAtTime, size, QTransform::fromScale(ratio, ratio)),
+        wide, ratio};
+    kept.image.setDevicePixelRatio(ratio);
+    image_ = std::move(kept);
+    return &*image_;
+}
+
+bool HuntAtTimeCache::Scaled(const maps::View& view) const {
+    return image_ && image_->view.unitsPerPixel != view.unitsPerPixel;
 }
 
 }  // namespace vantrel::hunt_picture

@@ -58,6 +58,8 @@ struct PictureStyle {
 using MapPainter =
     std::function<std::string(QPainter& painter, const maps::View& view, std::stop_token stop)>;
 
+struct HuntAtTimeImage;
+
 struct PictureInput {
     const HuntScene* scene = nullptr;
     const ViewProjection* projection = nullptr;
@@ -66,6 +68,8 @@ struct PictureInput {
     std::string attribution;  // the map's attribution, always shown when not empty
     geodesy::UtmZone zone;    // the hunt's zone: the north arrow points to true north through it
     PictureStyle style;
+    // The rays and track of the hunt at a moment drawn beforehand (HuntAtTimeCache); null: drawn now.
+    const HuntAtTimeImage* huntAtTimeImage = nullptr;
 };
 
 // What the overlay drew where, in the view's pixels: every label drawn (no two overlap) and the areas the

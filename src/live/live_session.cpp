@@ -227,20 +227,24 @@ void LiveSession::Hand(hunt_log::NewBearing bearing, LiveOutput& out) {
 }
 
 std::string LiveSession::CountsText() const {
-    std::string text = std::to_string(counters_.bearings) + " bearings";
-    const auto add = [&](std::size_t count, const char* what) {
+    // "1 bearing", "2 bearings": the noun for one, then for any other count.
+    const auto counted = [](std::size_t count, const char* one, const char* other) {
+        return std::to_string(count) + " " + (count == 1 ? one : other);
+    };
+    std::string text = counted(counters_.bearings, "bearing", "bearings");
+    const auto add = [&](std::size_t count, const char* one, const char* other) {
         if (count > 0) {
-            text += ", " + std::to_string(count) + " " + what;
+            text += ", " + counted(count, one, other);
         }
     };
-    add(counters_.noPosition, "no position");
-    add(counters_.noHeading, "no heading");
-    add(counters_.scattered, "scattered");
-    add(counters_.notOnAir, "readings off the air");
-    add(counters_.refusedBearings, "refused");
-    add(counters_.networkLinesSkipped, "network lines skipped");
-    add(counters_.unmatchedChannels, "channels of no fox");
-    add(counters_.backwardFrames, "frames back in time");
+    add(counters_.noPosition, "no position", "no position");
+    add(counters_.noHeading, "no heading", "no heading");
+    add(counters_.scattered, "scattered", "scattered");
+    add(counters_.notOnAir, "reading off the air", "readings off the air");
+    add(counters_.refusedBearings, "refused", "refused");
+    add(counters_.networkLinesSkipped, "network line skipped", "network lines skipped");
+    add(counters_.unmatchedChannels, "channel of no fox", "channels of no fox");
+    add(counters_.backwardFrames, "frame back in time", "frames back in time");
     return text;
 }
 

@@ -297,7 +297,9 @@ void HuntMap::Rebuild() {
     if (!timeBar->Active()) {
         scene_.bearingLog = hunt_picture::BuildBearingLogLayer(log.state, log.fixes);
     }
-    heat->SetFixes(log.fixes, log.options);
+    // While the time bar replays or follows a log, the likelihood map shows what its bearings say at the
+    // moment shown; else the hunt's own log.
+    heat->SetFixes(timeBar->Active() ? timeBar->Fixes() : log.fixes, log.options);
     scene_.huntAtTime = timeBar->Layer();
     if (!(zone.zone == zone_)) {
         ChangeZone(zone.zone);

@@ -19,6 +19,7 @@ namespace {
 constexpr double kKeyZoom = 1.5;
 constexpr double kPanFraction = 0.125;  // of the canvas, per arrow key
 constexpr int kDragThreshold = 3;       // pixels before a press becomes a drag
+constexpr int kZoomSettledMs = 200;     // after the last zoom step, the rays are drawn anew at the scale
 
 core::PlanePoint ToXY(QPointF p) {
     return {p.x(), p.y()};
@@ -40,6 +41,9 @@ HuntMapCanvas::HuntMapCanvas(QWidget* parent) : QWidget(parent), link_(std::make
     setMinimumSize(200, 150);
     view_.width = std::max(width(), 1);
     view_.height = std::max(height(), 1);
+    zoomSettled_.setSingleShot(true);
+    zoomSettled_.setInterval(kZoomSettledMs);
+    connect(&zoomSettled_, &QTimer::timeout, this, [this] { update(); });
 }
 
 HuntMapCanvas::~HuntMapCanvas() {
@@ -53,6 +57,7 @@ HuntMapCanvas::~HuntMapCanvas() {
 void HuntMapCanvas::SetPicture(const hunt_picture::PictureInput& input, bool mapChanged) {
     const bool mapLayerToggled = input.layers.map != input_.layers.map;
     input_ = input;
+    huntAtTime_.Invalidate();
     if (mapChanged) {
         ++mapGeneration_;
         mapValid_ = false;
@@ -67,6 +72,9 @@ void HuntMapCanvas::SetView(const maps::View& view) {
     view_ = view;
     view_.width = std::max(width(), 1);
     view_.height = std::max(height(), 1);
+    if (huntAtTime_.Scaled(view_)) {
+        zoomSettled_.start();
+    }
     RequestMap();
     update();
     Q_EMIT ViewChanged();
@@ -145,7 +153,9 @@ void HuntMapCanvas::paintEvent(QPaintEvent* /*event*/) {
         }
     }
     if (input_.scene != nullptr && input_.projection != nullptr) {
-        hunt_picture::DrawOverlay(painter, view_, input_);
+        hunt_picture::PictureInput input = input_;
+        input.huntAtTimeImage = huntAtTime_.For(view_, input_, devicePixelRatioF(), zoomSettled_.isActive());
+        hunt_picture::DrawOverlay(painter, view_, input);
     }
 }
 

@@ -9,15 +9,19 @@
 // runs at a time for a canvas, on a thread of Qt's global pool; it reads only what it was given (a copy
 // of the view and of the map painter, which shares the map) and posts its image back through a link that
 // the destructor cuts. A drawing made stale by a new view or map is stopped within a tile; the destructor
-// stops the running one and returns at once, never waiting for it.
+// stops the running one and returns at once, never waiting for it. The rays and track of the hunt at a
+// moment are kept as an image in the same way: moved while panning, scaled while zooming and drawn anew
+// (on the GUI thread) once the zoom has settled or the picture changed.
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 #include <stop_token>
 
+#include "hunt_picture/hunt_at_time_drawing.hpp"
 #include "hunt_picture/hunt_picture.hpp"
 #include "maps/view_geometry.hpp"
 
@@ -92,6 +96,10 @@ class HuntMapCanvas : public QWidget {
     int mapGeneration_ = 0;  // counts map changes, so an image of a map no longer shown is dropped
     std::optional<QPointF> dragFrom_;
     bool dragged_ = false;
+    // The rays and track of the hunt at a moment, kept while only the view moves; drawn anew when the
+    // picture changes, and once a zoom has settled.
+    hunt_picture::HuntAtTimeCache huntAtTime_;
+    QTimer zoomSettled_;
 };
 
 }  // namespace vantrel::ui

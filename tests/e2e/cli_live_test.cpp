@@ -3,7 +3,10 @@
 // garbage leave nothing wrong in it. And a GPS on standard input.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -126,6 +129,9 @@ TEST(CliLive, StandardInputEndsTheRun) {
         "$GPRMC,120000,V,,,,,,,081226,,*3D\r\n";
     options.environment = {{"XDG_CONFIG_HOME", (dir.path() / "config").string()}};
     const std::string log = (dir.path() / "still.fhl").string();
+    const auto startedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
     const auto r = testing_support::RunCli({"live", "--gps", "-", "--log", log}, options);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
@@ -136,6 +142,9 @@ TEST(CliLive, StandardInputEndsTheRun) {
     EXPECT_EQ(hunt_log::UtcText(position.time), "2026-12-08T12:00:00.250Z");
     EXPECT_EQ(position.lat, 50.125);
     EXPECT_EQ(geodesy::ZoneText(read->log.header.zone), "32U");
+    // The header says when the log was made on the wall clock, not when the GPS says the drive was.
+    EXPECT_LT(std::abs(read->log.header.created - startedMs), 60'000)
+        << hunt_log::UtcText(read->log.header.created);
 }
 
 }  // namespace

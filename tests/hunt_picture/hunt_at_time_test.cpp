@@ -145,6 +145,8 @@ TEST(LiveStatus, CountsTheLastMinuteAndGivesTheAgesToTheHuntAndTheWallClock) {
     EXPECT_EQ(LiveStatusText(state, t, t + 5'000),
               "2 bearings/min, last bearing 10 s (15 s ago), GPS 2 s (7 s ago)");
     EXPECT_EQ(LiveStatusText({}, t, std::nullopt), "0 bearings/min, no bearing, no GPS");
+    state.foxes[1].pop_back();
+    EXPECT_EQ(LiveStatusText(state, t, std::nullopt), "1 bearing/min, last bearing 50 s, GPS 2 s");
     EXPECT_EQ(AgeText(245'000), "4 min 05 s");
     EXPECT_EQ(AgeText(7'380'000), "2 h 03 min");
 }

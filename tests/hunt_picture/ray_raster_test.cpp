@@ -1,6 +1,7 @@
-// The live map's ray layer: coverage of one colour accumulates as the colour drawn over itself, dashes
-// leave their gaps, lines are clipped to the layer, and the layer lays its colour over the picture by the
-// coverage. Expected values worked out by hand with x * a / 255 rounded.
+// The live map's lines: thin lines of one colour add up as the colour drawn over itself, dashes leave
+// their gaps, lines are clipped to the picture and land in the right rows whichever band of rows they
+// cross; a wide line covers its width smoothed, and its pieces overlapping at a join do not darken it.
+// Expected values worked out by hand with x * a / 255 rounded.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -23,16 +24,14 @@ struct LineRow {
 class CoverageLines : public ::testing::TestWithParam<LineRow> {};
 
 TEST_P(CoverageLines, CoverAndBlendAsTheColourOverItself) {
-    CoverageLayer layer(10, 3);
+    LinePicture lines(10, 3);
+    lines.BeginLayer(qRgb(0, 0, 255));
     for (const auto& [a, b] : GetParam().lines) {
-        layer.AddLine(a, b, 128, GetParam().dash);
+        lines.AddLine(a, b, 128, GetParam().dash);
     }
     QImage picture(10, 3, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    {
-        QPainter painter(&picture);
-        painter.drawImage(0, 0, layer.Coloured(qRgb(0, 0, 255)));
-    }
+    lines.LayOver(picture);
     int covered = 0;
     int strongest = 255;
     for (int x = 0; x < 10; ++x) {
@@ -59,6 +58,44 @@ INSTANTIATE_TEST_SUITE_P(Lines, CoverageLines,
                              LineRow{"ClippedToTheLayer", {{{-50, 1}, {4, 1}}}, {}, 5, 127},
                              LineRow{"OutsideTheLayer", {{{0, 7}, {9, 7}}}, {}, 0, 255}),
                          testing_support::ParamName());
+
+// A steep line down a picture of many bands of rows has exactly one pixel in each row, in the column it
+// crosses there; a horizontal wide line 3 pixels wide covers three rows fully and fades at its round ends,
+// and its second half drawn over the first (a join) leaves it as it was.
+TEST(LinePicture, BandsJoinSeamlesslyAndAWideLineIsEvenAtItsJoins) {
+    LinePicture lines(40, 200);
+    lines.BeginLayer(qRgb(0, 0, 0));
+    lines.AddLine({5, 0}, {25, 199}, 255);
+    lines.BeginLayer(qRgb(0, 0, 0), 128);
+    lines.AddWideLine({30.5, 100.5}, {38.5, 100.5}, 3);
+    lines.AddWideLine({34.5, 100.5}, {38.5, 100.5}, 3);
+    QImage picture(40, 200, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    lines.LayOver(picture);
+    for (int row = 0; row < 200; ++row) {
+        int dark = 0;
+        int column = -1;
+        for (int x = 0; x < 30; ++x) {
+            if (qRed(picture.pixel(x, row)) == 0) {
+                ++dark;
+                column = x;
+            }
+        }
+        EXPECT_EQ(dark, 1) << "row " << row;
+        // x = 5 + 20 y / 199 rounded to the pixel whose centre is nearest.
+        EXPECT_NEAR(column, 5 + 20.0 * row / 199, 1.0) << "row " << row;
+    }
+    // Half the wide line's alpha: white * 127 / 255 = 127, fully covered within a pixel of its axis.
+    for (const int row : {99, 100, 101}) {
+        EXPECT_EQ(qRed(picture.pixel(32, row)), 127) << "row " << row;
+        EXPECT_EQ(qRed(picture.pixel(36, row)), 127) << "row " << row;
+    }
+    EXPECT_EQ(qRed(picture.pixel(32, 98)), 255);
+    EXPECT_EQ(qRed(picture.pixel(32, 102)), 255);
+    // Past the end by 1.5 px (the round end), only partly covered: lighter than the line, darker than white.
+    EXPECT_GT(qRed(picture.pixel(29, 99)), 127);
+    EXPECT_LT(qRed(picture.pixel(29, 100)), 255);
+}
 
 }  // namespace
 }  // namespace vantrel::hunt_picture

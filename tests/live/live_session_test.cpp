@@ -132,8 +132,12 @@ TEST(ScheduleTest, NothingOfAFoxOffTheAirIsLogged) {
                                       instruments::FormatDfLine(Channel(kT + t, 20, 145e6)),
                                   100);
         EXPECT_EQ(out.bearings.size(), logged[i]) << i;
+        if (i == 0) {
+            EXPECT_EQ(session.CountsText(), "1 bearing, 1 reading off the air");
+        }
     }
     EXPECT_EQ(session.counters().notOnAir, 3u);
+    EXPECT_EQ(session.CountsText(), "3 bearings, 3 readings off the air");
     // The receiver's lines while no fox is on the air are dropped, and the open interval goes to the fox
     // that was on before.
     session.SetFoxOnAir(3, 1000, true);

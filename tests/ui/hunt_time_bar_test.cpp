@@ -16,6 +16,7 @@
 #include "simulate/simulate.hpp"
 #include "temp_dir.hpp"
 #include "ui/hunt_map.hpp"
+#include "ui/hunt_map_heat.hpp"
 #include "ui/hunt_time_bar.hpp"
 #include "ui/main_frm.hpp"
 
@@ -161,6 +162,10 @@ class HuntTimeBarTest : public QObject {
         QVERIFY(bar.lblLive->text().contains(
             QStringLiteral("F1 fix %1 m from the fox").arg(std::lround(*truth.fixDistance))));
         QVERIFY(bar.mnuShowFox->isChecked());
+        // The hunt itself has no bearings: the likelihood map of F1 comes from the replayed ones.
+        QVERIFY(f.map->Scene().heat == nullptr);
+        f.map->heat->mnuHeat->trigger();
+        QTRY_VERIFY(f.map->Scene().heat != nullptr);
     }
 };
 
