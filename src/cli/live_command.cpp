@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -51,9 +52,15 @@ hunt_log::TimeMs WallNowMs() {
         .count();
 }
 
+// Degrees to a thousandth for reading: a mean plus a heading ends in binary noise (46.89999999999998);
+// the log keeps the full value.
+std::string DegreesText(double degrees) {
+    return core::ShortestText(std::round(degrees * 1000) / 1000);
+}
+
 std::string BearingLine(const hunt_log::NewBearing& b) {
     return hunt_log::UtcText(b.time) + "\t" + std::to_string(b.fox) + "\t" + b.station + "\t" +
-           core::ShortestText(b.bearing) + "\t" + (std::isnan(b.sigma) ? "-" : core::ShortestText(b.sigma));
+           DegreesText(b.bearing) + "\t" + (std::isnan(b.sigma) ? "-" : DegreesText(b.sigma));
 }
 
 // The log, opened at once when it exists or its zone is given, else at the first event (in the standard
@@ -351,6 +358,8 @@ int RunLive(const Context& context) {
     loop.exec();
     // What the sources delivered before the end still counts: the open interval is logged.
     take(session.Finish(SteadyNowMs()));
+    // What was and was not logged, once at the end: a run that logged nothing says why on stderr.
+    PrintWarning("live ended: " + session.CountsText());
     return exitCode;
 }
 
