@@ -36,15 +36,11 @@ void LogFollower::Restart() {
     skipping_ = false;
     lineNumber_ = 0;
     badLines_ = 0;
-    labelIndex_ = {{"", 0}};
+    labelIndex_ = LabelIndex(log_.labels);
 }
 
 std::uint32_t LogFollower::Label(const std::string& text) {
-    const auto [it, added] = labelIndex_.emplace(text, static_cast<std::uint32_t>(log_.labels.size()));
-    if (added) {
-        log_.labels.push_back(text);
-    }
-    return it->second;
+    return labelIndex_.Index(log_.labels, text);
 }
 
 void LogFollower::Problem(FollowStep& step, const std::string& what) {

@@ -20,11 +20,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/outcome.hpp"
 #include "hunt_log/events.hpp"
+#include "hunt_log/label_index.hpp"
 
 namespace vantrel::hunt_log {
 
@@ -75,7 +75,7 @@ class LogFollower {
     std::uint64_t lineNumber_ = 0;
     std::size_t badLines_ = 0;
     std::unique_ptr<LineDecoder> decoder_;
-    std::unordered_map<std::string, std::uint32_t> labelIndex_;
+    LabelIndex labelIndex_{std::vector<std::string>{""}};
 };
 
 }  // namespace vantrel::hunt_log

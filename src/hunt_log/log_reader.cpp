@@ -9,10 +9,10 @@
 #include <string>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 
 #include "geodesy/transverse_mercator.hpp"
 #include "hunt_log/event_json.hpp"
+#include "hunt_log/label_index.hpp"
 #include "hunt_log/line_scan.hpp"
 #include "persistence/file_access.hpp"
 
@@ -93,27 +93,6 @@ class LineSplitter {
     std::uint64_t lines_ = 0;
 };
 
-// Labels (station names, sources) held once each.
-class LabelTable {
-  public:
-    explicit LabelTable(std::vector<std::string>& labels) : labels_(labels) {
-        for (std::size_t i = 0; i < labels_.size(); ++i) {
-            index_.emplace(labels_[i], static_cast<std::uint32_t>(i));
-        }
-    }
-    std::uint32_t Index(const std::string& text) {
-        const auto [it, added] = index_.emplace(text, static_cast<std::uint32_t>(labels_.size()));
-        if (added) {
-            labels_.push_back(text);
-        }
-        return it->second;
-    }
-
-  private:
-    std::vector<std::string>& labels_;
-    std::unordered_map<std::string, std::uint32_t> index_;
-};
-
 // Lines handed to a worker: their text one after the other, and where each ends.
 struct Block {
     static constexpr std::uint32_t kTooLong = 0xFFFFFFFF;
@@ -138,14 +117,8 @@ struct BlockResult {
 // Decodes one block; runs on a worker thread and touches nothing but its arguments.
 BlockResult DecodeBlock(const Block& block, geodesy::UtmZone zone) {
     BlockResult result;
-    std::unordered_map<std::string, std::uint32_t> labelIndex{{"", 0}};
-    auto label = [&](const std::string& text) {
-        const auto [it, added] = labelIndex.emplace(text, static_cast<std::uint32_t>(result.labels.size()));
-        if (added) {
-            result.labels.push_back(text);
-        }
-        return it->second;
-    };
+    LabelIndex labelIndex(result.labels);
+    auto label = [&](const std::string& text) { return labelIndex.Index(result.labels, text); };
     LineDecoder decoder;
     DecodedLine line;
     std::uint32_t begin = 0;
@@ -270,8 +243,8 @@ class EventCollector {
         auto& events = result_.log.events;
         for (Event& event : block.events) {
             if (auto* bearing = std::get_if<BearingEvent>(&event)) {
-                bearing->station = labels_.Index(block.labels[bearing->station]);
-                bearing->source = labels_.Index(block.labels[bearing->source]);
+                bearing->station = labels_.Index(result_.log.labels, block.labels[bearing->station]);
+                bearing->source = labels_.Index(result_.log.labels, block.labels[bearing->source]);
             }
             events.push_back(std::move(event));
         }
@@ -290,7 +263,7 @@ class EventCollector {
 
     const std::filesystem::path& path_;
     LogRead& result_;
-    LabelTable labels_;
+    LabelIndex labels_;
     std::size_t mostInFlight_;
     Block block_;
     std::deque<std::future<BlockResult>> inFlight_;

@@ -1,32 +1,15 @@
 #include "simulate/hunt_log_output.hpp"
 
-#include <unordered_map>
 #include <variant>
 
 #include "geodesy/transverse_mercator.hpp"
 #include "hunt_log/event_json.hpp"
+#include "hunt_log/label_index.hpp"
 #include "instruments/rx_formats.hpp"
 #include "persistence/atomic_file.hpp"
 
 namespace vantrel::simulate {
 namespace {
-
-// Labels held once each, as the reader keeps them.
-class Labels {
-  public:
-    explicit Labels(std::vector<std::string>& labels) : labels_(labels) {}
-    std::uint32_t Index(const std::string& text) {
-        const auto [it, added] = index_.emplace(text, static_cast<std::uint32_t>(labels_.size()));
-        if (added) {
-            labels_.push_back(text);
-        }
-        return it->second;
-    }
-
-  private:
-    std::vector<std::string>& labels_;
-    std::unordered_map<std::string, std::uint32_t> index_{{"", 0}};
-};
 
 std::string SourceName(const SimulatedBearing& b, const Scenario& scenario) {
     switch (b.source) {
@@ -47,7 +30,7 @@ hunt_log::Log MakeHuntLog(const SimulatedHunt& hunt, const Scenario& scenario) {
     log.header.zone = hunt.zone;
     log.header.created = hunt.start;
     log.truth = hunt.truth;
-    Labels labels(log.labels);
+    hunt_log::LabelIndex labels(log.labels);
     auto track = hunt.track.begin();
     const auto positionsUntil = [&](hunt_log::TimeMs time) {
         for (; track != hunt.track.end() && track->time <= time; ++track) {
@@ -76,8 +59,8 @@ hunt_log::Log MakeHuntLog(const SimulatedHunt& hunt, const Scenario& scenario) {
         e.bearing = b.bearing;
         e.reference = hunt_log::Reference::True;
         e.sigma = b.sigma;
-        e.station = labels.Index(b.station);
-        e.source = labels.Index(SourceName(b, scenario));
+        e.station = labels.Index(log.labels, b.station);
+        e.source = labels.Index(log.labels, SourceName(b, scenario));
         log.events.emplace_back(e);
     }
     positionsUntil(hunt.end);
