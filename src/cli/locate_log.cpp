@@ -38,15 +38,23 @@ std::optional<hunt_log::TimeMs> ReplayTime(std::string_view text, const hunt_log
     return first + std::llround(seconds * 1000);
 }
 
-int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options,
-                 const std::optional<std::string>& at) {
-    const std::filesystem::path path = persistence::PathFromUtf8(logName);
-    const auto read = hunt_log::ReadLog(path);
+std::optional<hunt_log::LogRead> ReadAndWarn(const std::filesystem::path& path) {
+    auto read = hunt_log::ReadLog(path);
     if (!read) {
-        return Fail(read.message());
+        Fail(read.message());
+        return std::nullopt;
     }
     for (const std::string& warning : read->report.Warnings(path)) {
         PrintWarning(warning);
+    }
+    return std::move(*read);
+}
+
+int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options,
+                 const std::optional<std::string>& at) {
+    const auto read = ReadAndWarn(persistence::PathFromUtf8(logName));
+    if (!read) {
+        return kExitFailure;
     }
     std::optional<hunt_log::TimeMs> until;
     if (at) {
@@ -59,7 +67,7 @@ int RunLocateLog(const std::string& logName, std::optional<int> fox, const locat
         }
     }
     const hunt_log::HuntState state = hunt_log::StateAt(read->log, until);
-    const std::string name = persistence::Utf8FromPath(path);
+    const std::string& name = logName;
     std::vector<fox_fix::FoxFix> fixes;
     for (int f = fox.value_or(1); f <= fox.value_or(hunt_log::kFoxCount); ++f) {
         fox_fix::FoxFix fix = fox_fix::FixOfFox(state, f, options);

@@ -7,14 +7,19 @@
 // warning; a log without any such fox fails. With --fox, that fox needs two bearings.
 // replay FILE.fhl --at TIME prints the same for the log cut at TIME (its events up to TIME).
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "cli/cli.hpp"
 #include "hunt_log/events.hpp"
+#include "hunt_log/log_reader.hpp"
 #include "locate/locate.hpp"
 
 namespace vantrel::cli {
+
+// Reads a bearing log for a command, printing its warnings; nullopt after printing why it cannot be read.
+std::optional<hunt_log::LogRead> ReadAndWarn(const std::filesystem::path& path);
 
 // With `at`, the log is cut at that time first (ReplayTime), as if it ended there: `replay --at`.
 int RunLocateLog(const std::string& logName, std::optional<int> fox, const locate::Options& options,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli.hpp"
+#include "cli/locate_log.hpp"
 #include "core/number_text.hpp"
 #include "hunt_log/hunt_state.hpp"
 #include "hunt_log/log_reader.hpp"
@@ -66,19 +67,6 @@ std::string Row(const hunt_log::FoxBearing& b, int fox, const std::string& zone)
         line += (line.empty() ? "" : "\t") + field;
     }
     return line;
-}
-
-// Reads the log, printing its warnings; nullopt after printing the error.
-std::optional<hunt_log::LogRead> ReadAndWarn(const std::filesystem::path& path) {
-    auto read = hunt_log::ReadLog(path);
-    if (!read) {
-        Fail(read.message());
-        return std::nullopt;
-    }
-    for (const std::string& warning : read->report.Warnings(path)) {
-        PrintWarning(warning);
-    }
-    return std::move(*read);
 }
 
 int PrintTable(const std::filesystem::path& path) {

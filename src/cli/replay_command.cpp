@@ -35,17 +35,13 @@ bool EndsWithPng(const std::string& name) {
 
 int WriteSettlePlot(const std::string& logName, const std::string& out, std::optional<int> fox,
                     const locate::Options& options) {
-    const std::filesystem::path path = persistence::PathFromUtf8(logName);
-    const auto read = hunt_log::ReadLog(path);
+    const auto read = ReadAndWarn(persistence::PathFromUtf8(logName));
     if (!read) {
-        return Fail(read.message());
-    }
-    for (const std::string& warning : read->report.Warnings(path)) {
-        PrintWarning(warning);
+        return kExitFailure;
     }
     const std::vector<fox_fix::SettleSeries> series = fox_fix::SettleOverTime(read->log, options, fox);
     if (series.empty()) {
-        return Fail("no fox in \"" + persistence::Utf8FromPath(path) + "\" has a fix to follow over time");
+        return Fail("no fox in \"" + logName + "\" has a fix to follow over time");
     }
     hunt_log::TimeMs start = series.front().points.front().time;
     for (const hunt_log::Event& event : read->log.events) {
